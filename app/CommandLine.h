@@ -1,0 +1,32 @@
+// Quillon's command line: the folder or saved log to open, or a headless export.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace quillon {
+
+struct TCommandLine {
+    enum class TMode { Window, Export, Help, Error };
+    TMode Mode = TMode::Window;
+    QString Folder;     // the working folder to open (exactly one plain argument)
+    QString LogFile;    // --log FILE: a saved `cvs log` output
+    QString ExportKind; // "files" or "history"
+    int Filter = 0;     // --filter: the filter mode
+    QString Author;     // --author: the author filter, empty for all users
+    QString Output;     // -o: the CSV file; standard output when empty
+    QString Error;      // what is wrong with the arguments
+};
+
+// Reads the arguments after the program name.
+TCommandLine ParseCommandLine(const QStringList& arguments);
+
+QString UsageText();
+
+// Runs an export; returns the process exit status (0 done, 1 input not
+// readable, 2 bad arguments). Messages go to err.
+int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err);
+
+} // namespace quillon

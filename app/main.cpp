@@ -1,0 +1,30 @@
+#include "CommandLine.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const auto command = quillon::ParseCommandLine(arguments);
+    using TMode = quillon::TCommandLine::TMode;
+    switch (command.Mode) {
+    case TMode::Help:
+        std::fputs(quillon::UsageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case TMode::Error:
+        std::fprintf(stderr, "quillon: %s\n\n%s", command.Error.toLocal8Bit().constData(),
+                     quillon::UsageText().toLocal8Bit().constData());
+        return 2;
+    case TMode::Export: {
+        QCoreApplication app(argc, argv);
+        return quillon::RunExport(command, stdout, stderr);
+    }
+    case TMode::Window:
+        break;
+    }
+    std::fputs("quillon: the main window is not built yet; use --export\n", stderr);
+    return 2;
+}

@@ -1,0 +1,95 @@
+#include "Export.h"
+
+#include "DateTime.h"
+#include "DisplayText.h"
+
+#include <cstdio>
+
+namespace quillon {
+
+namespace {
+
+void Field(std::string& out, const QString& text, bool first = false) {
+    if (!first)
+        out += ',';
+    const QByteArray utf8 = text.toUtf8();
+    if (utf8.contains(',') || utf8.contains('"') || utf8.contains('\n') || utf8.contains('\r')) {
+        out += '"';
+        for (const char c : utf8) {
+            if (c == '"')
+                out += '"';
+            out += c;
+        }
+        out += '"';
+    } else {
+        out.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+    }
+}
+
+void Field(std::string& out, std::int64_t number) {
+    out += ',';
+    out += std::to_string(number);
+}
+
+void EndRecord(std::string& out) {
+    out += "\r\n";
+}
+
+void Header(std::string& out, std::initializer_list<const char*> captions) {
+    bool first = true;
+    for (const char* caption : captions) {
+        Field(out, QString::fromLatin1(caption), first);
+        first = false;
+    }
+    EndRecord(out);
+}
+
+QString IsoDate(double date) {
+    if (date == 0)
+        return {};
+    const auto p = DecodeDateTime(date);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.Year, p.Month, p.Day,
+                  p.Hour, p.Minute, p.Second);
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+std::string FilesCsv(const std::vector<const TRCSFile*>& files) {
+    std::string out;
+    Header(out, {"File name", "Head", "No comments", "No changes", "Few changes", "Added",
+                 "Removed", "Description"});
+    for (const TRCSFile* f : files) {
+        Field(out, DisplayText(f->WorkingFile), true);
+        Field(out, DisplayText(f->Head));
+        Field(out, f->NoComments);
+        Field(out, f->NoChanges);
+        Field(out, f->FewChanges);
+        Field(out, f->TotalAdded);
+        Field(out, f->TotalRemoved);
+        Field(out, DisplayText(f->Description));
+        EndRecord(out);
+    }
+    return out;
+}
+
+std::string HistoryCsv(const std::vector<TRevisionInfo*>& revisions) {
+    std::string out;
+    Header(out,
+           {"File name", "Revision", "Date", "Author", "State", "Added", "Removed", "Comments"});
+    for (const TRevisionInfo* r : revisions) {
+        Field(out, DisplayText(r->FileInfo->WorkingFile), true);
+        Field(out, DisplayText(r->Revision));
+        Field(out, IsoDate(r->Date));
+        Field(out, DisplayText(r->Author));
+        Field(out, DisplayText(r->State));
+        Field(out, r->LinesAdded);
+        Field(out, r->LinesRemoved);
+        Field(out, DisplayComment(r->Comment));
+        EndRecord(out);
+    }
+    return out;
+}
+
+} // namespace quillon

@@ -1,0 +1,387 @@
+#include "ParseLog.h"
+
+#include "DateTime.h"
+#include "TextUtil.h"
+
+#include <cstring>
+#include <limits>
+#include <optional>
+
+namespace quillon {
+
+namespace {
+
+constexpr std::string_view RevisionRule = "----------------------------"; // 28 hyphens
+constexpr std::string_view FileEndRule =
+    "============================================================================="; // 77
+
+std::string_view After(std::string_view text, std::size_t prefixLength) {
+    return text.substr(prefixLength);
+}
+
+// The text before the first ";", or the whole text when there is none.
+std::string_view BeforeSemicolon(std::string_view text) {
+    return text.substr(0, text.find(';'));
+}
+
+// The text after the first ";", trimmed; empty when there is none.
+std::string_view AfterSemicolon(std::string_view text) {
+    const auto pos = text.find(';');
+    return pos == std::string_view::npos ? std::string_view{} : Trim(text.substr(pos + 1));
+}
+
+// Reads an unsigned run of at most 9 digits from the front of text.
+std::optional<int> TakeNumber(std::string_view& text) {
+    std::size_t n = 0;
+    int value = 0;
+    while (n < text.size() && n < 9 && text[n] >= '0' && text[n] <= '9')
+        value = value * 10 + (text[n++] - '0');
+    if (n == 0)
+        return std::nullopt;
+    text.remove_prefix(n);
+    return value;
+}
+
+bool TakeChar(std::string_view& text, char c) {
+    if (text.empty() || text.front() != c)
+        return false;
+    text.remove_prefix(1);
+    return true;
+}
+
+// "YYYY-MM-DD HH:NN:SS", "-" or "/" between the date parts, the time optional,
+// anything after the seconds (the time-zone offset) ignored.
+std::optional<double> ParseDate(std::string_view text) {
+    text = Trim(text);
+    TDateTimeParts p;
+    auto year = TakeNumber(text);
+    if (!year || text.empty() || (text.front() != '-' && text.front() != '/'))
+        return std::nullopt;
+    const char sep = text.front();
+    text.remove_prefix(1);
+    auto month = TakeNumber(text);
+    if (!month || !TakeChar(text, sep))
+        return std::nullopt;
+    auto day = TakeNumber(text);
+    if (!day)
+        return std::nullopt;
+    p.Year = *year;
+    p.Month = *month;
+    p.Day = *day;
+    if (!text.empty()) {
+        if (static_cast<unsigned char>(text.front()) > ' ')
+            return std::nullopt;
+        text = TrimLeft(text);
+        if (!text.empty()) {
+            auto hour = TakeNumber(text);
+            if (!hour || !TakeChar(text, ':'))
+                return std::nullopt;
+            auto minute = TakeNumber(text);
+            if (!minute || !TakeChar(text, ':'))
+                return std::nullopt;
+            auto second = TakeNumber(text);
+            if (!second || (!text.empty() && static_cast<unsigned char>(text.front()) > ' '))
+                return std::nullopt;
+            p.Hour = *hour;
+            p.Minute = *minute;
+            p.Second = *second;
+        }
+    }
+    return EncodeDateTime(p);
+}
+
+// A line count as the log writes it ("+12", "-3", "7"); 0 when unreadable.
+std::int32_t LineCount(std::string_view text) {
+    return ParseInt32(Trim(text)).value_or(0);
+}
+
+std::int32_t Magnitude(std::int32_t value) {
+    return value == std::numeric_limits<std::int32_t>::min() ? 0 : (value < 0 ? -value : value);
+}
+
+} // namespace
+
+// One pass over the log, line by line. Every line is recognised by the text it
+// starts with; the first rule that matches decides what the line is.
+class TLogParser {
+public:
+    TLogParser(TRCSFileTable& table, std::atomic<int>* filesParsed)
+        : Table(table), FilesParsed(filesParsed) {}
+
+    void Run() {
+        const char* p = Table.Log.data();
+        const char* const end = p + Table.Log.size();
+        std::size_t lineNumber = 0;
+        while (p < end) {
+            const char* nl = static_cast<const char*>(std::memchr(p, '\n', end - p));
+            const char* lineEnd = nl ? nl : end;
+            const char* next = nl ? nl + 1 : end;
+            if (const char* cr = static_cast<const char*>(std::memchr(p, '\r', lineEnd - p))) {
+                if (cr + 1 != lineEnd)
+                    next = cr + 1; // a lone CR ends the line too
+                lineEnd = cr;
+            }
+            Line(std::string_view(p, lineEnd - p), lineNumber++);
+            p = next;
+        }
+        FinishComment();
+        Finish();
+    }
+
+private:
+    static bool Starts(std::string_view line, std::string_view prefix) {
+        return line.starts_with(prefix);
+    }
+
+    TRCSFile* CurrentFile() {
+        return CurrentFileIndex < 0 ? nullptr : &Table.FilesStore[CurrentFileIndex];
+    }
+
+    TRevisionInfo* CurrentRevision() {
+        if (OrphanIsCurrent)
+            return &Orphan;
+        return CurrentRevisionIndex < 0 ? nullptr : &Table.RevisionStore[CurrentRevisionIndex];
+    }
+
+    void Line(std::string_view line, std::size_t lineNumber) {
+        const bool afterDate = AfterDate;
+        AfterDate = false;
+        if (!line.empty()) {
+            switch (line.front()) {
+            case '?':
+                if (Starts(line, "? "))
+                    return;
+                break;
+            case 'R':
+                if (Starts(line, "RCS file: "))
+                    return NewFile(Trim(After(line, 10)));
+                break;
+            case 'W':
+                if (Starts(line, "Working file: ")) {
+                    if (auto* f = CurrentFile())
+                        f->WorkingFile = After(line, 14);
+                    return;
+                }
+                break;
+            case 'h':
+                if (Starts(line, "head: ")) {
+                    if (auto* f = CurrentFile())
+                        f->Head = Trim(After(line, 6));
+                    return;
+                }
+                break;
+            case 'b':
+                if (Starts(line, "branch: ")) {
+                    if (auto* f = CurrentFile())
+                        f->Branch = Trim(After(line, 8));
+                    return;
+                }
+                if (afterDate && Starts(line, "branches: ")) {
+                    if (auto* r = CurrentRevision()) {
+                        auto branches = Trim(After(line, 10));
+                        if (branches.ends_with(';'))
+                            branches = Trim(branches.substr(0, branches.size() - 1));
+                        r->Branches = branches;
+                    }
+                    return;
+                }
+                break;
+            case 'l':
+                if (Starts(line, "locks: ")) {
+                    if (auto* f = CurrentFile())
+                        f->Locks = Trim(After(line, 7));
+                    return;
+                }
+                break;
+            case 'd':
+                if (Starts(line, "description: ")) {
+                    if (auto* f = CurrentFile())
+                        f->Description = Trim(After(line, 13));
+                    return;
+                }
+                if (Starts(line, "date: ")) {
+                    DateLine(line);
+                    Collecting = true;
+                    AfterDate = true;
+                    return;
+                }
+                break;
+            case '-':
+                if (Starts(line, RevisionRule))
+                    return NewRevision();
+                break;
+            case 'r':
+                if (Starts(line, "revision ")) {
+                    if (auto* r = CurrentRevision())
+                        RevisionLine(*r, Trim(After(line, 9)));
+                    return;
+                }
+                break;
+            default:
+                break;
+            }
+        }
+        MessageLine(line, lineNumber);
+    }
+
+    void NewFile(std::string_view rcsPath) {
+        Table.FilesStore.emplace_back().RCSPath = rcsPath;
+        FirstRevision.push_back(Table.RevisionStore.size());
+        CurrentFileIndex = static_cast<long>(Table.FilesStore.size()) - 1;
+        Collecting = false;
+        if (FilesParsed)
+            FilesParsed->store(static_cast<int>(Table.FilesStore.size()),
+                               std::memory_order_relaxed);
+    }
+
+    void NewRevision() {
+        FinishComment();
+        Collecting = false;
+        if (CurrentFileIndex < 0) {
+            // A revision before any file header belongs to no file: it is filled
+            // like any other and then dropped.
+            Orphan = TRevisionInfo{};
+            OrphanIsCurrent = true;
+            return;
+        }
+        OrphanIsCurrent = false;
+        Table.RevisionStore.emplace_back();
+        CurrentRevisionIndex = static_cast<long>(Table.RevisionStore.size()) - 1;
+        RevisionFile.push_back(static_cast<std::uint32_t>(CurrentFileIndex));
+    }
+
+    // "revision 1.4", optionally followed by a tab and "locked by: carol;".
+    static void RevisionLine(TRevisionInfo& r, std::string_view text) {
+        std::size_t numberEnd = 0;
+        while (numberEnd < text.size() && static_cast<unsigned char>(text[numberEnd]) > ' ')
+            ++numberEnd;
+        r.Revision = text.substr(0, numberEnd);
+        constexpr std::string_view LockedBy = "locked by: ";
+        const auto lock = text.find(LockedBy, numberEnd);
+        if (lock != std::string_view::npos)
+            r.Locker = Trim(BeforeSemicolon(text.substr(lock + LockedBy.size())));
+    }
+
+    void DateLine(std::string_view rest) {
+        TRevisionInfo* r = CurrentRevision();
+        while (!rest.empty()) {
+            if (Starts(rest, "date: ")) {
+                rest = After(rest, 6);
+                if (r) {
+                    if (auto date = ParseDate(BeforeSemicolon(rest))) {
+                        r->Date = *date;
+                    } else {
+                        r->Date = 0;
+                        if (!OrphanIsCurrent)
+                            ++Table.BadDateCount;
+                    }
+                }
+            } else if (Starts(rest, "author: ")) {
+                rest = After(rest, 8);
+                if (r)
+                    r->Author = Trim(BeforeSemicolon(rest));
+            } else if (Starts(rest, "state: ")) {
+                rest = After(rest, 7);
+                if (r)
+                    r->State = Trim(BeforeSemicolon(rest));
+            } else if (Starts(rest, "lines: ")) {
+                if (r)
+                    LinesField(*r, Trim(After(rest, 7)));
+                return; // nothing after the lines field is read
+            }
+            rest = AfterSemicolon(rest);
+        }
+    }
+
+    // "+12 -3": lines added, then lines removed. A single count stands for
+    // added lines, or for removed lines when it carries a minus sign.
+    static void LinesField(TRevisionInfo& r, std::string_view text) {
+        const auto blank = text.find(' ');
+        if (blank == std::string_view::npos) {
+            const auto count = LineCount(BeforeSemicolon(text));
+            r.LinesAdded = count < 0 ? 0 : count;
+            r.LinesRemoved = count < 0 ? Magnitude(count) : 0;
+            return;
+        }
+        r.LinesAdded = LineCount(text.substr(0, blank));
+        r.LinesRemoved = Magnitude(LineCount(BeforeSemicolon(text.substr(blank + 1))));
+    }
+
+    void MessageLine(std::string_view line, std::size_t lineNumber) {
+        if (!Collecting || !CurrentRevision())
+            return;
+        if (line.size() >= FileEndRule.size() && line.find(FileEndRule) != std::string_view::npos)
+            return;
+        if (line.empty() && CommentLines.empty())
+            return; // blank lines before a message are not part of it
+        CommentLines.push_back({lineNumber, line});
+    }
+
+    // Ends the current revision's message: trailing empty lines are dropped;
+    // a message that stands in the log as one piece is kept as a view of it.
+    void FinishComment() {
+        while (!CommentLines.empty() && CommentLines.back().Text.empty())
+            CommentLines.pop_back();
+        TRevisionInfo* r = CurrentRevision();
+        if (r && !CommentLines.empty()) {
+            bool inOnePiece = true;
+            for (std::size_t i = 1; i < CommentLines.size() && inOnePiece; ++i)
+                inOnePiece = CommentLines[i].Number == CommentLines[i - 1].Number + 1;
+            const auto first = CommentLines.front().Text;
+            const auto last = CommentLines.back().Text;
+            if (inOnePiece) {
+                r->Comment =
+                    std::string_view(first.data(), last.data() + last.size() - first.data());
+            } else {
+                std::string& text = Table.ExtraTexts.emplace_back();
+                for (const auto& l : CommentLines) {
+                    if (&l != &CommentLines.front())
+                        text += '\n';
+                    text += l.Text;
+                }
+                r->Comment = text;
+            }
+        }
+        CommentLines.clear();
+    }
+
+    void Finish() {
+        Table.RevisionStore.shrink_to_fit();
+        Table.FilesStore.shrink_to_fit();
+        auto& files = Table.FilesStore;
+        auto& revisions = Table.RevisionStore;
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            const std::size_t first = FirstRevision[i];
+            const std::size_t last = i + 1 < files.size() ? FirstRevision[i + 1] : revisions.size();
+            files[i].Revisions = std::span<TRevisionInfo>(revisions.data() + first, last - first);
+        }
+        for (std::size_t j = 0; j < revisions.size(); ++j)
+            revisions[j].FileInfo = &files[RevisionFile[j]];
+    }
+
+    struct TCommentLine {
+        std::size_t Number;
+        std::string_view Text;
+    };
+
+    TRCSFileTable& Table;
+    std::atomic<int>* FilesParsed;
+    long CurrentFileIndex = -1;
+    long CurrentRevisionIndex = -1;
+    bool OrphanIsCurrent = false;
+    TRevisionInfo Orphan;
+    bool Collecting = false;
+    bool AfterDate = false;
+    std::vector<TCommentLine> CommentLines;
+    std::vector<std::size_t> FirstRevision;  // per file: index of its first revision
+    std::vector<std::uint32_t> RevisionFile; // per revision: index of its file
+};
+
+std::unique_ptr<TRCSFileTable> ParseLog(std::string log, std::atomic<int>* filesParsed) {
+    auto table = std::make_unique<TRCSFileTable>();
+    table->Log = std::move(log);
+    TLogParser(*table, filesParsed).Run();
+    return table;
+}
+
+} // namespace quillon

@@ -1,0 +1,85 @@
+#include "RevisionModel.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace quillon {
+
+TRCSFile* FindFile(TRCSFileTable& table, std::string_view name) {
+    for (auto& file : table.Files())
+        if (file.WorkingFile == name)
+            return &file;
+    return nullptr;
+}
+
+TRevisionInfo* FindRevision(TRCSFile* file, std::string_view number) {
+    if (!file)
+        return nullptr;
+    for (auto& revision : file->Revisions)
+        if (revision.Revision == number)
+            return &revision;
+    return nullptr;
+}
+
+namespace {
+
+// The numbers of a revision ("1.2.2.3" gives 1, 2, 2, 3); empty when the text
+// is no revision number.
+std::vector<long> RevisionParts(std::string_view number) {
+    std::vector<long> parts;
+    const char* p = number.data();
+    const char* const end = p + number.size();
+    while (p < end) {
+        long value = 0;
+        const auto [next, ec] = std::from_chars(p, end, value);
+        if (ec != std::errc{} || value < 0)
+            return {};
+        parts.push_back(value);
+        if (next == end)
+            break;
+        if (*next != '.' || next + 1 == end)
+            return {};
+        p = next + 1;
+    }
+    return parts;
+}
+
+std::string JoinParts(const std::vector<long>& parts, std::size_t count) {
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i)
+            text += '.';
+        text += std::to_string(parts[i]);
+    }
+    return text;
+}
+
+} // namespace
+
+TRevisionInfo* FindPreviousRevision(TRCSFile* file, const TRevisionInfo* revision) {
+    if (!file || !revision || file->Revisions.size() < 2)
+        return nullptr;
+    const auto revisions = file->Revisions;
+    const auto it = std::find_if(revisions.begin(), revisions.end(),
+                                 [&](const TRevisionInfo& r) { return &r == revision; });
+    if (it == revisions.end())
+        return nullptr;
+    const auto parts = RevisionParts(revision->Revision);
+    if (parts.size() == 2) {
+        // Trunk: the next older trunk revision that the log lists.
+        for (auto older = it + 1; older != revisions.end(); ++older)
+            if (RevisionParts(older->Revision).size() == 2)
+                return &*older;
+        return nullptr;
+    }
+    if (parts.size() < 4 || parts.size() % 2 != 0) {
+        // Not a revision number CVS writes: the entry the log lists next.
+        return it + 1 != revisions.end() ? &*(it + 1) : nullptr;
+    }
+    std::string previous = parts.back() > 1 ? JoinParts(parts, parts.size() - 1) + '.' +
+                                                  std::to_string(parts.back() - 1)
+                                            : JoinParts(parts, parts.size() - 2);
+    return FindRevision(file, previous);
+}
+
+} // namespace quillon

@@ -1,0 +1,94 @@
+// The in-memory picture of one working folder's history: the file table, its
+// files and their revisions, and the lookups the views and the comparison use.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon {
+
+struct TRCSFile;
+
+// Texts are views of the bytes the log holds; the table that owns the log keeps
+// them alive. A text is never longer-lived than its table.
+using TText = std::string_view;
+
+struct TRevisionInfo {
+    TRCSFile* FileInfo = nullptr; // the file whose Revisions hold this revision
+    TText Revision;               // the number alone, e.g. "1.12"
+    double Date = 0;              // days since 1899-12-30, time of day as fraction; 0 = unknown
+    TText Author;
+    TText State;
+    std::int32_t LinesAdded = 0;
+    std::int32_t LinesRemoved = 0; // never negative
+    TText Comment;                 // the log message, lines separated by the log's line breaks
+    TText Locker;                  // who holds a lock on this revision, from "locked by: "
+    TText Branches;                // branch numbers from the "branches: " line, e.g. "1.2.2"
+};
+
+struct TRCSFile {
+    TText RCSPath;
+    TText WorkingFile;
+    TText Head;
+    TText Branch;
+    TText Locks;
+    TText Description;
+    // Summary fields, filled by CheckLog after each parse.
+    TText LastAuthor;
+    std::int64_t TotalAdded = 0;
+    std::int64_t TotalRemoved = 0;
+    std::int32_t NoComments = 0;
+    std::int32_t NoChanges = 0;
+    std::int32_t FewChanges = 0;
+    bool LastNoComment = false;
+    bool LastFewChanges = false;
+    // The file's revisions in log order (newest first), a slice of the table's
+    // revision store.
+    std::span<TRevisionInfo> Revisions;
+};
+
+// The file table. Owns the log text, every file and every revision; it is built
+// in one piece by ParseLog and replaced as a whole on every open or refresh.
+class TRCSFileTable {
+public:
+    TRCSFileTable() = default;
+    TRCSFileTable(const TRCSFileTable&) = delete;
+    TRCSFileTable& operator=(const TRCSFileTable&) = delete;
+
+    std::span<TRCSFile> Files() { return FilesStore; }
+    std::span<const TRCSFile> Files() const { return FilesStore; }
+    std::size_t FileCount() const { return FilesStore.size(); }
+    std::size_t RevisionCount() const { return RevisionStore.size(); }
+    // Number of "date: " lines whose date could not be read; such revisions
+    // have Date 0.
+    int BadDates() const { return BadDateCount; }
+
+private:
+    friend class TLogParser;
+    friend std::unique_ptr<TRCSFileTable> ParseLog(std::string, std::atomic<int>*);
+    std::string Log;                          // the log as read, the one copy
+    std::deque<std::string> ExtraTexts;       // texts not found verbatim in the log
+    std::vector<TRCSFile> FilesStore;         // log order
+    std::vector<TRevisionInfo> RevisionStore; // log order; files own slices of it
+    int BadDateCount = 0;
+};
+
+using TRCSFileTablePtr = std::shared_ptr<TRCSFileTable>;
+
+// First file whose WorkingFile equals name exactly, or none.
+TRCSFile* FindFile(TRCSFileTable& table, std::string_view name);
+// First revision of file whose Revision equals number exactly, or none.
+TRevisionInfo* FindRevision(TRCSFile* file, std::string_view number);
+// The revision that revision was committed on top of, or none. On a branch
+// (a.b.c.d) that is a.b.c.(d-1), or the branch point a.b when d is 1; on the
+// trunk (a.b) the next older trunk revision the log lists. The revision must
+// be one of file's own (by identity) and its predecessor must be in the log.
+TRevisionInfo* FindPreviousRevision(TRCSFile* file, const TRevisionInfo* revision);
+
+} // namespace quillon

@@ -1,0 +1,34 @@
+// Small text helpers over byte strings.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace quillon {
+
+// Removes blanks and control characters (codes up to 32) at the start.
+constexpr std::string_view TrimLeft(std::string_view text) {
+    std::size_t b = 0;
+    while (b < text.size() && static_cast<unsigned char>(text[b]) <= ' ')
+        ++b;
+    return text.substr(b);
+}
+
+// Removes blanks and control characters at the end.
+constexpr std::string_view TrimRight(std::string_view text) {
+    std::size_t e = text.size();
+    while (e > 0 && static_cast<unsigned char>(text[e - 1]) <= ' ')
+        --e;
+    return text.substr(0, e);
+}
+
+constexpr std::string_view Trim(std::string_view text) {
+    return TrimRight(TrimLeft(text));
+}
+
+// A decimal integer with an optional sign and nothing else; none when the text
+// is no such number or lies outside the 32-bit range.
+std::optional<std::int32_t> ParseInt32(std::string_view text);
+
+} // namespace quillon

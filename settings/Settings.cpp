@@ -1,0 +1,89 @@
+#include "Settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace quillon {
+
+namespace {
+
+// A string value, or none when the value is missing or not a string.
+std::optional<QString> ReadString(QSettings& store, const QString& name) {
+    const QVariant value = store.value(name);
+    if (!value.isValid())
+        return QString();
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    return value.toString();
+}
+
+// A number value, or none when the value is missing or not a number.
+std::optional<int> ReadNumber(QSettings& store, const QString& name) {
+    const QVariant value = store.value(name);
+    if (!value.isValid())
+        return std::nullopt;
+    bool ok = false;
+    int number = 0;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        number = static_cast<int>(value.toLongLong(&ok));
+        break;
+    case QMetaType::QString:
+        number = value.toString().trimmed().toInt(&ok);
+        break;
+    default:
+        break;
+    }
+    return ok ? std::optional<int>(number) : std::nullopt;
+}
+
+} // namespace
+
+std::unique_ptr<QSettings> OpenSettingsStore() {
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QString::fromLatin1(SettingsOrganization),
+                                       QString::fromLatin1(SettingsApplication));
+}
+
+void LoadSettings(TSettings& s, QSettings& store) {
+    if (auto path = ReadString(store, QStringLiteral("CVSPath")))
+        s.CVSPath = *path;
+    if (s.CVSPath.isEmpty())
+        s.CVSPath = DefaultCVSPath;
+    const QFileInfo path(s.CVSPath);
+    if (path.isFile())
+        s.CVSPath = QDir::toNativeSeparators(path.path());
+    s.LinesLimit = ReadNumber(store, QStringLiteral("LinesLimit")).value_or(DefaultLinesLimit);
+    if (auto on = ReadNumber(store, QStringLiteral("DoInclude")))
+        s.DoInclude = *on != 0;
+    if (auto on = ReadNumber(store, QStringLiteral("DoExclude")))
+        s.DoExclude = *on != 0;
+    if (auto masks = ReadString(store, QStringLiteral("Include")))
+        s.Include = *masks;
+    if (auto masks = ReadString(store, QStringLiteral("Exclude")))
+        s.Exclude = *masks;
+}
+
+bool SaveSettings(const TSettings& s, QSettings& store) {
+    store.setValue(QStringLiteral("CVSPath"), s.CVSPath);
+    store.setValue(QStringLiteral("LinesLimit"), s.LinesLimit);
+    store.setValue(QStringLiteral("DoInclude"), s.DoInclude ? 1 : 0);
+    store.setValue(QStringLiteral("DoExclude"), s.DoExclude ? 1 : 0);
+    store.setValue(QStringLiteral("Include"), s.Include);
+    store.setValue(QStringLiteral("Exclude"), s.Exclude);
+    store.sync();
+    return store.status() == QSettings::NoError;
+}
+
+QString CVSExecutable(const TSettings& s) {
+#ifdef Q_OS_WIN
+    return s.CVSPath + QStringLiteral("\\cvs.exe");
+#else
+    return s.CVSPath + QStringLiteral("/cvs");
+#endif
+}
+
+} // namespace quillon

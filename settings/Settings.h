@@ -1,0 +1,46 @@
+// The six stored settings and their per-user store.
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+
+namespace quillon {
+
+inline constexpr auto SettingsOrganization = "Tevrin";
+inline constexpr auto SettingsApplication = "Quillon";
+
+#ifdef Q_OS_WIN
+inline const QString DefaultCVSPath = QStringLiteral("C:\\Program Files\\GNU\\WinCvs 1.3\\CVSNT");
+#else
+inline const QString DefaultCVSPath = QStringLiteral("/usr/bin");
+#endif
+inline constexpr int DefaultLinesLimit = 5;
+
+struct TSettings {
+    QString CVSPath;    // folder of the CVS executable, no trailing separator
+    int LinesLimit = 0; // a revision changing fewer lines counts as a few-changes one
+    bool DoInclude = false;
+    bool DoExclude = false;
+    QString Include; // masks separated by ";"
+    QString Exclude;
+};
+
+// The current user's store: HKEY_CURRENT_USER\Software\Tevrin\Quillon on
+// Windows, the per-user configuration file elsewhere.
+std::unique_ptr<QSettings> OpenSettingsStore();
+
+// Reads the six settings. Each value is read by itself; a missing value or one
+// of the wrong type leaves its default (or, for the switches and masks, the
+// field unchanged).
+void LoadSettings(TSettings& settings, QSettings& store);
+
+// Writes the six settings in their fixed order; false when the store could
+// not be written.
+bool SaveSettings(const TSettings& settings, QSettings& store);
+
+// The CVS client's program file inside CVSPath.
+QString CVSExecutable(const TSettings& settings);
+
+} // namespace quillon

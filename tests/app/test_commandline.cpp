@@ -1,0 +1,2 @@
+#include "CommandLine.h"
+#include <gtest/gtest.h>

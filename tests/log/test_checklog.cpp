@@ -1,0 +1,3 @@
+#include "ParseLog.h"
+
+#include <gtest/gtest.h>

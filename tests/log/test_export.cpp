@@ -1,0 +1,3 @@
+#include "DisplayText.h"
+
+#include <gtest/gtest.h>

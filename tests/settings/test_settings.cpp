@@ -1,0 +1,2 @@
+#include "Settings.h"
+#include <gtest/gtest.h>
