@@ -1,0 +1,232 @@
+// The parser, the post-parse check and the author list against logs written by
+// the real `cvs` client (1.12.13) for the history that scripts/make-cvs-history
+// commits; tests/data/README.md tells how the logs were recorded.
+#include "Authors.h"
+#include "CheckLog.h"
+#include "DateTime.h"
+#include "ParseLog.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace quillon;
+
+constexpr int LinesLimit = 5;
+constexpr std::string_view RepositoryPath = "/tmp/quillon-history/repo/demo/";
+
+std::string ReadData(const std::string& name) {
+    std::ifstream in(std::string(QUILLON_TEST_DATA) + "/" + name, std::ios::binary);
+    EXPECT_TRUE(in.good()) << "cannot open " << name;
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+double Utc(int year, int month, int day, int hour, int minute, int second) {
+    const auto value = EncodeDateTime({year, month, day, hour, minute, second});
+    EXPECT_TRUE(value.has_value());
+    return value.value_or(-1);
+}
+
+struct TExpectedRevision {
+    std::string Revision;
+    double Date;
+    std::string Author;
+    std::string State;
+    int Added;
+    int Removed;
+    std::string Comment; // as CheckFiles leaves it
+    std::string Locker = {};
+    std::string Branches = {};
+};
+
+struct TExpectedFile {
+    std::string RCSPath;
+    std::string WorkingFile;
+    std::string Head;
+    std::vector<TExpectedRevision> Revisions;
+};
+
+const std::string InitialComment = "Initial version of the demo.";
+
+// What the script committed, in the order `cvs log` lists it.
+std::vector<TExpectedFile> History() {
+    return {
+        {std::string(RepositoryPath) + "README.txt,v",
+         "README.txt",
+         "1.3",
+         {
+             {"1.3", Utc(2024, 2, 12, 13, 5, 0), "joe", "Exp", 1, 1, "Fix a typo in the README."},
+             {"1.2", Utc(2024, 2, 6, 16, 45, 10), "Joe", "Exp", 2, 0,
+              "Describe the build.\r\nRun make in the top folder."},
+             {"1.1", Utc(2024, 2, 1, 9, 0, 0), "anna", "Exp", 0, 0, InitialComment},
+         }},
+        {std::string(RepositoryPath) + "notes with blank.txt,v",
+         "notes with blank.txt",
+         "1.2",
+         {
+             {"1.2", Utc(2024, 2, 16, 9, 45, 0), "carol", "Exp", 2, 0,
+              "Notizen ergänzt: Größe, café, naïve – 5 €."},
+             {"1.1", Utc(2024, 2, 5, 11, 0, 0), "carol", "Exp", 0, 0, ""},
+         }},
+        {std::string(RepositoryPath) + "Attic/old.txt,v",
+         "old.txt",
+         "1.2",
+         {
+             {"1.2", Utc(2024, 2, 14, 17, 30, 0), "bob", "dead", 0, 0,
+              "Remove the old notes; they are in the README now."},
+             {"1.1", Utc(2024, 2, 1, 9, 0, 0), "anna", "Exp", 0, 0, InitialComment},
+         }},
+        {std::string(RepositoryPath) + "src/main.c,v",
+         "src/main.c",
+         "1.4",
+         {
+             {"1.4", Utc(2024, 2, 21, 11, 11, 11), "bob", "Exp", 7, 0, "Add the -h option.", "bob"},
+             // Latin-1 bytes, as the client stored them.
+             {"1.3", Utc(2024, 2, 19, 15, 0, 0), "anna", "Exp", 1, 1,
+              "Caf\xe9 cr\xe8me: greeting \xe9largi."},
+             {"1.2", Utc(2024, 2, 2, 14, 15, 30), "bob", "Exp", 6, 2,
+              "Read the command-line arguments.\n\nThe -v option prints the version.\nAny "
+              "other argument is ignored.",
+              "", "1.2.2"},
+             {"1.1", Utc(2024, 2, 1, 9, 0, 0), "anna", "Exp", 0, 0, InitialComment},
+             {"1.2.2.1", Utc(2024, 2, 9, 8, 20, 0), "anna", "Exp", 1, 1,
+              "Fix the version text, as \"bob\" asked.\nOnly on the maintenance branch, for now."},
+         }},
+    };
+}
+
+void ExpectTableHoldsHistory(TRCSFileTable& table) {
+    const auto expected = History();
+    ASSERT_EQ(table.FileCount(), expected.size());
+    EXPECT_EQ(table.RevisionCount(), 12u);
+    EXPECT_EQ(table.BadDates(), 0);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const TExpectedFile& want = expected[i];
+        TRCSFile& file = table.Files()[i];
+        SCOPED_TRACE(want.WorkingFile);
+        EXPECT_EQ(file.RCSPath, want.RCSPath);
+        EXPECT_EQ(file.WorkingFile, want.WorkingFile);
+        EXPECT_EQ(file.Head, want.Head);
+        // The client writes "branch:", "description:" and the other headers
+        // without a value after the colon: they set nothing.
+        EXPECT_EQ(file.Branch, "");
+        EXPECT_EQ(file.Locks, "strict");
+        EXPECT_EQ(file.Description, "");
+        ASSERT_EQ(file.Revisions.size(), want.Revisions.size());
+        for (std::size_t j = 0; j < want.Revisions.size(); ++j) {
+            const TExpectedRevision& w = want.Revisions[j];
+            const TRevisionInfo& r = file.Revisions[j];
+            SCOPED_TRACE(w.Revision);
+            EXPECT_EQ(r.FileInfo, &file);
+            EXPECT_EQ(r.Revision, w.Revision);
+            EXPECT_DOUBLE_EQ(r.Date, w.Date);
+            EXPECT_EQ(r.Author, w.Author);
+            EXPECT_EQ(r.State, w.State);
+            EXPECT_EQ(r.LinesAdded, w.Added);
+            EXPECT_EQ(r.LinesRemoved, w.Removed);
+            EXPECT_EQ(r.Comment, w.Comment);
+            EXPECT_EQ(r.Locker, w.Locker);
+            EXPECT_EQ(r.Branches, w.Branches);
+        }
+    }
+}
+
+TEST(RealLog, ParsesEveryFileAndRevisionOfTheClientsOutput) {
+    std::atomic<int> filesParsed = 0;
+    auto table = ParseLog(ReadData("real-cvs.log"), &filesParsed);
+    EXPECT_EQ(filesParsed.load(), 4);
+    ASSERT_EQ(table->FileCount(), 4u);
+
+    // Before the check the empty message still holds the client's marker.
+    const TRevisionInfo& emptyMessage = table->Files()[1].Revisions[1];
+    EXPECT_EQ(emptyMessage.Comment, EmptyLogMessage);
+
+    CheckFiles(*table, LinesLimit);
+    ExpectTableHoldsHistory(*table);
+}
+
+TEST(RealLog, CheckFillsTheFileSummaries) {
+    auto table = ParseLog(ReadData("real-cvs.log"));
+    CheckFiles(*table, LinesLimit);
+    ASSERT_EQ(table->FileCount(), 4u);
+    struct TSummary {
+        std::string LastAuthor;
+        std::int64_t Added, Removed;
+        int NoComments, NoChanges, FewChanges;
+        bool LastNoComment, LastFewChanges;
+    };
+    const TSummary expected[] = {
+        {"joe", 3, 1, 0, 1, 2, false, true},
+        {"carol", 2, 0, 1, 1, 1, false, true},
+        // The removal changes no lines: it counts as no change, and the newest
+        // revision's 0 lies below the limit.
+        {"bob", 0, 0, 0, 2, 0, false, true},
+        {"bob", 15, 4, 0, 1, 2, false, false},
+    };
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        const TRCSFile& f = table->Files()[i];
+        const TSummary& want = expected[i];
+        SCOPED_TRACE(std::string(f.WorkingFile));
+        EXPECT_EQ(f.LastAuthor, want.LastAuthor);
+        EXPECT_EQ(f.TotalAdded, want.Added);
+        EXPECT_EQ(f.TotalRemoved, want.Removed);
+        EXPECT_EQ(f.NoComments, want.NoComments);
+        EXPECT_EQ(f.NoChanges, want.NoChanges);
+        EXPECT_EQ(f.FewChanges, want.FewChanges);
+        EXPECT_EQ(f.LastNoComment, want.LastNoComment);
+        EXPECT_EQ(f.LastFewChanges, want.LastFewChanges);
+    }
+
+    // A limit of 0 makes no revision a few-changes one.
+    CheckFiles(*table, 0);
+    for (const TRCSFile& f : table->Files()) {
+        EXPECT_EQ(f.FewChanges, 0);
+        EXPECT_FALSE(f.LastFewChanges);
+    }
+}
+
+TEST(RealLog, AuthorsDifferingOnlyInCaseShareOneEntry) {
+    auto table = ParseLog(ReadData("real-cvs.log"));
+    const std::vector<TText> expected = {"anna", "bob", "carol", "joe"};
+    EXPECT_EQ(AuthorList(*table), expected);
+}
+
+TEST(RealLog, PredecessorsFollowTheTrunkAndTheBranch) {
+    auto table = ParseLog(ReadData("real-cvs.log"));
+    TRCSFile* main = FindFile(*table, "src/main.c");
+    ASSERT_NE(main, nullptr);
+    auto previous = [main](std::string_view number) -> std::string {
+        const TRevisionInfo* r = FindPreviousRevision(main, FindRevision(main, number));
+        return r ? std::string(r->Revision) : "none";
+    };
+    EXPECT_EQ(previous("1.4"), "1.3");
+    EXPECT_EQ(previous("1.2"), "1.1");
+    // The branch revision stands after 1.1 in the log; it was made from 1.2.
+    EXPECT_EQ(previous("1.2.2.1"), "1.2");
+    EXPECT_EQ(previous("1.1"), "none");
+
+    TRCSFile* removed = FindFile(*table, "old.txt");
+    ASSERT_NE(removed, nullptr);
+    const TRevisionInfo* dead = FindRevision(removed, "1.2");
+    ASSERT_NE(dead, nullptr);
+    EXPECT_EQ(FindPreviousRevision(removed, dead), FindRevision(removed, "1.1"));
+    EXPECT_NE(FindFile(*table, "notes with blank.txt"), nullptr);
+}
+
+// The client in client/server mode (":fork:") reports files it does not know
+// with "? " lines before the log; they are no part of the history.
+TEST(RealLog, ClientServerOutputGivesTheSameTable) {
+    const std::string log = ReadData("real-cvs-fork.log");
+    ASSERT_TRUE(log.starts_with("? scratch.txt\n? src/draft.c\n"));
+    auto table = ParseLog(log);
+    CheckFiles(*table, LinesLimit);
+    ExpectTableHoldsHistory(*table);
+}
+
+} // namespace
