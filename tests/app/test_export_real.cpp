@@ -1,0 +1,228 @@
+// The program's headless export, run as its own process on a log written by the
+// real `cvs` client (tests/data/real-cvs.log, the history of
+// scripts/make-cvs-history).
+#include <QByteArray>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int ProcessTimeoutMs = 30000;
+const QString RealLog = QStringLiteral(QUILLON_TEST_DATA "/real-cvs.log");
+
+using TRecord = std::vector<std::string>;
+
+// Splits CSV text (RFC 4180, CR LF between records) into records of fields.
+std::vector<TRecord> ReadCsv(const std::string& text) {
+    std::vector<TRecord> records;
+    TRecord record;
+    std::string field;
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c != '"')
+                field += c;
+            else if (i + 1 < text.size() && text[i + 1] == '"')
+                field += text[++i];
+            else
+                quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            record.push_back(std::move(field));
+            field.clear();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            ++i;
+            record.push_back(std::move(field));
+            field.clear();
+            records.push_back(std::move(record));
+            record.clear();
+        } else {
+            field += c;
+        }
+    }
+    EXPECT_FALSE(quoted) << "unterminated quoted field";
+    EXPECT_TRUE(record.empty() && field.empty()) << "last record not ended by CR LF";
+    return records;
+}
+
+struct TRun {
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+class ExportReal : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Home.isValid());
+        Binary = qEnvironmentVariable("QUILLON_BINARY", QStringLiteral(QUILLON_BINARY_PATH));
+        ASSERT_TRUE(QFile::exists(Binary)) << Binary.toStdString() << " not found";
+    }
+
+    // Runs the program with a home folder of its own, so that no settings of
+    // the user are read.
+    TRun Run(const QStringList& arguments) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), Home.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), Home.filePath(QStringLiteral("config")));
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(Home.path());
+        process.start(Binary, arguments);
+        TRun run;
+        EXPECT_TRUE(process.waitForFinished(ProcessTimeoutMs))
+            << process.errorString().toStdString();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        run.ExitCode = process.exitCode();
+        run.Out = process.readAllStandardOutput().toStdString();
+        run.Err = process.readAllStandardError().toStdString();
+        return run;
+    }
+
+    QString OutPath(const QString& name) const { return Home.filePath(name); }
+
+    static std::string ReadAll(const QString& path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+        return file.readAll().toStdString();
+    }
+
+    QTemporaryDir Home;
+    QString Binary;
+};
+
+TEST_F(ExportReal, FilesListHoldsTheSummaryOfEveryFile) {
+    const QString out = OutPath(QStringLiteral("files.csv"));
+    const TRun run = Run({"--export", "files", "--log", RealLog, "-o", out});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Out, "");
+    // Table order; counts for the default few-changes limit of 5. The client
+    // writes no description text on the "description:" line itself.
+    EXPECT_EQ(ReadAll(out),
+              "File name,Head,No comments,No changes,Few changes,Added,Removed,Description\r\n"
+              "README.txt,1.3,0,1,2,3,1,\r\n"
+              "notes with blank.txt,1.2,1,1,1,2,0,\r\n"
+              "old.txt,1.2,0,2,0,0,0,\r\n"
+              "src/main.c,1.4,0,1,2,15,4,\r\n");
+}
+
+TEST_F(ExportReal, HistoryListsEveryRevisionNewestFirst) {
+    const QString out = OutPath(QStringLiteral("history.csv"));
+    const TRun run = Run({"--export", "history", "--log", RealLog, "-o", out});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    const std::string csv = ReadAll(out);
+    const auto records = ReadCsv(csv);
+    ASSERT_EQ(records.size(), 13u);
+    EXPECT_EQ(records[0], (TRecord{"File name", "Revision", "Date", "Author", "State", "Added",
+                                   "Removed", "Comments"}));
+
+    // Newest first; the three revisions of the first commit share its date and
+    // keep the order of the log.
+    const std::vector<std::pair<std::string, std::string>> order = {
+        {"src/main.c", "1.4"},
+        {"src/main.c", "1.3"},
+        {"notes with blank.txt", "1.2"},
+        {"old.txt", "1.2"},
+        {"README.txt", "1.3"},
+        {"src/main.c", "1.2.2.1"},
+        {"README.txt", "1.2"},
+        {"notes with blank.txt", "1.1"},
+        {"src/main.c", "1.2"},
+        {"README.txt", "1.1"},
+        {"old.txt", "1.1"},
+        {"src/main.c", "1.1"},
+    };
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        ASSERT_EQ(records[i].size(), 8u) << "record " << i;
+        EXPECT_EQ(std::make_pair(records[i][0], records[i][1]), order[i - 1]) << "record " << i;
+        if (i > 1) {
+            EXPECT_GE(records[i - 1][2], records[i][2]) << "record " << i;
+        }
+    }
+
+    EXPECT_EQ(records[1], (TRecord{"src/main.c", "1.4", "2024-02-21 11:11:11", "bob", "Exp", "7",
+                                   "0", "Add the -h option."}));
+    // A Latin-1 message comes out as UTF-8.
+    EXPECT_EQ(records[2], (TRecord{"src/main.c", "1.3", "2024-02-19 15:00:00", "anna", "Exp", "1",
+                                   "1", "Café crème: greeting élargi."}));
+    EXPECT_EQ(records[4], (TRecord{"old.txt", "1.2", "2024-02-14 17:30:00", "bob", "dead", "0", "0",
+                                   "Remove the old notes; they are in the README now."}));
+    // The empty message's marker is gone.
+    EXPECT_EQ(records[8], (TRecord{"notes with blank.txt", "1.1", "2024-02-05 11:00:00", "carol",
+                                   "Exp", "0", "0", ""}));
+    EXPECT_EQ(records[12], (TRecord{"src/main.c", "1.1", "2024-02-01 09:00:00", "anna", "Exp", "0",
+                                    "0", "Initial version of the demo."}));
+
+    // Quoting as the file holds it: commas, doubled quotes, line breaks (the
+    // CR LF message ends its lines with LF, as every other one).
+    EXPECT_NE(csv.find("\r\nnotes with blank.txt,1.2,2024-02-16 09:45:00,carol,Exp,2,0,"
+                       "\"Notizen ergänzt: Größe, café, naïve – 5 €.\"\r\n"),
+              std::string::npos);
+    EXPECT_NE(csv.find("\r\nsrc/main.c,1.2.2.1,2024-02-09 08:20:00,anna,Exp,1,1,"
+                       "\"Fix the version text, as \"\"bob\"\" asked.\n"
+                       "Only on the maintenance branch, for now.\"\r\n"),
+              std::string::npos);
+    EXPECT_NE(csv.find("\r\nREADME.txt,1.2,2024-02-06 16:45:10,Joe,Exp,2,0,"
+                       "\"Describe the build.\nRun make in the top folder.\"\r\n"),
+              std::string::npos);
+    EXPECT_NE(csv.find("\r\nsrc/main.c,1.2,2024-02-02 14:15:30,bob,Exp,6,2,"
+                       "\"Read the command-line arguments.\n\nThe -v option prints the version.\n"
+                       "Any other argument is ignored.\"\r\n"),
+              std::string::npos);
+
+    // Without -o the same bytes go to standard output.
+    const TRun toStdout = Run({"--export", "history", "--log", RealLog});
+    ASSERT_EQ(toStdout.ExitCode, 0) << toStdout.Err;
+    EXPECT_EQ(toStdout.Out, csv);
+}
+
+TEST_F(ExportReal, UnreadableLogWritesNothing) {
+    const QString missing = OutPath(QStringLiteral("no-such.log"));
+    const QString out = OutPath(QStringLiteral("out.csv"));
+    const TRun run = Run({"--export", "files", "--log", missing, "-o", out});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_NE(run.Err.find("no-such.log"), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Out, "");
+    EXPECT_FALSE(QFile::exists(out));
+
+    // An earlier export in the same place is left as it was.
+    const QString earlier = OutPath(QStringLiteral("earlier.csv"));
+    {
+        QFile file(earlier);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("earlier export\r\n");
+    }
+    EXPECT_EQ(Run({"--export", "history", "--log", missing, "-o", earlier}).ExitCode, 1);
+    EXPECT_EQ(ReadAll(earlier), "earlier export\r\n");
+}
+
+TEST_F(ExportReal, BadArgumentsExitWithStatusTwo) {
+    const QString out = OutPath(QStringLiteral("out.csv"));
+    const std::vector<QStringList> bad = {
+        {"--export", "revisions", "--log", RealLog, "-o", out},
+        {"--export", "files", "--log", RealLog, "--filter", "3", "-o", out},
+        {"--export", "files", "-o", out},
+        {"--export", "files", "--log", RealLog, "some-folder", "-o", out},
+        {"--export", "files", "--log", RealLog, "--colour", "-o", out},
+        {"--export", "files", "--log", RealLog, "-o"},
+    };
+    for (const QStringList& arguments : bad) {
+        SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
+        const TRun run = Run(arguments);
+        EXPECT_EQ(run.ExitCode, 2);
+        EXPECT_FALSE(run.Err.empty());
+        EXPECT_EQ(run.Out, "");
+        EXPECT_FALSE(QFile::exists(out));
+    }
+}
+
+} // namespace
