@@ -1,3 +1,80 @@
 #include "DisplayText.h"
+#include "ParseLog.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+
+using namespace quillon;
+
+namespace {
+
+QString U(const char16_t* text) {
+    return QString::fromUtf16(text);
+}
+
+} // namespace
+
+TEST(DisplayText, ValidUtf8IsReadAsUtf8) {
+    EXPECT_EQ(DisplayText(""), QString());
+    EXPECT_EQ(DisplayText("plain ascii"), QStringLiteral("plain ascii"));
+    EXPECT_EQ(DisplayText("J\xc3\xb6rg"), U(u"J\u00f6rg"));
+    EXPECT_EQ(DisplayText("\xe2\x82\xac 5"), U(u"\u20ac 5"));
+    EXPECT_EQ(DisplayText("\xf0\x9f\x98\x80"), U(u"\U0001F600"));
+    EXPECT_EQ(DisplayText("\xf4\x8f\xbf\xbf"), U(u"\U0010FFFF"));
+}
+
+TEST(DisplayText, AnythingElseIsReadAsWindows1252) {
+    EXPECT_EQ(DisplayText("J\xf6rg"), U(u"J\u00f6rg"));
+    EXPECT_EQ(DisplayText("\x80 \x93q\x94 \x85"), U(u"\u20ac \u201cq\u201d \u2026"));
+    EXPECT_EQ(DisplayText("\x9f\xa0\xff"), U(u"\u0178\u00a0\u00ff"));
+    // Codes that Windows-1252 leaves unassigned keep their own value.
+    EXPECT_EQ(DisplayText("\x81\x8d\x8f\x90\x9d"), U(u"\u0081\u008d\u008f\u0090\u009d"));
+    // Not UTF-8: overlong forms, surrogates, code points beyond U+10FFFF,
+    // truncated sequences, stray continuation bytes.
+    EXPECT_EQ(DisplayText("\xc0\xaf"), U(u"\u00c0\u00af"));
+    EXPECT_EQ(DisplayText("\xe0\x80\xaf"), U(u"\u00e0\u20ac\u00af"));
+    EXPECT_EQ(DisplayText("\xed\xa0\x80"), U(u"\u00ed\u00a0\u20ac"));
+    EXPECT_EQ(DisplayText("\xf4\x90\x80\x80"), U(u"\u00f4\u0090\u20ac\u20ac"));
+    EXPECT_EQ(DisplayText("ab\xe2\x82"), U(u"ab\u00e2\u201a"));
+    EXPECT_EQ(DisplayText("\xa9 x"), U(u"\u00a9 x"));
+    // One invalid byte decides for the whole text.
+    EXPECT_EQ(DisplayText("\xc3\xb6 \xf6"), U(u"\u00c3\u00b6 \u00f6"));
+}
+
+TEST(DisplayText, DisplayCommentMakesEveryLineBreakALineFeed) {
+    EXPECT_EQ(DisplayComment("a\r\nb\r\n\r\nc"), QStringLiteral("a\nb\n\nc"));
+    EXPECT_EQ(DisplayComment("a\rb\nc"), QStringLiteral("a\nb\nc"));
+    EXPECT_EQ(DisplayComment("a\n\rb"), QStringLiteral("a\n\nb"));
+    EXPECT_EQ(DisplayComment("caf\xe9\r\nJ\xc3\xb6rg"), U(u"caf\u00e9\nJ\u00c3\u00b6rg"));
+    EXPECT_EQ(DisplayComment("no break"), QStringLiteral("no break"));
+}
+
+TEST(DisplayText, CommentOfACrLfLogShowsLikeThatOfAnLfLog) {
+    const std::string rule(28, '-');
+    const std::string log = "RCS file: /repo/a.c,v\nWorking file: a.c\n" + rule +
+                            "\nrevision 1.1\ndate: 2005-03-01 14:05:09 +0000;  author: anna;\n"
+                            "one\n\ntwo\nthree\n";
+    std::string crlf;
+    for (const char c : log) {
+        if (c == '\n')
+            crlf += '\r';
+        crlf += c;
+    }
+    auto lf = ParseLog(log);
+    auto cr = ParseLog(crlf);
+    const QString expected = QStringLiteral("one\n\ntwo\nthree");
+    EXPECT_EQ(DisplayComment(lf->Files()[0].Revisions[0].Comment), expected);
+    EXPECT_EQ(DisplayComment(cr->Files()[0].Revisions[0].Comment), expected);
+}
+
+TEST(DisplayText, CaseKeyJoinsNamesThatDifferInCaseOnly) {
+    EXPECT_EQ(CaseKey("Joe"), CaseKey("joe"));
+    EXPECT_EQ(CaseKey("JOE"), CaseKey("joe"));
+    EXPECT_EQ(CaseKey("J\xc3\x96RG"), CaseKey("j\xc3\xb6rg"));
+    // The same name in either encoding.
+    EXPECT_EQ(CaseKey("J\xd6RG"), CaseKey("j\xc3\xb6rg"));
+    EXPECT_NE(CaseKey("joe"), CaseKey("jo"));
+    EXPECT_NE(CaseKey("joe"), CaseKey("joe "));
+    EXPECT_NE(CaseKey("jorg"), CaseKey("j\xc3\xb6rg"));
+}
