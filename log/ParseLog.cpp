@@ -294,17 +294,19 @@ private:
     }
 
     // "+12 -3": lines added, then lines removed. A single count stands for
-    // added lines, or for removed lines when it carries a minus sign.
+    // added lines, or for removed lines when it carries a minus sign. Fields
+    // after the ";" do not belong to the counts.
     static void LinesField(TRevisionInfo& r, std::string_view text) {
+        text = Trim(BeforeSemicolon(text));
         const auto blank = text.find(' ');
         if (blank == std::string_view::npos) {
-            const auto count = LineCount(BeforeSemicolon(text));
+            const auto count = LineCount(text);
             r.LinesAdded = count < 0 ? 0 : count;
             r.LinesRemoved = count < 0 ? Magnitude(count) : 0;
             return;
         }
         r.LinesAdded = LineCount(text.substr(0, blank));
-        r.LinesRemoved = Magnitude(LineCount(BeforeSemicolon(text.substr(blank + 1))));
+        r.LinesRemoved = Magnitude(LineCount(text.substr(blank + 1)));
     }
 
     void MessageLine(std::string_view line, std::size_t lineNumber) {
