@@ -1,4 +1,6 @@
+#include "Application.h"
 #include "CommandLine.h"
+#include "Windows.h"
 
 #include <QCoreApplication>
 
@@ -25,6 +27,13 @@ int main(int argc, char* argv[]) {
     case TMode::Window:
         break;
     }
-    std::fputs("quillon: the main window is not built yet; use --export\n", stderr);
-    return 2;
+    quillon::TApplication app(argc, argv);
+    quillon::TWindows windows;
+    QObject::connect(&app, &quillon::TApplication::errorRaised, &windows.frmMain,
+                     &quillon::TfrmMain::ShowStatus);
+    windows.frmMain.SetStartFolder(command.Folder);
+    windows.frmMain.SetStartLogFile(command.LogFile);
+    windows.frmMain.show();
+    windows.frmMain.activateWindow();
+    return app.exec();
 }

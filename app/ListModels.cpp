@@ -1,0 +1,182 @@
+#include "ListModels.h"
+
+#include "DisplayText.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr const char* FileCaptions[TFileListModel::ColumnCount] = {
+    "File name",   "Head",  "No comments", "No changes",
+    "Few changes", "Added", "Removed",     "Description"};
+
+constexpr const char* RevisionCaptions[] = {"File name", "Revision", "Date",    "Author",
+                                            "State",     "Added",    "Removed", "Comments"};
+
+// The whole comment in one cell: its lines joined by blanks.
+QString CommentCell(TText comment) {
+    return DisplayComment(comment).replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+QString Number(std::int64_t value) {
+    return QString::number(value);
+}
+
+} // namespace
+
+TFileListModel::TFileListModel(const TRowStyle& style, QObject* parent)
+    : QAbstractTableModel(parent), Style(style) {}
+
+void TFileListModel::Reset(std::vector<TRCSFile*> files) {
+    beginResetModel();
+    Files = std::move(files);
+    endResetModel();
+}
+
+TRCSFile* TFileListModel::FileAt(int row) const {
+    return row >= 0 && row < static_cast<int>(Files.size()) ? Files[row] : nullptr;
+}
+
+int TFileListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(Files.size());
+}
+
+int TFileListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant TFileListModel::data(const QModelIndex& index, int role) const {
+    const TRCSFile* f = FileAt(index.row());
+    if (!f)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case FileName:
+            return DisplayText(f->WorkingFile);
+        case Head:
+            return DisplayText(f->Head);
+        case NoComments:
+            return Number(f->NoComments);
+        case NoChanges:
+            return Number(f->NoChanges);
+        case FewChanges:
+            return Number(f->FewChanges);
+        case Added:
+            return Number(f->TotalAdded);
+        case Removed:
+            return Number(f->TotalRemoved);
+        case Description:
+            return DisplayText(f->Description);
+        }
+        break;
+    case Qt::DecorationRole:
+        if (index.column() == FileName)
+            return FileRowImage();
+        break;
+    case Qt::ForegroundRole:
+        return Style.AuthorColor(f->LastAuthor);
+    case Qt::FontRole:
+        return Style.FileFont(*f);
+    case Qt::ToolTipRole:
+        if (index.column() == FileName)
+            return DisplayText(f->RCSPath);
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
+QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < ColumnCount)
+        return QString::fromLatin1(FileCaptions[section]);
+    return {};
+}
+
+TRevisionListModel::TRevisionListModel(TKind kind, const TRowStyle& style, QObject* parent)
+    : QAbstractTableModel(parent), Kind(kind), Style(style) {}
+
+void TRevisionListModel::Reset(std::vector<TRevisionInfo*> revisions) {
+    beginResetModel();
+    Rows = std::move(revisions);
+    endResetModel();
+}
+
+TRevisionInfo* TRevisionListModel::RevisionAt(int row) const {
+    return row >= 0 && row < static_cast<int>(Rows.size()) ? Rows[row] : nullptr;
+}
+
+int TRevisionListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(Rows.size());
+}
+
+int TRevisionListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : (Kind == TKind::History ? 8 : 7);
+}
+
+TRevisionListModel::TColumn TRevisionListModel::ColumnAt(int section) const {
+    return static_cast<TColumn>(Kind == TKind::History ? section : section + 1);
+}
+
+QVariant TRevisionListModel::data(const QModelIndex& index, int role) const {
+    const TRevisionInfo* r = RevisionAt(index.row());
+    if (!r || index.column() < 0 || index.column() >= columnCount())
+        return {};
+    const TColumn column = ColumnAt(index.column());
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (column) {
+        case FileName:
+            return DisplayText(r->FileInfo->WorkingFile);
+        case Revision:
+            return DisplayText(r->Revision);
+        case Date:
+            return FormatListDate(r->Date);
+        case Author:
+            return DisplayText(r->Author);
+        case State:
+            return DisplayText(r->State);
+        case Added:
+            return Number(r->LinesAdded);
+        case Removed:
+            return Number(r->LinesRemoved);
+        case Comments:
+            return CommentCell(r->Comment);
+        }
+        break;
+    case Qt::DecorationRole:
+        if (index.column() == 0)
+            return RevisionRowImage();
+        break;
+    case Qt::ForegroundRole:
+        return Style.AuthorColor(r->Author);
+    case Qt::FontRole:
+        return Style.RevisionFont(*r);
+    case Qt::ToolTipRole:
+        if (column == Comments)
+            return DisplayComment(r->Comment);
+        if (column == Revision && (!r->Locker.empty() || !r->Branches.empty())) {
+            QStringList notes;
+            if (!r->Locker.empty())
+                notes.append(QStringLiteral("locked by: %1").arg(DisplayText(r->Locker)));
+            if (!r->Branches.empty())
+                notes.append(QStringLiteral("branches: %1").arg(DisplayText(r->Branches)));
+            return notes.join(QLatin1Char('\n'));
+        }
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
+QVariant TRevisionListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < columnCount())
+        return QString::fromLatin1(RevisionCaptions[ColumnAt(section)]);
+    return {};
+}
+
+} // namespace quillon

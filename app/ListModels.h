@@ -1,0 +1,63 @@
+// The models of the file list, the revision list and the history list. A row's
+// data is the file or revision it stands for; the file table owns them.
+#pragma once
+
+#include "RevisionModel.h"
+#include "RowStyle.h"
+
+#include <QAbstractTableModel>
+
+#include <vector>
+
+namespace quillon {
+
+class TFileListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum TColumn { FileName, Head, NoComments, NoChanges, FewChanges, Added, Removed, Description };
+    static constexpr int ColumnCount = 8;
+
+    explicit TFileListModel(const TRowStyle& style, QObject* parent = nullptr);
+
+    // Replaces every row at once.
+    void Reset(std::vector<TRCSFile*> files);
+    TRCSFile* FileAt(int row) const;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    const TRowStyle& Style;
+    std::vector<TRCSFile*> Files;
+};
+
+class TRevisionListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    // The revision list shows one file's revisions; the history list shows the
+    // file name in front of them.
+    enum class TKind { Revisions, History };
+    enum TColumn { FileName, Revision, Date, Author, State, Added, Removed, Comments };
+
+    TRevisionListModel(TKind kind, const TRowStyle& style, QObject* parent = nullptr);
+
+    void Reset(std::vector<TRevisionInfo*> revisions);
+    TRevisionInfo* RevisionAt(int row) const;
+    const std::vector<TRevisionInfo*>& Revisions() const { return Rows; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    TColumn ColumnAt(int section) const;
+
+    TKind Kind;
+    const TRowStyle& Style;
+    std::vector<TRevisionInfo*> Rows;
+};
+
+} // namespace quillon

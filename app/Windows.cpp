@@ -1,0 +1,13 @@
+#include "Windows.h"
+
+namespace quillon {
+
+TWindows::TWindows() : frmOptions(&frmMain), frmDiff(&frmMain), frmAbout(&frmMain) {
+    TMainWindowPeers peers;
+    peers.ShowOptions = [this] { return frmOptions.exec() == QDialog::Accepted; };
+    peers.ShowAbout = [this] { frmAbout.exec(); };
+    peers.ShowComparison = [this] { frmDiff.exec(); };
+    frmMain.SetPeers(std::move(peers));
+}
+
+} // namespace quillon

@@ -1,0 +1,705 @@
+#include "fMain.h"
+
+#include "CheckLog.h"
+#include "DisplayText.h"
+#include "LogFile.h"
+#include "ParseLog.h"
+#include "Selectors.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <optional>
+
+namespace quillon {
+
+bool Busy = false;
+
+namespace {
+
+constexpr QSize InitialSize(796, 640);
+constexpr QSize MinimumSize(500, 400);
+constexpr int FontPixelHeight = 11;
+constexpr int FilterPanelHeight = 33;
+constexpr int PageBorder = 4;
+constexpr int SplitterWidth = 6;
+constexpr int RevisionListHeight = 186;
+constexpr int CommentBoxHeight = 67;
+constexpr int StatusPanelWidth = 100;
+constexpr int FilterSelectorWidth = 613;
+constexpr int AuthorSelectorWidth = 153;
+constexpr int FilterMaxVisible = 20;
+constexpr int AuthorsMaxVisible = 8;
+constexpr int ProgressIntervalMs = 250;
+
+const QString Caption = QStringLiteral("Quillon");
+const QString CaptionPrefix = QStringLiteral("Quillon: ");
+const QString AllUsers = QStringLiteral("All users");
+const QString FewChangesPrefix =
+    QStringLiteral("Show only files with number of changes in last revision less then ");
+const QStringList FilterEntries = {
+    QStringLiteral("Show all files"),
+    QStringLiteral("Show only files without comments in last revision"),
+    FewChangesPrefix + QStringLiteral("...")};
+
+// The reason the client gave for failing, for the status bar.
+QString CvsErrorText(const TCvsResult& result) {
+    QString line = result.FirstErrorLine();
+    if (line.isEmpty())
+        line = result.Crashed ? QStringLiteral("the client crashed")
+                              : QStringLiteral("exit code %1").arg(result.ExitCode);
+    return Status::CvsErrorPrefix + line;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(Caption);
+    resize(InitialSize);
+    setMinimumSize(MinimumSize);
+    if (QFontDatabase::families().contains(QStringLiteral("Tahoma"))) {
+        QFont tahoma(QStringLiteral("Tahoma"));
+        tahoma.setPixelSize(FontPixelHeight);
+        setFont(tahoma);
+    }
+    Style.Font = font();
+    Workers.setMaxThreadCount(2);
+    ChooseFolder = [this](const QString& start) {
+        return QFileDialog::getExistingDirectory(this, QStringLiteral("Select directory"), start,
+                                                 QFileDialog::ShowDirsOnly);
+    };
+    ProgressTimer = new QTimer(this);
+    ProgressTimer->setInterval(ProgressIntervalMs);
+
+    CreateMenu();
+    CreateViews();
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    // FormCreate: the Files page, the settings, Abort disabled.
+    PageControl->setCurrentIndex(0);
+    LoadSettings(Settings, *OpenSettingsStore());
+    Style.LinesLimit = Settings.LinesLimit;
+    UpdateFilterTexts();
+    miAbort->setEnabled(false);
+    mmComments->setFocus();
+
+    connect(&Runner, &TCvsRunner::finished, this, &TfrmMain::RunnerFinished);
+}
+
+TfrmMain::~TfrmMain() {
+    ++LoadGeneration;
+    Workers.waitForDone();
+}
+
+void TfrmMain::CreateMenu() {
+    menuBar()->setObjectName(QStringLiteral("MainMenu"));
+    auto add = [this](QMenu* menu, const char* name, const QString& text, QKeySequence key,
+                      void (TfrmMain::*handler)()) {
+        QAction* action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("miFile"));
+    miOpen = add(file, "miOpen", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
+                 &TfrmMain::miOpenClick);
+    miOpenLog =
+        add(file, "miOpenLog", QStringLiteral("Open log file..."), {}, &TfrmMain::miOpenLogClick);
+    miAbort = add(file, "miAbort", QStringLiteral("Abort"), QKeySequence(Qt::Key_Escape),
+                  &TfrmMain::miAbortClick);
+    file->addSeparator();
+    miExit = add(file, "miExit", QStringLiteral("Exit"), QKeySequence(Qt::ALT | Qt::Key_F4),
+                 &TfrmMain::miExitClick);
+    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
+    view->setObjectName(QStringLiteral("miView"));
+    miRefresh = add(view, "miRefresh", QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5),
+                    &TfrmMain::miRefreshClick);
+    view->addSeparator();
+    miOptions = add(view, "miOptions", QStringLiteral("Options"), {}, &TfrmMain::miOptionsClick);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("?"));
+    help->setObjectName(QStringLiteral("miHelp"));
+    miAbout = add(help, "miAbout", QStringLiteral("About"), QKeySequence(Qt::Key_F1),
+                  &TfrmMain::miAboutClick);
+}
+
+QTableView* TfrmMain::CreateList(QAbstractItemModel* model, std::initializer_list<int> widths) {
+    auto* list = new QTableView;
+    list->setModel(model);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setShowGrid(true);
+    list->setSortingEnabled(false);
+    list->setWordWrap(false);
+    list->setTabKeyNavigation(false);
+    list->verticalHeader()->hide();
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    list->horizontalHeader()->setSectionsClickable(false);
+    list->horizontalHeader()->setHighlightSections(false);
+    list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    int column = 0;
+    for (const int width : widths)
+        list->setColumnWidth(column++, width);
+    // The selection stays as visible without the focus as with it.
+    QPalette palette = list->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight,
+                     palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    list->setPalette(palette);
+    return list;
+}
+
+void TfrmMain::CreateViews() {
+    FileRows = new TFileListModel(Style, this);
+    RevisionRows = new TRevisionListModel(TRevisionListModel::TKind::Revisions, Style, this);
+    HistoryRows = new TRevisionListModel(TRevisionListModel::TKind::History, Style, this);
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* filterPanel = new QWidget;
+    filterPanel->setObjectName(QStringLiteral("pnlFilesFilter"));
+    filterPanel->setFixedHeight(FilterPanelHeight);
+    auto* filterLayout = new QHBoxLayout(filterPanel);
+    filterLayout->setContentsMargins(8, 6, 8, 0);
+    filterLayout->setSpacing(6);
+    cbxFilter = new TOwnerDrawnSelector;
+    cbxFilter->setObjectName(QStringLiteral("cbxFilter"));
+    cbxFilter->setMaxVisibleItems(FilterMaxVisible);
+    cbxFilter->setMinimumWidth(FilterSelectorWidth / 4);
+    cbxFilter->addItems(FilterEntries);
+    QFont bold = font(), underlined = font();
+    bold.setBold(true);
+    underlined.setUnderline(true);
+    cbxFilter->setItemData(1, bold, Qt::FontRole);
+    cbxFilter->setItemData(2, underlined, Qt::FontRole);
+    cbxFilter->setCurrentIndex(0);
+    cbxAuthors = new TOwnerDrawnSelector;
+    cbxAuthors->setObjectName(QStringLiteral("cbxAuthors"));
+    cbxAuthors->setMaxVisibleItems(AuthorsMaxVisible);
+    cbxAuthors->setFixedWidth(AuthorSelectorWidth);
+    filterLayout->addWidget(cbxFilter, 1);
+    filterLayout->addWidget(cbxAuthors);
+    layout->addWidget(filterPanel);
+    connect(cbxFilter, &QComboBox::activated, this, [this] {
+        if (!Busy && !Loading)
+            FilterFiles();
+    });
+    connect(cbxAuthors, &QComboBox::activated, this, [this] {
+        if (!Busy && !Loading)
+            FilterFiles();
+    });
+
+    PageControl = new QTabWidget;
+    PageControl->setObjectName(QStringLiteral("PageControl"));
+    layout->addWidget(PageControl, 1);
+    setCentralWidget(central);
+
+    auto page = [this](const char* name, const QString& caption) {
+        auto* widget = new QWidget;
+        widget->setObjectName(QString::fromLatin1(name));
+        auto* pageLayout = new QVBoxLayout(widget);
+        pageLayout->setContentsMargins(PageBorder, PageBorder, PageBorder, PageBorder);
+        PageControl->addTab(widget, caption);
+        return pageLayout;
+    };
+    auto commentBox = [](const char* name) {
+        auto* box = new QPlainTextEdit;
+        box->setObjectName(QString::fromLatin1(name));
+        box->setReadOnly(true);
+        box->setLineWrapMode(QPlainTextEdit::NoWrap);
+        box->setTabChangesFocus(false);
+        box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        return box;
+    };
+    auto splitter = [](const char* name) {
+        auto* split = new QSplitter(Qt::Vertical);
+        split->setObjectName(QString::fromLatin1(name));
+        split->setHandleWidth(SplitterWidth);
+        split->setChildrenCollapsible(false);
+        return split;
+    };
+
+    // Files page: the file list, the revision list and the comment box.
+    QVBoxLayout* files = page("tsFiles", QStringLiteral("Files"));
+    lvFiles = CreateList(FileRows, {280, 40, 80, 80, 80, 60, 60, 70});
+    lvFiles->setObjectName(QStringLiteral("lvFiles"));
+    lvRevisions = CreateList(RevisionRows, {80, 230, 170, 80, 60, 60, 70});
+    lvRevisions->setObjectName(QStringLiteral("lvRevisions"));
+    mmComments = commentBox("mmComments");
+    QSplitter* splitFiles = splitter("splitFiles");
+    QSplitter* splitFilesComments = splitter("splitFilesComments");
+    splitFilesComments->addWidget(lvRevisions);
+    splitFilesComments->addWidget(mmComments);
+    splitFilesComments->setStretchFactor(0, 1);
+    splitFilesComments->setSizes({RevisionListHeight, CommentBoxHeight});
+    splitFiles->addWidget(lvFiles);
+    splitFiles->addWidget(splitFilesComments);
+    splitFiles->setStretchFactor(0, 1);
+    splitFiles->setStretchFactor(1, 0);
+    splitFiles->setSizes({InitialSize.height() - RevisionListHeight - CommentBoxHeight,
+                          RevisionListHeight + CommentBoxHeight + SplitterWidth});
+    files->addWidget(splitFiles);
+
+    // History page: the history list and its comment box.
+    QVBoxLayout* history = page("tsHistory", QStringLiteral("History"));
+    lvHistory = CreateList(HistoryRows, {265, 55, 150, 50, 40, 60, 60, 70});
+    lvHistory->setObjectName(QStringLiteral("lvHistory"));
+    mmCommentsHistory = commentBox("mmCommentsHistory");
+    QSplitter* splitHistory = splitter("splitHistoryComments");
+    splitHistory->addWidget(lvHistory);
+    splitHistory->addWidget(mmCommentsHistory);
+    splitHistory->setStretchFactor(0, 1);
+    splitHistory->setStretchFactor(1, 0);
+    splitHistory->setSizes({InitialSize.height(), CommentBoxHeight});
+    history->addWidget(splitHistory);
+
+    CreateChartPage(page("tsCharts", QStringLiteral("Charts")));
+
+    connect(lvFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TfrmMain::lvFilesSelectItem);
+    connect(lvRevisions->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TfrmMain::lvRevisionsSelectItem);
+    connect(lvHistory->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TfrmMain::lvHistorySelectItem);
+    connect(lvFiles, &QTableView::doubleClicked, this, &TfrmMain::lvFilesDblClick);
+    connect(lvRevisions, &QTableView::doubleClicked, this,
+            [this] { lvRevisionsDblClick(lvRevisions); });
+    connect(lvHistory, &QTableView::doubleClicked, this,
+            [this] { lvRevisionsDblClick(lvHistory); });
+
+    // The status bar: four counters and the message.
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->setSizeGripEnabled(false);
+    for (int i = 0; i < 5; ++i) {
+        auto* panel = new QLabel;
+        panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (i < 4) {
+            panel->setFixedWidth(StatusPanelWidth);
+            panel->setAlignment(Qt::AlignCenter);
+            statusBar()->addWidget(panel);
+        } else {
+            panel->setMinimumWidth(StatusPanelWidth);
+            panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            statusBar()->addWidget(panel, 1);
+        }
+        StatusPanels[i] = panel;
+    }
+}
+
+void TfrmMain::ShowStatus(const QString& message) {
+    StatusPanels[0]->setText(QStringLiteral("Files: %1").arg(FileRows->rowCount()));
+    StatusPanels[1]->setText(QStringLiteral("Skipped: %1").arg(SkippedCount));
+    StatusPanels[2]->setText(QStringLiteral("Revisions: %1").arg(RevisionRows->rowCount()));
+    StatusPanels[3]->setText(QStringLiteral("History: %1").arg(HistoryRows->rowCount()));
+    StatusPanels[4]->setText(message);
+    emit statusShown(message);
+}
+
+QString TfrmMain::FewChangesFilterText() const {
+    return FewChangesPrefix + QString::number(Settings.LinesLimit);
+}
+
+void TfrmMain::UpdateFilterTexts() {
+    cbxFilter->setItemText(2, FewChangesFilterText());
+}
+
+bool TfrmMain::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && !Activated)
+        QTimer::singleShot(0, this, &TfrmMain::FormActivate);
+    return QMainWindow::event(event);
+}
+
+void TfrmMain::FormActivate() {
+    if (Activated)
+        return;
+    Activated = true;
+    if (!StartLogFile.isEmpty())
+        OpenLogFile(StartLogFile);
+    else if (!StartFolder.isEmpty())
+        OpenFolder(StartFolder);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    // FormClose: a run in progress ends; its client is ended too.
+    Busy = false;
+    ++LoadGeneration;
+    Loading = false;
+    Runner.Abort();
+    event->accept();
+}
+
+void TfrmMain::SetLoading(bool loading) {
+    Busy = loading;
+    miOpen->setEnabled(!loading);
+    miOpenLog->setEnabled(!loading);
+    miAbort->setEnabled(loading);
+}
+
+void TfrmMain::ClearViews() {
+    FileRows->Reset({});
+    RevisionRows->Reset({});
+    HistoryRows->Reset({});
+    mmComments->clear();
+    mmCommentsHistory->clear();
+}
+
+void TfrmMain::StartLoad(const QString& caption) {
+    ++LoadGeneration;
+    ClearViews();
+    cbxAuthors->clear();
+    // The views hold no row of the old table any more; it goes before the new
+    // one is built.
+    RCSFiles.reset();
+    Authors.reset();
+    Style.Authors = nullptr;
+    SkippedCount = 0;
+    SetLoading(true);
+    setWindowTitle(caption);
+}
+
+void TfrmMain::OpenFolder(const QString& folder) {
+    if (Busy || Loading)
+        return;
+    CurrentFolder = folder;
+    CurrentLogFile.clear();
+    StartLoad(CaptionPrefix + folder);
+    const int generation = LoadGeneration;
+    RunCVS({QStringLiteral("log")}, folder, [this, generation](TCvsResult result) {
+        if (generation != LoadGeneration)
+            return;
+        if (!result.Started)
+            return EndLoad(QString()); // the runner has said why
+        if (result.Aborted)
+            return EndLoad(Status::Aborted);
+        if (result.Failed() && result.Output.empty())
+            return EndLoad(CvsErrorText(result));
+        ShowStatus(Status::Done);
+        const QString warning =
+            result.Failed() ? QStringLiteral("CVS reported: %1").arg(result.FirstErrorLine())
+                            : QString();
+        ParseOutput(std::move(result.Output), warning);
+    });
+}
+
+void TfrmMain::OpenLogFile(const QString& file) {
+    if (Busy || Loading)
+        return;
+    CurrentLogFile = file;
+    StartLoad(CaptionPrefix + file);
+    ShowStatus(Status::ReadingLogFile);
+    OffThread(
+        [file] {
+            std::pair<std::string, QString> read;
+            if (!ReadLogFile(file, read.first, read.second))
+                read.first.clear();
+            return read;
+        },
+        [this, file](std::pair<std::string, QString> read) {
+            if (!read.second.isEmpty())
+                return EndLoad(QStringLiteral("Cannot read %1: %2").arg(file, read.second));
+            ShowStatus(Status::Done);
+            ParseOutput(std::move(read.first), QString());
+        });
+}
+
+void TfrmMain::RunCVS(const QStringList& arguments, const QString& folder,
+                      std::function<void(TCvsResult)> done) {
+    ShowStatus(Status::Executing);
+    if (NeedsLockService(folder, Settings.CVSPath))
+        QProcess::startDetached(LockServiceProgram(Settings.CVSPath), {QStringLiteral("-systray")},
+                                folder);
+    RunnerDone = std::move(done);
+    ProgressTimer->disconnect();
+    connect(ProgressTimer, &QTimer::timeout, this, [this] {
+        if (const std::size_t bytes = Runner.BytesReceived())
+            ShowStatus(QStringLiteral("%1 (%2 KB)").arg(Status::Executing).arg(bytes / 1024));
+    });
+    ProgressTimer->start();
+    Runner.Start(CvsProgram(Settings.CVSPath), arguments, folder);
+}
+
+void TfrmMain::RunnerFinished() {
+    ProgressTimer->stop();
+    TCvsResult result = Runner.TakeResult();
+    if (!result.Started)
+        ShowStatus(Status::NotFound);
+    if (auto done = std::exchange(RunnerDone, nullptr))
+        done(std::move(result));
+}
+
+template <typename TWork, typename TDone> void TfrmMain::OffThread(TWork work, TDone done) {
+    using TResult = decltype(work());
+    const int generation = LoadGeneration;
+    Loading = true;
+    Workers.start([this, generation, work = std::move(work), done = std::move(done)]() mutable {
+        auto result = std::make_shared<std::optional<TResult>>();
+        QString error;
+        try {
+            result->emplace(work());
+        } catch (const std::exception& e) {
+            error = QString::fromLocal8Bit(e.what());
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, result, error, done = std::move(done)]() mutable {
+                if (generation != LoadGeneration)
+                    return;
+                Loading = false;
+                if (!error.isEmpty())
+                    return EndLoad(QStringLiteral("Error: %1").arg(error));
+                done(std::move(**result));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TfrmMain::ParseOutput(std::string log, QString warning) {
+    ShowStatus(Status::ParsingLog);
+    FilesParsed = 0;
+    ProgressTimer->disconnect();
+    connect(ProgressTimer, &QTimer::timeout, this, [this] {
+        ShowStatus(QStringLiteral("%1 (%2 files)").arg(Status::ParsingLog).arg(FilesParsed.load()));
+    });
+    ProgressTimer->start();
+    auto bytes = std::make_shared<std::string>(std::move(log));
+    OffThread(
+        [this, bytes] {
+            return std::shared_ptr<TRCSFileTable>(ParseLog(std::move(*bytes), &FilesParsed));
+        },
+        [this, warning](std::shared_ptr<TRCSFileTable> table) {
+            ProgressTimer->stop();
+            ShowStatus(Status::Done);
+            Loaded(std::move(table), warning);
+        });
+}
+
+void TfrmMain::Loaded(std::shared_ptr<TRCSFileTable> table, QString warning) {
+    RCSFiles = std::move(table);
+    CheckLog([this, warning] {
+        Busy = false;
+        FilterFiles();
+        QStringList notes;
+        if (const int bad = RCSFiles->BadDates())
+            notes.append(QStringLiteral("%1 unreadable date%2").arg(bad).arg(bad == 1 ? "" : "s"));
+        if (!warning.isEmpty())
+            notes.append(warning);
+        EndLoad(notes.isEmpty() ? QString()
+                                : QStringLiteral("%1 (%2)").arg(Status::Done, notes.join("; ")));
+    });
+}
+
+void TfrmMain::EndLoad(const QString& message) {
+    ProgressTimer->stop();
+    Loading = false;
+    SetLoading(false);
+    if (!message.isEmpty())
+        ShowStatus(message);
+    emit loadFinished();
+}
+
+void TfrmMain::CheckLog(std::function<void()> then) {
+    ShowStatus(Status::CheckingLog);
+    // Nothing may read the table while its summaries are rewritten.
+    ClearViews();
+    const bool wasBusy = Busy;
+    Busy = true;
+    auto table = RCSFiles;
+    const std::int32_t limit = Settings.LinesLimit;
+    OffThread(
+        [table, limit] {
+            if (table)
+                CheckFiles(*table, limit);
+            return std::make_shared<TAuthorIndex>(table ? TAuthorIndex(*table) : TAuthorIndex());
+        },
+        [this, wasBusy, then = std::move(then)](std::shared_ptr<TAuthorIndex> authors) {
+            Authors = std::make_unique<TAuthorIndex>(std::move(*authors));
+            Style.Authors = Authors.get();
+            Style.LinesLimit = Settings.LinesLimit;
+            FillAuthors();
+            ShowStatus(Status::Done);
+            Busy = wasBusy;
+            then();
+        });
+}
+
+void TfrmMain::FillAuthors() {
+    cbxAuthors->clear();
+    cbxAuthors->addItem(AllUsers);
+    cbxAuthors->setItemData(0, IndexColor(0), Qt::ForegroundRole);
+    int position = 1;
+    for (const TText name : Authors->Names()) {
+        cbxAuthors->addItem(DisplayText(name));
+        cbxAuthors->setItemData(position, IndexColor(position), Qt::ForegroundRole);
+        ++position;
+    }
+    cbxAuthors->setCurrentIndex(0);
+}
+
+TFilter TfrmMain::CurrentFilter() const {
+    TFilter filter;
+    filter.Mode = static_cast<TFilterMode>(std::max(0, cbxFilter->currentIndex()));
+    filter.LinesLimit = Settings.LinesLimit;
+    if (Settings.DoInclude)
+        filter.Include = SplitMasks(Settings.Include);
+    if (Settings.DoExclude)
+        filter.Exclude = SplitMasks(Settings.Exclude);
+    filter.AuthorPosition = std::max(0, cbxAuthors->currentIndex());
+    filter.Authors = Authors.get();
+    return filter;
+}
+
+void TfrmMain::FilterFiles() {
+    SkippedCount = 0;
+    ShowStatus(Status::FilteringFiles);
+    Style.LinesLimit = Settings.LinesLimit;
+    TViewRows rows = RCSFiles ? FilterRows(*RCSFiles, CurrentFilter()) : TViewRows{};
+    SkippedCount = rows.Skipped;
+
+    FileRows->Reset(std::move(rows.Files));
+    if (FileRows->rowCount() > 0) {
+        lvFiles->scrollToTop();
+        lvFiles->selectionModel()->setCurrentIndex(
+            FileRows->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    } else {
+        RevisionRows->Reset({});
+        mmComments->clear();
+    }
+
+    HistoryRows->Reset(std::move(rows.History));
+    if (HistoryRows->rowCount() > 0) {
+        lvHistory->scrollToTop();
+        lvHistory->selectionModel()->setCurrentIndex(HistoryRows->index(0, 0),
+                                                     QItemSelectionModel::ClearAndSelect |
+                                                         QItemSelectionModel::Rows);
+    } else {
+        mmCommentsHistory->clear();
+    }
+    FillChart();
+    ShowStatus(Status::Done);
+}
+
+void TfrmMain::lvFilesSelectItem() {
+    if (Busy)
+        return;
+    ShowStatus(Status::FilteringRevisions);
+    std::vector<TRevisionInfo*> revisions;
+    const QModelIndexList selected = lvFiles->selectionModel()->selectedRows();
+    if (TRCSFile* file = selected.isEmpty() ? nullptr : FileRows->FileAt(selected.front().row())) {
+        const TFilter filter = CurrentFilter();
+        for (auto& revision : file->Revisions)
+            if (filter.RevisionPasses(revision))
+                revisions.push_back(&revision);
+    }
+    RevisionRows->Reset(std::move(revisions));
+    if (RevisionRows->rowCount() > 0)
+        lvRevisions->selectionModel()->setCurrentIndex(RevisionRows->index(0, 0),
+                                                       QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
+    else
+        mmComments->clear();
+    ShowStatus(Status::Done);
+}
+
+namespace {
+
+void ShowSelectedComment(QTableView* list, const TRevisionListModel& model, QPlainTextEdit* box) {
+    const QModelIndexList selected = list->selectionModel()->selectedRows();
+    const TRevisionInfo* revision =
+        selected.isEmpty() ? nullptr : model.RevisionAt(selected.front().row());
+    box->setPlainText(revision ? DisplayComment(revision->Comment) : QString());
+}
+
+} // namespace
+
+void TfrmMain::lvRevisionsSelectItem() {
+    if (!Busy)
+        ShowSelectedComment(lvRevisions, *RevisionRows, mmComments);
+}
+
+void TfrmMain::lvHistorySelectItem() {
+    if (!Busy)
+        ShowSelectedComment(lvHistory, *HistoryRows, mmCommentsHistory);
+}
+
+void TfrmMain::miOpenClick() {
+    if (Busy || Loading)
+        return;
+    const QString folder = ChooseFolder(CurrentFolder);
+    if (folder.isEmpty())
+        return;
+    CurrentFolder = folder;
+    OpenFolder(CurrentFolder);
+}
+
+void TfrmMain::miOpenLogClick() {
+    if (Busy || Loading)
+        return;
+    const QString file =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open log file"), CurrentLogFile);
+    if (!file.isEmpty())
+        OpenLogFile(file);
+}
+
+void TfrmMain::miAbortClick() {
+    Busy = false;
+    if (Runner.IsRunning()) {
+        Runner.Abort(); // the run ends through its finished report
+        return;
+    }
+    if (Loading) {
+        // The worker's result is dropped when it arrives; the table it works
+        // on is no one else's.
+        ++LoadGeneration;
+        RCSFiles.reset();
+        Authors.reset();
+        Style.Authors = nullptr;
+        EndLoad(Status::Aborted);
+    }
+}
+
+void TfrmMain::miExitClick() {
+    close();
+}
+
+void TfrmMain::miRefreshClick() {
+    if (Busy || Loading)
+        return;
+    if (!CurrentLogFile.isEmpty())
+        OpenLogFile(CurrentLogFile);
+    else if (!CurrentFolder.isEmpty())
+        OpenFolder(CurrentFolder);
+}
+
+void TfrmMain::miAboutClick() {
+    if (Busy || Loading)
+        return;
+    if (Peers.ShowAbout)
+        Peers.ShowAbout();
+}
+
+} // namespace quillon

@@ -1,0 +1,194 @@
+// The main window: folder loading, the status bar, the main menu and the
+// browsing views.
+#pragma once
+
+#include "AuthorIndex.h"
+#include "CvsRunner.h"
+#include "Filter.h"
+#include "ListModels.h"
+#include "RevisionModel.h"
+#include "RowStyle.h"
+#include "Settings.h"
+
+#include <QMainWindow>
+#include <QThreadPool>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QPlainTextEdit;
+class QSplitter;
+class QTabWidget;
+class QTableView;
+class QVBoxLayout;
+
+namespace quillon {
+
+class TOwnerDrawnSelector;
+
+// A CVS command, or the sequence around it, is in progress; every command of
+// the main window does nothing while it is set. One flag for the program.
+extern bool Busy;
+
+// The texts of the status bar's message panel.
+namespace Status {
+inline const QString Executing = QStringLiteral("Executing CVS command...");
+inline const QString Done = QStringLiteral("Done");
+inline const QString NotFound = QStringLiteral("CVS executable not found");
+inline const QString ParsingLog = QStringLiteral("Parsing log...");
+inline const QString CheckingLog = QStringLiteral("Checking log...");
+inline const QString FilteringFiles = QStringLiteral("Filtering files...");
+inline const QString FilteringRevisions = QStringLiteral("Filtering revisions...");
+inline const QString ParsingDiff = QStringLiteral("Parsing diff...");
+inline const QString NoPrevious = QStringLiteral("Pervious revision to compare with not found");
+inline const QString NoWorkingFolder = QStringLiteral("No working folder to compare in");
+inline const QString ReadingLogFile = QStringLiteral("Reading log file...");
+inline const QString Aborted = QStringLiteral("Aborted");
+inline const QString CvsErrorPrefix = QStringLiteral("CVS error: ");
+} // namespace Status
+
+// What the owner of the other windows lets the main window open.
+struct TMainWindowPeers {
+    // Shows the Options dialog modally; true when it was confirmed.
+    std::function<bool()> ShowOptions;
+    std::function<void()> ShowAbout;
+    // Shows a comparison modally; the caller has loaded it.
+    std::function<void()> ShowComparison;
+};
+
+class TfrmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    void SetPeers(TMainWindowPeers peers) { Peers = std::move(peers); }
+    // What the first activation opens: a folder, or a saved log file.
+    void SetStartFolder(const QString& folder) { StartFolder = folder; }
+    void SetStartLogFile(const QString& file) { StartLogFile = file; }
+    // Replaces the folder-selection dialog (tests): returns the chosen folder,
+    // or an empty text when cancelled.
+    void SetFolderChooser(std::function<QString(const QString& start)> chooser) {
+        ChooseFolder = std::move(chooser);
+    }
+
+    void ShowStatus(const QString& message);
+    void OpenFolder(const QString& folder);
+    void OpenLogFile(const QString& file);
+    // Recomputes the per-file summaries and the author selector off the GUI
+    // thread, then calls then on the GUI thread.
+    void CheckLog(std::function<void()> then);
+    void FilterFiles();
+
+    // Runs the client with arguments in folder; done receives the outcome on
+    // the GUI thread. The caller sets Busy before and clears it afterwards.
+    void RunCVS(const QStringList& arguments, const QString& folder,
+                std::function<void(TCvsResult)> done);
+
+    TSettings Settings;
+    int SkippedCount = 0;
+    bool Activated = false;
+    QString CurrentFolder;
+    QString CurrentLogFile; // set while a saved log is shown instead of a folder
+    std::shared_ptr<TRCSFileTable> RCSFiles;
+
+    // The views, for the handlers of other windows and for tests.
+    TOwnerDrawnSelector* cbxFilter = nullptr;
+    TOwnerDrawnSelector* cbxAuthors = nullptr;
+    QTabWidget* PageControl = nullptr;
+    QTableView* lvFiles = nullptr;
+    QTableView* lvRevisions = nullptr;
+    QTableView* lvHistory = nullptr;
+    QPlainTextEdit* mmComments = nullptr;
+    QPlainTextEdit* mmCommentsHistory = nullptr;
+    QAction* miOpen = nullptr;
+    QAction* miOpenLog = nullptr;
+    QAction* miAbort = nullptr;
+    QAction* miExit = nullptr;
+    QAction* miRefresh = nullptr;
+    QAction* miOptions = nullptr;
+    QAction* miAbout = nullptr;
+
+    TFileListModel& FilesModel() { return *FileRows; }
+    TRevisionListModel& RevisionsModel() { return *RevisionRows; }
+    TRevisionListModel& HistoryModel() { return *HistoryRows; }
+    const TRowStyle& RowStyle() const { return Style; }
+    // The filter the views are built through now.
+    TFilter CurrentFilter() const;
+    // The text of the filter selector's third entry for the current limit.
+    QString FewChangesFilterText() const;
+    // Sets the third filter entry's text for the current limit, keeping the
+    // selected entry.
+    void UpdateFilterTexts();
+
+    // Comparison of a revision with its predecessor (MainCompare.cpp).
+    void ShowDiff(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* previous);
+    void lvRevisionsDblClick(QTableView* list);
+    void lvFilesDblClick();
+
+    // The activity chart (MainChart.cpp).
+    void FillChart();
+
+    void miOpenClick();
+    void miOpenLogClick();
+    void miAbortClick();
+    void miExitClick();
+    void miRefreshClick();
+    void miOptionsClick();
+    void miAboutClick();
+
+signals:
+    // A load has ended, whatever its outcome (tests wait for it).
+    void loadFinished();
+    // Every status message, in order (tests record them).
+    void statusShown(const QString& message);
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenu();
+    void CreateViews();
+    void CreateChartPage(QVBoxLayout* page); // MainChart.cpp
+    QTableView* CreateList(QAbstractItemModel* model, std::initializer_list<int> widths);
+    void FormActivate();
+    void SetLoading(bool loading);
+    void ClearViews();
+    void StartLoad(const QString& caption);
+    void RunnerFinished();
+    void ParseOutput(std::string log, QString warning);
+    void Loaded(std::shared_ptr<TRCSFileTable> table, QString warning);
+    void EndLoad(const QString& message);
+    void FillAuthors();
+    void lvFilesSelectItem();
+    void lvRevisionsSelectItem();
+    void lvHistorySelectItem();
+    // Runs work on the worker thread and then done on the GUI thread, unless
+    // the load it belongs to has been abandoned meanwhile.
+    template <typename TWork, typename TDone> void OffThread(TWork work, TDone done);
+
+    TMainWindowPeers Peers;
+    QString StartFolder;
+    QString StartLogFile;
+    std::function<QString(const QString&)> ChooseFolder;
+
+    TCvsRunner Runner;
+    std::function<void(TCvsResult)> RunnerDone;
+    QTimer* ProgressTimer = nullptr;
+    std::atomic<int> FilesParsed{0};
+    QThreadPool Workers;
+    int LoadGeneration = 0;
+    bool Loading = false;
+
+    std::unique_ptr<TAuthorIndex> Authors;
+    TRowStyle Style;
+    TFileListModel* FileRows = nullptr;
+    TRevisionListModel* RevisionRows = nullptr;
+    TRevisionListModel* HistoryRows = nullptr;
+    QLabel* StatusPanels[5] = {};
+};
+
+} // namespace quillon

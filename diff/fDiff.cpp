@@ -1,0 +1,10 @@
+#include "fDiff.h"
+
+namespace quillon {
+
+TfrmDiff::TfrmDiff(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmDiff"));
+    setWindowTitle(QStringLiteral("Diff"));
+}
+
+} // namespace quillon

@@ -1,0 +1,76 @@
+#include "Filter.h"
+
+#include "CheckLog.h"
+#include "History.h"
+
+namespace quillon {
+
+std::vector<std::string> SplitMasks(const QString& masks) {
+    std::vector<std::string> result;
+    QString text = masks;
+    text.remove(QLatin1Char(' '));
+    for (const QString& mask : text.split(QLatin1Char(';'), Qt::SkipEmptyParts))
+        result.push_back(mask.toStdString());
+    return result;
+}
+
+bool TFilter::FilePasses(const TRCSFile& file) const {
+    for (const auto& mask : Include)
+        if (file.WorkingFile.find(mask) == std::string_view::npos)
+            return false;
+    for (const auto& mask : Exclude)
+        if (file.WorkingFile.find(mask) != std::string_view::npos)
+            return false;
+    switch (Mode) {
+    case TFilterMode::AllFiles:
+        break;
+    case TFilterMode::NoCommentInLast:
+        if (!file.LastNoComment)
+            return false;
+        break;
+    case TFilterMode::FewChangesInLast:
+        if (!file.LastFewChanges)
+            return false;
+        break;
+    }
+    if (AuthorPosition != 0) {
+        if (file.Revisions.empty() || !Authors ||
+            Authors->Position(file.LastAuthor) != AuthorPosition)
+            return false;
+    }
+    return true;
+}
+
+bool TFilter::RevisionPasses(const TRevisionInfo& revision) const {
+    switch (Mode) {
+    case TFilterMode::AllFiles:
+        break;
+    case TFilterMode::NoCommentInLast:
+        if (!revision.Comment.empty())
+            return false;
+        break;
+    case TFilterMode::FewChangesInLast:
+        if (!(ChangedLines(revision) < LinesLimit))
+            return false;
+        break;
+    }
+    return AuthorPosition == 0 || (Authors && Authors->Position(revision.Author) == AuthorPosition);
+}
+
+TViewRows FilterRows(TRCSFileTable& table, const TFilter& filter) {
+    TViewRows rows;
+    for (auto& file : table.Files()) {
+        if (!filter.FilePasses(file)) {
+            ++rows.Skipped;
+            continue;
+        }
+        rows.Files.push_back(&file);
+        for (auto& revision : file.Revisions)
+            if (filter.RevisionPasses(revision))
+                rows.History.push_back(&revision);
+    }
+    SortNewestFirst(rows.History);
+    return rows;
+}
+
+} // namespace quillon

@@ -1,0 +1,41 @@
+// The filters of the views and the export: masks, filter mode and author.
+#pragma once
+
+#include "AuthorIndex.h"
+#include "RevisionModel.h"
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace quillon {
+
+enum class TFilterMode { AllFiles = 0, NoCommentInLast = 1, FewChangesInLast = 2 };
+
+// The masks of a mask text: blanks removed wherever they stand, split at ";",
+// empty masks left out. "src; test" gives "src" and "test".
+std::vector<std::string> SplitMasks(const QString& masks);
+
+struct TFilter {
+    TFilterMode Mode = TFilterMode::AllFiles;
+    std::int32_t LinesLimit = 0;
+    std::vector<std::string> Include; // masks in force; all must occur in the name
+    std::vector<std::string> Exclude; // masks in force; none may occur in the name
+    int AuthorPosition = 0;           // the selected author entry; 0 for all users
+    const TAuthorIndex* Authors = nullptr;
+
+    bool FilePasses(const TRCSFile& file) const;
+    bool RevisionPasses(const TRevisionInfo& revision) const;
+};
+
+// What the file list and the history list show through a filter.
+struct TViewRows {
+    std::vector<TRCSFile*> Files;        // table order
+    std::vector<TRevisionInfo*> History; // newest first; equal dates in table order
+    int Skipped = 0;                     // files that got no row
+};
+
+TViewRows FilterRows(TRCSFileTable& table, const TFilter& filter);
+
+} // namespace quillon
