@@ -112,10 +112,18 @@ public:
         const char* p = Table.Log.data();
         const char* const end = p + Table.Log.size();
         std::size_t lineNumber = 0;
+        // The first LF at or after p (end when there is none). It is looked for
+        // again only once p has passed it, so that lines ended by lone CRs do
+        // not make every line search the rest of the log.
+        const char* nl = nullptr;
         while (p < end) {
-            const char* nl = static_cast<const char*>(std::memchr(p, '\n', end - p));
-            const char* lineEnd = nl ? nl : end;
-            const char* next = nl ? nl + 1 : end;
+            if (!nl || nl < p) {
+                nl = static_cast<const char*>(std::memchr(p, '\n', end - p));
+                if (!nl)
+                    nl = end;
+            }
+            const char* lineEnd = nl;
+            const char* next = nl < end ? nl + 1 : end;
             if (const char* cr = static_cast<const char*>(std::memchr(p, '\r', lineEnd - p))) {
                 if (cr + 1 != lineEnd)
                     next = cr + 1; // a lone CR ends the line too
