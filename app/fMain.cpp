@@ -601,6 +601,7 @@ void TfrmMain::FilterFiles() {
     }
     FillChart();
     ShowStatus(Status::Done);
+    emit filesFiltered();
 }
 
 void TfrmMain::lvFilesSelectItem() {

@@ -144,6 +144,8 @@ signals:
     void loadFinished();
     // Every status message, in order (tests record them).
     void statusShown(const QString& message);
+    // FilterFiles has rebuilt the views.
+    void filesFiltered();
 
 protected:
     bool event(QEvent* event) override;
