@@ -165,6 +165,26 @@ TEST_F(SettingsTest, SavedSettingsLoadBackUnchanged) {
     EXPECT_EQ(store->allKeys().size(), 6);
 }
 
+// A damaged settings file is replaced by the saved settings, and the save says so.
+TEST_F(SettingsTest, SaveOverADamagedFileSucceeds) {
+    {
+        QFile file(IniPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[General\nLinesLimit=7\n");
+    }
+    auto store = Store();
+    TSettings s;
+    LoadSettings(s, *store);
+    EXPECT_EQ(s.CVSPath, QStringLiteral("/usr/bin"));
+    s.LinesLimit = 9;
+    s.Include = QStringLiteral("*.c");
+    EXPECT_TRUE(SaveSettings(s, *store));
+    TSettings loaded;
+    LoadSettings(loaded, *Store());
+    EXPECT_EQ(loaded.LinesLimit, 9);
+    EXPECT_EQ(loaded.Include, QStringLiteral("*.c"));
+}
+
 // A store whose file cannot be created, even by root: its folder is a file.
 TEST_F(SettingsTest, SaveReportsAStoreThatCannotBeWritten) {
     const QString blocker = Dir.filePath(QStringLiteral("not a folder"));
