@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace quillon {
 
 namespace {
@@ -68,14 +70,30 @@ void LoadSettings(TSettings& s, QSettings& store) {
 }
 
 bool SaveSettings(const TSettings& s, QSettings& store) {
-    store.setValue(QStringLiteral("CVSPath"), s.CVSPath);
-    store.setValue(QStringLiteral("LinesLimit"), s.LinesLimit);
-    store.setValue(QStringLiteral("DoInclude"), s.DoInclude ? 1 : 0);
-    store.setValue(QStringLiteral("DoExclude"), s.DoExclude ? 1 : 0);
-    store.setValue(QStringLiteral("Include"), s.Include);
-    store.setValue(QStringLiteral("Exclude"), s.Exclude);
+    const std::pair<QString, QVariant> values[] = {
+        {QStringLiteral("CVSPath"), s.CVSPath},
+        {QStringLiteral("LinesLimit"), s.LinesLimit},
+        {QStringLiteral("DoInclude"), s.DoInclude ? 1 : 0},
+        {QStringLiteral("DoExclude"), s.DoExclude ? 1 : 0},
+        {QStringLiteral("Include"), s.Include},
+        {QStringLiteral("Exclude"), s.Exclude},
+    };
+    for (const auto& [name, value] : values)
+        store.setValue(name, value);
     store.sync();
-    return store.status() == QSettings::NoError;
+    if (store.status() == QSettings::NoError)
+        return true;
+    if (store.status() != QSettings::FormatError)
+        return false;
+    // A store whose file could not be parsed keeps reporting that even after
+    // the file has been written anew: read the values back from a fresh store.
+    const QSettings written(store.fileName(), store.format());
+    if (written.status() != QSettings::NoError)
+        return false;
+    for (const auto& [name, value] : values)
+        if (written.value(name).toString() != value.toString())
+            return false;
+    return true;
 }
 
 QString CVSExecutable(const TSettings& s) {
