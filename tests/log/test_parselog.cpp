@@ -411,6 +411,27 @@ TEST(ParseLog, MessageLinesThatStartWithAPrefixAreHandledByThatRule) {
     EXPECT_EQ(Lf(r.Comment), "Plan:\nlocks:no blank, so text");
 }
 
+// A message line that reads like a date line but holds no date is counted as an
+// unreadable date; it does not wipe out the date the revision already has.
+TEST(ParseLog, MessageLineWithAnUnreadableDateKeepsTheRevisionDate) {
+    auto table = OneRevision({
+        "revision 1.5",
+        DateLine("lines: +1 -1"),
+        "Release plan",
+        "date: to be agreed",
+        "date: 2006-07-08 09:10:11 +0000;  author: bob;",
+    });
+    const TRevisionInfo& r = Only(table);
+    EXPECT_DOUBLE_EQ(r.Date, Date(2006, 7, 8, 9, 10, 11));
+    EXPECT_EQ(r.Author, "bob");
+    EXPECT_EQ(r.Comment, "Release plan");
+    EXPECT_EQ(table->BadDates(), 1);
+
+    auto unreadable = OneRevision({"revision 1.5", DateLine(""), "date: to be agreed"});
+    EXPECT_DOUBLE_EQ(Only(unreadable).Date, Date(2005, 3, 1, 14, 5, 9));
+    EXPECT_EQ(unreadable->BadDates(), 1);
+}
+
 TEST(ParseLog, BlankLinesBeforeAndAfterAMessageAreDropped) {
     auto table = ParseLog(Lines({
         "RCS file: /repo/a.c,v",
