@@ -275,14 +275,14 @@ private:
         while (!rest.empty()) {
             if (Starts(rest, "date: ")) {
                 rest = After(rest, 6);
+                // An unreadable date is counted and changes nothing: a new
+                // revision keeps Date 0, and a message line that merely starts
+                // like a date line does not wipe out the date already read.
                 if (r) {
-                    if (auto date = ParseDate(BeforeSemicolon(rest))) {
+                    if (auto date = ParseDate(BeforeSemicolon(rest)))
                         r->Date = *date;
-                    } else {
-                        r->Date = 0;
-                        if (!OrphanIsCurrent)
-                            ++Table.BadDateCount;
-                    }
+                    else if (!OrphanIsCurrent)
+                        ++Table.BadDateCount;
                 }
             } else if (Starts(rest, "author: ")) {
                 rest = After(rest, 8);
