@@ -65,8 +65,8 @@ public:
     std::span<const TRCSFile> Files() const { return FilesStore; }
     std::size_t FileCount() const { return FilesStore.size(); }
     std::size_t RevisionCount() const { return RevisionStore.size(); }
-    // Number of "date: " lines whose date could not be read; such revisions
-    // have Date 0.
+    // Number of "date: " lines whose date could not be read. Such a line leaves
+    // the revision's Date as it was: 0 when no other date line set it.
     int BadDates() const { return BadDateCount; }
 
 private:
