@@ -1,0 +1,30 @@
+// A deterministic synthetic `cvs log` output for benchmarks: a repository of
+// files in nested folders, each with a tag block, trunk and branch revisions,
+// commit identifiers and multi-line messages in mixed encodings, written
+// exactly as the CVS 1.12 client writes it.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace quillon::bench {
+
+// The commits of a synthetic log fall between the start of this year and
+// SyntheticLogYears years later.
+inline constexpr int SyntheticLogFirstYear = 2004;
+inline constexpr int SyntheticLogYears = 20;
+
+// Receives the log piece by piece, in order.
+using TLogSink = std::function<void(std::string_view)>;
+
+// Writes a log of exactly `revisions` revisions to sink, in pieces of at most
+// a few hundred kilobytes, so that a log of any size can be streamed. The same
+// revisions and seed always give the same bytes.
+void WriteSyntheticLog(std::size_t revisions, unsigned seed, const TLogSink& sink);
+
+// The whole log of WriteSyntheticLog as one string.
+std::string MakeSyntheticLog(std::size_t revisions, unsigned seed = 1);
+
+} // namespace quillon::bench
