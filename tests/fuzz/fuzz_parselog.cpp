@@ -1,0 +1,243 @@
+// libFuzzer target for the log parser. Any bytes must give a table; the target
+// then walks all of it: every file and revision, the back-pointers, the order
+// of the revision slices, every byte of every text (so that AddressSanitizer
+// sees a text that outlived its bytes), where each text lies, the post-parse
+// check and the three lookups on every file and revision.
+#include "CheckLog.h"
+#include "DateTime.h"
+#include "ParseLog.h"
+#include "RevisionModel.h"
+#include "TextUtil.h"
+
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+using namespace quillon;
+
+namespace {
+
+constexpr std::int32_t LinesLimit = 5; // the default few-changes threshold
+constexpr double SecondsPerDay = 86400;
+constexpr std::string_view FileEndRule(
+    "============================================================================="); // 77
+
+// Lines starting with these are never message text: the parser handles them
+// by their own rules.
+constexpr std::array<std::string_view, 10> LinePrefixes = {
+    "? ",        "RCS file: ", "Working file: ", "head: ",
+    "branch: ",  "locks: ",    "description: ",  "----------------------------",
+    "revision ", "date: "};
+
+volatile unsigned char ByteSink;
+
+[[noreturn]] void Fail(const char* what) {
+    std::fprintf(stderr, "fuzz_parselog: %s\n", what);
+    std::abort();
+}
+
+void Require(bool condition, const char* what) {
+    if (!condition)
+        Fail(what);
+}
+
+bool IsLineBreak(char c) {
+    return c == '\n' || c == '\r';
+}
+
+class TWalk {
+public:
+    // logBegin is the table's copy of the log when known: the parser takes the
+    // buffer of a string over, unless the string holds its bytes inline.
+    TWalk(std::string_view input, const char* logBegin) : Input(input), LogBegin(logBegin) {}
+
+    void Run(TRCSFileTable& table, int filesParsed) {
+        Require(filesParsed == static_cast<int>(table.FileCount()),
+                "the progress counter does not match the file count");
+        Require(table.BadDates() >= 0, "negative count of bad dates");
+        std::size_t revisions = 0;
+        const TRevisionInfo* nextSlice = nullptr;
+        for (auto& file : table.Files()) {
+            WalkFile(table, file);
+            revisions += file.Revisions.size();
+            if (!file.Revisions.empty()) {
+                Require(!nextSlice || file.Revisions.data() == nextSlice,
+                        "revision slices are not consecutive in file order");
+                nextSlice = file.Revisions.data() + file.Revisions.size();
+            }
+        }
+        Require(revisions == table.RevisionCount(), "revision slices do not cover the store");
+
+        CheckFiles(table, LinesLimit);
+        for (const auto& file : table.Files())
+            WalkCounters(file);
+    }
+
+private:
+    // Reads every byte of text and, when the log's place is known, requires
+    // the text to lie in it unchanged.
+    void Text(std::string_view text, const char* what) {
+        Touch(text);
+        if (text.empty() || !LogBegin)
+            return;
+        Require(InLog(text), what);
+        Require(std::memcmp(text.data(), Input.data() + (text.data() - LogBegin), text.size()) == 0,
+                "a text differs from the log bytes it views");
+    }
+
+    void Touch(std::string_view text) {
+        unsigned char sum = 0;
+        for (const char c : text)
+            sum = static_cast<unsigned char>(sum + static_cast<unsigned char>(c));
+        ByteSink = sum;
+    }
+
+    bool InLog(std::string_view text) const {
+        return text.data() >= LogBegin && text.data() + text.size() <= LogBegin + Input.size();
+    }
+
+    // A header or field text: one line at most, trimmed unless noted.
+    void FieldText(std::string_view text, bool trimmed, const char* what) {
+        Text(text, what);
+        for (const char c : text)
+            Require(!IsLineBreak(c), "a field text holds a line break");
+        if (trimmed)
+            Require(Trim(text) == text, "a field text is not trimmed");
+    }
+
+    // A comment is a view of consecutive log lines or, when lines between them
+    // were left out, a copy of its lines joined by LF; either way its lines
+    // appear in the log in order, after those of earlier comments.
+    void Comment(std::string_view comment) {
+        Touch(comment);
+        if (comment.empty())
+            return;
+        Require(!IsLineBreak(comment.front()), "a comment starts with a line break");
+        Require(comment.find(FileEndRule) == std::string_view::npos,
+                "a comment holds the end-of-file rule");
+        std::size_t start = 0;
+        while (start <= comment.size()) {
+            std::size_t end = start;
+            while (end < comment.size() && !IsLineBreak(comment[end]))
+                ++end;
+            const std::string_view line = comment.substr(start, end - start);
+            for (const auto prefix : LinePrefixes)
+                Require(!line.starts_with(prefix), "a comment line starts with a line prefix");
+            start = end + 1;
+        }
+        if (!LogBegin)
+            return;
+        if (InLog(comment)) {
+            Text(comment, "a comment lies outside the log");
+            const auto offset = static_cast<std::size_t>(comment.data() - LogBegin);
+            Require(offset >= Cursor, "comments are out of log order");
+            Cursor = offset + comment.size();
+            return;
+        }
+        for (std::size_t from = 0; from <= comment.size();) {
+            const std::size_t end = std::min(comment.find('\n', from), comment.size());
+            const std::string_view line = comment.substr(from, end - from);
+            const std::size_t found = Input.find(line, Cursor);
+            Require(found != std::string_view::npos, "a copied comment line is not in the log");
+            Cursor = found + line.size();
+            from = end + 1;
+        }
+    }
+
+    void WalkFile(TRCSFileTable& table, TRCSFile& file) {
+        FieldText(file.RCSPath, true, "RCSPath lies outside the log");
+        FieldText(file.WorkingFile, false, "WorkingFile lies outside the log");
+        FieldText(file.Head, true, "Head lies outside the log");
+        FieldText(file.Branch, true, "Branch lies outside the log");
+        FieldText(file.Locks, true, "Locks lies outside the log");
+        FieldText(file.Description, true, "Description lies outside the log");
+
+        TRCSFile* found = FindFile(table, file.WorkingFile);
+        Require(found && found->WorkingFile == file.WorkingFile && found <= &file,
+                "FindFile misses a file of the table");
+
+        for (auto& revision : file.Revisions) {
+            Require(revision.FileInfo == &file, "a revision's FileInfo is not its file");
+            WalkRevision(file, revision);
+        }
+    }
+
+    void WalkRevision(TRCSFile& file, TRevisionInfo& revision) {
+        FieldText(revision.Revision, true, "Revision lies outside the log");
+        for (const char c : revision.Revision)
+            Require(static_cast<unsigned char>(c) > ' ', "a revision number holds a blank");
+        FieldText(revision.Author, true, "Author lies outside the log");
+        FieldText(revision.State, true, "State lies outside the log");
+        FieldText(revision.Locker, true, "Locker lies outside the log");
+        FieldText(revision.Branches, true, "Branches lies outside the log");
+        Comment(revision.Comment);
+
+        Require(revision.LinesRemoved >= 0, "negative LinesRemoved");
+        Require(std::isfinite(revision.Date), "a date is not finite");
+        if (revision.Date != 0) {
+            const TDateTimeParts parts = DecodeDateTime(revision.Date);
+            const auto again = EncodeDateTime(parts);
+            Require(again.has_value(), "a date decodes to no valid date");
+            Require(std::fabs(*again - revision.Date) * SecondsPerDay < 0.5,
+                    "a date does not survive decoding");
+        }
+
+        const TRevisionInfo* same = FindRevision(&file, revision.Revision);
+        Require(same && same->Revision == revision.Revision && same <= &revision,
+                "FindRevision misses a revision of its file");
+
+        const TRevisionInfo* previous = FindPreviousRevision(&file, &revision);
+        if (previous) {
+            Require(previous != &revision, "a revision is its own predecessor");
+            Require(previous >= file.Revisions.data() &&
+                        previous < file.Revisions.data() + file.Revisions.size() &&
+                        previous->FileInfo == &file,
+                    "a predecessor lies outside the revision's file");
+        }
+        Require(!FindPreviousRevision(nullptr, &revision), "a predecessor without a file");
+    }
+
+    void WalkCounters(const TRCSFile& file) {
+        const auto count = static_cast<std::int64_t>(file.Revisions.size());
+        Require(file.NoComments >= 0 && file.NoComments <= count, "NoComments out of range");
+        Require(file.NoChanges >= 0 && file.FewChanges >= 0 &&
+                    std::int64_t{file.NoChanges} + file.FewChanges <= count,
+                "NoChanges or FewChanges out of range");
+        Require(file.TotalRemoved >= 0, "negative TotalRemoved");
+        if (file.Revisions.empty()) {
+            Require(file.LastAuthor.empty() && !file.LastNoComment && !file.LastFewChanges,
+                    "summary of a file without revisions is not empty");
+            return;
+        }
+        Require(file.LastAuthor.data() == file.Revisions.front().Author.data(),
+                "LastAuthor is not the newest revision's author");
+        for (const auto& revision : file.Revisions) {
+            Touch(revision.Comment);
+            Require(!revision.Comment.starts_with(EmptyLogMessage),
+                    "an empty-message marker survived the check");
+        }
+    }
+
+    std::string_view Input;
+    const char* LogBegin;
+    std::size_t Cursor = 0; // comments so far end before this offset of the log
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::string log(input);
+    const char* logBegin = log.capacity() > std::string().capacity() ? log.data() : nullptr;
+    std::atomic<int> filesParsed{0};
+    auto table = ParseLog(std::move(log), &filesParsed);
+    Require(table != nullptr, "no table");
+    TWalk(input, logBegin).Run(*table, filesParsed.load());
+    return 0;
+}
