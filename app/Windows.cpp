@@ -4,6 +4,7 @@ namespace quillon {
 
 TWindows::TWindows() : frmOptions(&frmMain), frmDiff(&frmMain), frmAbout(&frmMain) {
     TMainWindowPeers peers;
+    peers.Options = &frmOptions;
     peers.ShowOptions = [this] { return frmOptions.exec() == QDialog::Accepted; };
     peers.ShowAbout = [this] { frmAbout.exec(); };
     peers.ShowComparison = [this] { frmDiff.exec(); };

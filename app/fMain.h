@@ -27,6 +27,7 @@ class QVBoxLayout;
 namespace quillon {
 
 class TOwnerDrawnSelector;
+class TfrmOptions;
 
 // A CVS command, or the sequence around it, is in progress; every command of
 // the main window does nothing while it is set. One flag for the program.
@@ -47,6 +48,7 @@ inline const QString NoWorkingFolder = QStringLiteral("No working folder to comp
 inline const QString ReadingLogFile = QStringLiteral("Reading log file...");
 inline const QString Aborted = QStringLiteral("Aborted");
 inline const QString CvsErrorPrefix = QStringLiteral("CVS error: ");
+inline const QString SettingsNotSaved = QStringLiteral("Settings could not be saved");
 } // namespace Status
 
 // What the owner of the other windows lets the main window open.
@@ -56,6 +58,8 @@ struct TMainWindowPeers {
     std::function<void()> ShowAbout;
     // Shows a comparison modally; the caller has loaded it.
     std::function<void()> ShowComparison;
+    // The Options dialog that miOptionsClick fills and reads.
+    TfrmOptions* Options = nullptr;
 };
 
 class TfrmMain : public QMainWindow {
