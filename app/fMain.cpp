@@ -69,6 +69,7 @@ QString CvsErrorText(const TCvsResult& result) {
 } // namespace
 
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
+    Busy = false;
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption);
     resize(InitialSize);

@@ -5,6 +5,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <unistd.h>
+#endif
+
 namespace quillon {
 
 namespace {
@@ -56,16 +61,13 @@ bool NeedsLockService(const QString& workingFolder, const QString& cvsFolder) {
 TCvsRunner::TCvsRunner(QObject* parent) : QObject(parent) {
     KillTimer.setSingleShot(true);
     KillTimer.setInterval(KillGraceMs);
-    connect(&KillTimer, &QTimer::timeout, this, [this] {
-        if (Process)
-            Process->kill();
-    });
+    connect(&KillTimer, &QTimer::timeout, this, [this] { Signal(/*force=*/true); });
 }
 
 TCvsRunner::~TCvsRunner() {
     if (Process) {
         Process->disconnect(this);
-        Process->kill();
+        Signal(/*force=*/true);
         Process->waitForFinished(KillGraceMs);
         delete Process;
     }
@@ -81,6 +83,11 @@ void TCvsRunner::Start(const QString& program, const QStringList& arguments,
     Process->setProgram(program);
     Process->setArguments(arguments);
     Process->setStandardInputFile(QProcess::nullDevice());
+#ifdef Q_OS_UNIX
+    // The client and whatever it starts (a remote shell, say) form a process
+    // group of their own, so that Abort ends all of them.
+    Process->setChildProcessModifier([] { ::setpgid(0, 0); });
+#endif
     connect(Process, &QProcess::readyReadStandardOutput, this, &TCvsRunner::ReadOutput);
     connect(Process, &QProcess::readyReadStandardError, this,
             [this] { Result.Errors += Process->readAllStandardError(); });
@@ -111,8 +118,23 @@ void TCvsRunner::Abort() {
     Result.Aborted = true;
     if (Process->state() == QProcess::NotRunning)
         return;
-    Process->terminate();
+    Signal(/*force=*/false);
     KillTimer.start();
+}
+
+void TCvsRunner::Signal(bool force) {
+    if (!Process || Process->state() == QProcess::NotRunning)
+        return;
+#ifdef Q_OS_UNIX
+    if (const qint64 pid = Process->processId(); pid > 0) {
+        ::kill(static_cast<pid_t>(-pid), force ? SIGKILL : SIGTERM);
+        return;
+    }
+#endif
+    if (force)
+        Process->kill();
+    else
+        Process->terminate();
 }
 
 void TCvsRunner::Finish() {

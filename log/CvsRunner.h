@@ -64,6 +64,8 @@ signals:
 
 private:
     void ReadOutput();
+    // Asks the client to end, or ends it by force.
+    void Signal(bool force);
     void Finish();
 
     QProcess* Process = nullptr;

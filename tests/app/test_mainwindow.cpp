@@ -1,0 +1,266 @@
+#include "MainWindowFixture.h"
+
+#include "CvsRunner.h"
+#include "Selectors.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QPlainTextEdit>
+#include <QTableView>
+
+#include <csignal>
+
+using namespace quillon;
+using namespace quillon::test;
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override { Window.Settings.CVSPath = QStringLiteral("/usr/bin"); }
+    TfrmMain Window;
+    TStatusRecorder Status{Window};
+};
+
+const QStringList LoadSequence = {QStringLiteral("Executing CVS command..."),
+                                  QStringLiteral("Done"),
+                                  QStringLiteral("Parsing log..."),
+                                  QStringLiteral("Done"),
+                                  QStringLiteral("Checking log..."),
+                                  QStringLiteral("Done"),
+                                  QStringLiteral("Filtering files..."),
+                                  QStringLiteral("Filtering revisions..."),
+                                  QStringLiteral("Done"),
+                                  QStringLiteral("Done")};
+
+QStringList SelectorEntries(QComboBox* box) {
+    QStringList entries;
+    for (int i = 0; i < box->count(); ++i)
+        entries.append(box->itemText(i));
+    return entries;
+}
+
+} // namespace
+
+TEST_F(MainWindow, StartsEmptyWithItsMenusAndNothingOpened) {
+    EXPECT_EQ(Window.windowTitle(), "Quillon");
+    EXPECT_EQ(Window.size(), QSize(796, 640));
+    EXPECT_EQ(Window.minimumSize(), QSize(500, 400));
+    EXPECT_FALSE(Window.miAbort->isEnabled());
+    EXPECT_TRUE(Window.miOpen->isEnabled());
+    EXPECT_EQ(Window.miOpen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(Window.miAbort->shortcut(), QKeySequence(Qt::Key_Escape));
+    EXPECT_EQ(Window.miRefresh->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(Window.miAbout->shortcut(), QKeySequence(Qt::Key_F1));
+    for (const char* name : {"lvFiles", "lvRevisions", "lvHistory", "cbxFilter", "cbxAuthors",
+                             "mmComments", "mmCommentsHistory", "PageControl", "tsFiles",
+                             "tsHistory", "tsCharts", "StatusBar", "pnlFilesFilter"})
+        EXPECT_NE(Window.findChild<QWidget*>(QString::fromLatin1(name)), nullptr) << name;
+    EXPECT_EQ(Window.FilesModel().rowCount(), 0);
+    for (int panel = 1; panel <= 5; ++panel)
+        EXPECT_TRUE(PanelText(Window, panel).isEmpty()) << panel;
+    EXPECT_EQ(Window.cbxFilter->itemText(2),
+              "Show only files with number of changes in last revision less then " +
+                  QString::number(Window.Settings.LinesLimit));
+
+    // Without a start folder the first activation opens nothing.
+    Window.show();
+    Window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
+    QTest::qWait(50);
+    EXPECT_TRUE(Status.Messages.isEmpty());
+}
+
+TEST_F(MainWindow, OpensAFolderThroughTheClientAndRefreshes) {
+    auto& history = TCvsHistory::Shared();
+    ASSERT_TRUE(history.Ok()) << history.Output.toStdString();
+    Window.OpenFolder(history.WorkingFolder());
+    EXPECT_TRUE(Busy);
+    EXPECT_FALSE(Window.miOpen->isEnabled());
+    EXPECT_TRUE(Window.miAbort->isEnabled());
+    ASSERT_TRUE(WaitForLoad(Window));
+
+    EXPECT_EQ(Status.Messages, LoadSequence);
+    EXPECT_EQ(Window.windowTitle(), "Quillon: " + history.WorkingFolder());
+    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Window.miOpen->isEnabled());
+    EXPECT_FALSE(Window.miAbort->isEnabled());
+    ASSERT_TRUE(Window.RCSFiles);
+    EXPECT_EQ(Window.RCSFiles->FileCount(), 4u);
+    EXPECT_EQ(Window.FilesModel().rowCount(), 4);
+    EXPECT_EQ(SelectorEntries(Window.cbxAuthors),
+              QStringList({"All users", "anna", "bob", "carol", "joe"}));
+    EXPECT_EQ(PanelText(Window, 1), "Files: 4");
+    EXPECT_EQ(PanelText(Window, 2), "Skipped: 0");
+    EXPECT_EQ(PanelText(Window, 4),
+              QStringLiteral("History: %1").arg(Window.RCSFiles->RevisionCount()));
+    EXPECT_EQ(PanelText(Window, 5), "Done");
+
+    // Refresh reruns the log in the same folder: the author goes back to
+    // "All users", the filter mode stays.
+    Window.cbxAuthors->setCurrentIndex(2);
+    Window.cbxFilter->setCurrentIndex(1);
+    Status.Messages.clear();
+    Window.miRefreshClick();
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(Status.Messages.front(), "Executing CVS command...");
+    EXPECT_EQ(Window.cbxAuthors->currentIndex(), 0);
+    EXPECT_EQ(Window.cbxFilter->currentIndex(), 1);
+    EXPECT_EQ(Window.CurrentFolder, history.WorkingFolder());
+}
+
+TEST_F(MainWindow, FailuresEndIdleWithTheirReasonAndEmptyLists) {
+    QTemporaryDir notWorking;
+    Window.OpenFolder(notWorking.path());
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_TRUE(Status.Messages.last().startsWith("CVS error: "))
+        << Status.Messages.last().toStdString();
+    EXPECT_FALSE(Status.Messages.contains("Parsing log..."));
+    EXPECT_EQ(Window.FilesModel().rowCount(), 0);
+    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Window.miOpen->isEnabled());
+    EXPECT_FALSE(Window.miAbort->isEnabled());
+    EXPECT_EQ(Window.windowTitle(), "Quillon: " + notWorking.path());
+
+    Status.Messages.clear();
+    Window.Settings.CVSPath = notWorking.filePath("no-such-folder");
+    Window.OpenFolder(notWorking.path());
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(Status.Messages,
+              QStringList({"Executing CVS command...", "CVS executable not found"}));
+    EXPECT_FALSE(Busy);
+
+    // A client that fails after writing a usable log: the log is shown and
+    // the failure named.
+    QTemporaryDir clientDir;
+    const QString log = TestData("real-cvs.log");
+    WriteScript(clientDir.filePath("cvs"),
+                "cat '" + log.toLocal8Bit() +
+                    "'\necho 'cvs log: Logging src' >&2\n"
+                    "echo 'cvs [log aborted]: lost connection' >&2\nexit 1\n");
+    Window.Settings.CVSPath = clientDir.path();
+    Status.Messages.clear();
+    Window.OpenFolder(notWorking.path());
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(Window.FilesModel().rowCount(), 4);
+    EXPECT_EQ(Status.Messages.last(), "Done (CVS reported: cvs [log aborted]: lost connection)");
+}
+
+TEST_F(MainWindow, AbortEndsASlowClientAndBusyKeepsCommandsOut) {
+    QTemporaryDir clientDir;
+    const QByteArray pidFile = clientDir.filePath("pids").toLocal8Bit();
+    // The client starts a child of its own, as a remote shell would.
+    WriteScript(clientDir.filePath("cvs"),
+                "sleep 60 &\necho $! >> '" + pidFile + "'\necho $$ >> '" + pidFile + "'\nwait\n");
+    Window.Settings.CVSPath = clientDir.path();
+    int optionsShown = 0, aboutShown = 0, foldersChosen = 0;
+    Window.SetPeers({[&] {
+                         ++optionsShown;
+                         return false;
+                     },
+                     [&] { ++aboutShown; },
+                     {}});
+    Window.SetFolderChooser([&](const QString&) {
+        ++foldersChosen;
+        return QString();
+    });
+
+    Window.OpenFolder(clientDir.path());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QFile(clientDir.filePath("pids")).size() > 0; }, 5000));
+    QTest::qWait(100);
+
+    Window.miOpenClick();
+    Window.miRefreshClick();
+    Window.miOptionsClick();
+    Window.miAboutClick();
+    Window.OpenFolder(clientDir.path());
+    EXPECT_EQ(foldersChosen, 0);
+    EXPECT_EQ(optionsShown, 0);
+    EXPECT_EQ(aboutShown, 0);
+    EXPECT_EQ(Status.Messages.count("Executing CVS command..."), 1);
+
+    QElapsedTimer clock;
+    clock.start();
+    Window.miAbortClick();
+    ASSERT_TRUE(WaitForLoad(Window, 5000));
+    EXPECT_LT(clock.elapsed(), 500);
+    EXPECT_EQ(Status.Messages.last(), "Aborted");
+    EXPECT_FALSE(Busy);
+    EXPECT_EQ(Window.FilesModel().rowCount(), 0);
+
+    QFile pids(clientDir.filePath("pids"));
+    ASSERT_TRUE(pids.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = pids.readAll().split('\n');
+    int checked = 0;
+    for (const QByteArray& line : lines) {
+        if (line.trimmed().isEmpty())
+            continue;
+        const pid_t pid = line.trimmed().toInt();
+        // No process of the run is left: neither the client nor its child.
+        EXPECT_TRUE(QTest::qWaitFor([pid] { return ::kill(pid, 0) != 0; }, 2000)) << pid;
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2);
+
+    // After the abort every command works again.
+    Window.miAboutClick();
+    EXPECT_EQ(aboutShown, 1);
+}
+
+TEST_F(MainWindow, StartArgumentsOpenOnceAtTheFirstActivation) {
+    Window.SetStartLogFile(TestData("real-cvs.log"));
+    Window.show();
+    Window.activateWindow();
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(Window.windowTitle(), "Quillon: " + TestData("real-cvs.log"));
+    EXPECT_EQ(Window.FilesModel().rowCount(), 4);
+    EXPECT_EQ(Status.Messages.front(), "Reading log file...");
+
+    // Another activation opens nothing again.
+    Status.Messages.clear();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QTest::qWaitForWindowActive(&other);
+    Window.activateWindow();
+    QTest::qWaitForWindowActive(&Window);
+    QTest::qWait(50);
+    EXPECT_TRUE(Status.Messages.isEmpty());
+
+    // Refresh rereads the saved log.
+    Window.miRefreshClick();
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(Status.Messages.front(), "Reading log file...");
+    EXPECT_EQ(Window.FilesModel().rowCount(), 4);
+}
+
+TEST_F(MainWindow, AnUnreadableLogFileIsReported) {
+    Window.OpenLogFile(QStringLiteral("/no/such/file.log"));
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_TRUE(Status.Messages.last().startsWith("Cannot read /no/such/file.log"));
+    EXPECT_FALSE(Busy);
+}
+
+TEST(LockService, StartsOnlyForALocalRootWithTheServicePresent) {
+    QTemporaryDir work, cvsDir;
+    ASSERT_TRUE(QDir(work.path()).mkdir("CVS"));
+    auto root = [&](const QByteArray& text) {
+        QFile file(work.filePath("CVS/Root"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    EXPECT_FALSE(NeedsLockService(work.path(), cvsDir.path())); // no Root file
+    root(":local:/var/cvs\n");
+    EXPECT_FALSE(NeedsLockService(work.path(), cvsDir.path())); // no lock service
+    WriteScript(LockServiceProgram(cvsDir.path()), "exit 0\n");
+    EXPECT_TRUE(NeedsLockService(work.path(), cvsDir.path()));
+    root(":LOCAL:/var/cvs\n");
+    EXPECT_FALSE(NeedsLockService(work.path(), cvsDir.path()));
+    root(" :local:/var/cvs\n");
+    EXPECT_FALSE(NeedsLockService(work.path(), cvsDir.path()));
+    root("/var/cvs\n");
+    EXPECT_FALSE(NeedsLockService(work.path(), cvsDir.path()));
+    root(":pserver:anna@host:/var/cvs\n");
+    EXPECT_FALSE(NeedsLockService(work.path(), cvsDir.path()));
+}
