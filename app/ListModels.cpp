@@ -157,13 +157,14 @@ QVariant TRevisionListModel::data(const QModelIndex& index, int role) const {
     case Qt::ToolTipRole:
         if (column == Comments)
             return DisplayComment(r->Comment);
-        if (column == Revision && (!r->Locker.empty() || !r->Branches.empty())) {
+        if (column == Revision) {
             QStringList notes;
-            if (!r->Locker.empty())
-                notes.append(QStringLiteral("locked by: %1").arg(DisplayText(r->Locker)));
-            if (!r->Branches.empty())
-                notes.append(QStringLiteral("branches: %1").arg(DisplayText(r->Branches)));
-            return notes.join(QLatin1Char('\n'));
+            if (const TText locker = Locker(*r); !locker.empty())
+                notes.append(QStringLiteral("locked by: %1").arg(DisplayText(locker)));
+            if (const TText branches = Branches(*r); !branches.empty())
+                notes.append(QStringLiteral("branches: %1").arg(DisplayText(branches)));
+            if (!notes.isEmpty())
+                return notes.join(QLatin1Char('\n'));
         }
         break;
     default:

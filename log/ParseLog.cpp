@@ -185,11 +185,11 @@ private:
                     return;
                 }
                 if (afterDate && Starts(line, "branches: ")) {
-                    if (auto* r = CurrentRevision()) {
+                    if (auto* notes = CurrentNotes()) {
                         auto branches = Trim(After(line, 10));
                         if (branches.ends_with(';'))
                             branches = Trim(branches.substr(0, branches.size() - 1));
-                        r->Branches = branches;
+                        notes->Branches = branches;
                     }
                     return;
                 }
@@ -232,6 +232,20 @@ private:
         MessageLine(line, lineNumber);
     }
 
+    // The notes of the current revision, made when first asked for; none for
+    // a revision that belongs to no file.
+    TRevisionNotes* CurrentNotes() {
+        if (OrphanIsCurrent || CurrentRevisionIndex < 0)
+            return nullptr;
+        const std::uint32_t file = RevisionFile[CurrentRevisionIndex];
+        const auto position =
+            static_cast<std::uint32_t>(CurrentRevisionIndex - FirstRevision[file]);
+        auto& notes = Table.FilesStore[file].Notes;
+        if (notes.empty() || notes.back().Position != position)
+            notes.push_back({position, {}, {}});
+        return &notes.back();
+    }
+
     void NewFile(std::string_view rcsPath) {
         Table.FilesStore.emplace_back().RCSPath = rcsPath;
         FirstRevision.push_back(Table.RevisionStore.size());
@@ -259,7 +273,7 @@ private:
     }
 
     // "revision 1.4", optionally followed by a tab and "locked by: carol;".
-    static void RevisionLine(TRevisionInfo& r, std::string_view text) {
+    void RevisionLine(TRevisionInfo& r, std::string_view text) {
         std::size_t numberEnd = 0;
         while (numberEnd < text.size() && static_cast<unsigned char>(text[numberEnd]) > ' ')
             ++numberEnd;
@@ -267,7 +281,8 @@ private:
         constexpr std::string_view LockedBy = "locked by: ";
         const auto lock = text.find(LockedBy, numberEnd);
         if (lock != std::string_view::npos)
-            r.Locker = Trim(BeforeSemicolon(text.substr(lock + LockedBy.size())));
+            if (auto* notes = CurrentNotes())
+                notes->Locker = Trim(BeforeSemicolon(text.substr(lock + LockedBy.size())));
     }
 
     void DateLine(std::string_view rest) {

@@ -5,6 +5,32 @@
 
 namespace quillon {
 
+namespace {
+
+const TRevisionNotes* NotesOf(const TRevisionInfo& revision) {
+    const TRCSFile* file = revision.FileInfo;
+    if (!file || file->Revisions.empty() || &revision < file->Revisions.data() ||
+        &revision >= file->Revisions.data() + file->Revisions.size())
+        return nullptr;
+    const auto position = static_cast<std::uint32_t>(&revision - file->Revisions.data());
+    for (const auto& notes : file->Notes)
+        if (notes.Position == position)
+            return &notes;
+    return nullptr;
+}
+
+} // namespace
+
+TText Locker(const TRevisionInfo& revision) {
+    const TRevisionNotes* notes = NotesOf(revision);
+    return notes ? notes->Locker : TText{};
+}
+
+TText Branches(const TRevisionInfo& revision) {
+    const TRevisionNotes* notes = NotesOf(revision);
+    return notes ? notes->Branches : TText{};
+}
+
 TRCSFile* FindFile(TRCSFileTable& table, std::string_view name) {
     for (auto& file : table.Files())
         if (file.WorkingFile == name)

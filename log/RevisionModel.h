@@ -28,8 +28,14 @@ struct TRevisionInfo {
     std::int32_t LinesAdded = 0;
     std::int32_t LinesRemoved = 0; // never negative
     TText Comment;                 // the log message, lines separated by the log's line breaks
-    TText Locker;                  // who holds a lock on this revision, from "locked by: "
-    TText Branches;                // branch numbers from the "branches: " line, e.g. "1.2.2"
+};
+
+// What the log says of a few revisions only; kept beside the file's revisions
+// so that every other revision does without the room.
+struct TRevisionNotes {
+    std::uint32_t Position = 0; // of the revision in its file's Revisions
+    TText Locker;               // who holds a lock on it, from "locked by: "
+    TText Branches;             // branch numbers from the "branches: " line, e.g. "1.2.2"
 };
 
 struct TRCSFile {
@@ -51,7 +57,13 @@ struct TRCSFile {
     // The file's revisions in log order (newest first), a slice of the table's
     // revision store.
     std::span<TRevisionInfo> Revisions;
+    std::vector<TRevisionNotes> Notes; // the revisions that have any
 };
+
+// Who holds a lock on the revision; empty when nobody does.
+TText Locker(const TRevisionInfo& revision);
+// The branches that start at the revision; empty when none does.
+TText Branches(const TRevisionInfo& revision);
 
 // The file table. Owns the log text, every file and every revision; it is built
 // in one piece by ParseLog and replaced as a whole on every open or refresh.

@@ -2,6 +2,7 @@
 
 #include "CvsRunner.h"
 #include "Selectors.h"
+#include "fOptions.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -154,12 +155,15 @@ TEST_F(MainWindow, AbortEndsASlowClientAndBusyKeepsCommandsOut) {
                 "sleep 60 &\necho $! >> '" + pidFile + "'\necho $$ >> '" + pidFile + "'\nwait\n");
     Window.Settings.CVSPath = clientDir.path();
     int optionsShown = 0, aboutShown = 0, foldersChosen = 0;
-    Window.SetPeers({[&] {
-                         ++optionsShown;
-                         return false;
-                     },
-                     [&] { ++aboutShown; },
-                     {}});
+    TfrmOptions options(&Window);
+    TMainWindowPeers peers;
+    peers.Options = &options;
+    peers.ShowOptions = [&] {
+        ++optionsShown;
+        return false;
+    };
+    peers.ShowAbout = [&] { ++aboutShown; };
+    Window.SetPeers(peers);
     Window.SetFolderChooser([&](const QString&) {
         ++foldersChosen;
         return QString();
@@ -205,7 +209,9 @@ TEST_F(MainWindow, AbortEndsASlowClientAndBusyKeepsCommandsOut) {
 
     // After the abort every command works again.
     Window.miAboutClick();
+    Window.miOptionsClick();
     EXPECT_EQ(aboutShown, 1);
+    EXPECT_EQ(optionsShown, 1);
 }
 
 TEST_F(MainWindow, StartArgumentsOpenOnceAtTheFirstActivation) {
@@ -222,9 +228,9 @@ TEST_F(MainWindow, StartArgumentsOpenOnceAtTheFirstActivation) {
     QWidget other;
     other.show();
     other.activateWindow();
-    QTest::qWaitForWindowActive(&other);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&other));
     Window.activateWindow();
-    QTest::qWaitForWindowActive(&Window);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&Window));
     QTest::qWait(50);
     EXPECT_TRUE(Status.Messages.isEmpty());
 

@@ -174,8 +174,8 @@ private:
             Require(static_cast<unsigned char>(c) > ' ', "a revision number holds a blank");
         FieldText(revision.Author, true, "Author lies outside the log");
         FieldText(revision.State, true, "State lies outside the log");
-        FieldText(revision.Locker, true, "Locker lies outside the log");
-        FieldText(revision.Branches, true, "Branches lies outside the log");
+        FieldText(Locker(revision), true, "Locker lies outside the log");
+        FieldText(Branches(revision), true, "Branches lies outside the log");
         Comment(revision.Comment);
 
         Require(revision.LinesRemoved >= 0, "negative LinesRemoved");

@@ -471,11 +471,11 @@ TEST(ParseLog, BlankLinesBeforeAndAfterAMessageAreDropped) {
 TEST(ParseLog, RevisionLineWithALockNote) {
     auto table = OneRevision({"revision 1.4\tlocked by: carol;", DateLine("")});
     EXPECT_EQ(Only(table).Revision, "1.4");
-    EXPECT_EQ(Only(table).Locker, "carol");
+    EXPECT_EQ(Locker(Only(table)), "carol");
 
     auto plain = OneRevision({"revision  1.5  ", DateLine("")});
     EXPECT_EQ(Only(plain).Revision, "1.5");
-    EXPECT_EQ(Only(plain).Locker, "");
+    EXPECT_EQ(Locker(Only(plain)), "");
 }
 
 TEST(ParseLog, BranchesLineAfterTheDateLineIsNoMessageText) {
@@ -486,11 +486,11 @@ TEST(ParseLog, BranchesLineAfterTheDateLineIsNoMessageText) {
         "Start the branch.",
         "branches:  in the message stay text",
     });
-    EXPECT_EQ(Only(table).Branches, "1.2.2");
+    EXPECT_EQ(Branches(Only(table)), "1.2.2");
     EXPECT_EQ(Lf(Only(table).Comment), "Start the branch.\nbranches:  in the message stay text");
 
     auto late = OneRevision({"revision 1.2", DateLine(""), "", "branches:  1.2.2;"});
-    EXPECT_EQ(Only(late).Branches, "");
+    EXPECT_EQ(Branches(Only(late)), "");
     EXPECT_EQ(Only(late).Comment, "branches:  1.2.2;");
 }
 

@@ -131,8 +131,8 @@ void ExpectTableHoldsHistory(TRCSFileTable& table) {
             EXPECT_EQ(r.LinesAdded, w.Added);
             EXPECT_EQ(r.LinesRemoved, w.Removed);
             EXPECT_EQ(r.Comment, w.Comment);
-            EXPECT_EQ(r.Locker, w.Locker);
-            EXPECT_EQ(r.Branches, w.Branches);
+            EXPECT_EQ(Locker(r), w.Locker);
+            EXPECT_EQ(Branches(r), w.Branches);
         }
     }
 }
