@@ -101,6 +101,29 @@ std::int32_t Magnitude(std::int32_t value) {
 
 } // namespace
 
+// The number of lines that start with the revision rule after a LF: the
+// number of revisions a log holds, give or take the rare rule after a lone CR
+// or before the first file.
+std::size_t CountRevisionRules(std::string_view log) {
+    constexpr std::string_view RuleAfterLineFeed = "\n----------------------------";
+    std::size_t count = log.starts_with(RevisionRule) ? 1 : 0;
+    for (std::size_t pos = 0;; pos += RuleAfterLineFeed.size()) {
+#ifdef __GLIBC__
+        const void* hit = memmem(log.data() + pos, log.size() - pos, RuleAfterLineFeed.data(),
+                                 RuleAfterLineFeed.size());
+        if (!hit)
+            break;
+        pos = static_cast<std::size_t>(static_cast<const char*>(hit) - log.data());
+#else
+        pos = log.find(RuleAfterLineFeed, pos);
+        if (pos == std::string_view::npos)
+            break;
+#endif
+        ++count;
+    }
+    return count;
+}
+
 // One pass over the log, line by line. Every line is recognised by the text it
 // starts with; the first rule that matches decides what the line is.
 class TLogParser {
@@ -109,6 +132,11 @@ public:
         : Table(table), FilesParsed(filesParsed) {}
 
     void Run() {
+        // Every revision begins at a rule line; knowing their number up front,
+        // the revision store is allocated once and never copied.
+        const std::size_t revisions = CountRevisionRules(Table.Log);
+        Table.RevisionStore.reserve(revisions);
+        RevisionFile.reserve(revisions);
         const char* p = Table.Log.data();
         const char* const end = p + Table.Log.size();
         std::size_t lineNumber = 0;
@@ -371,7 +399,6 @@ private:
     }
 
     void Finish() {
-        Table.RevisionStore.shrink_to_fit();
         Table.FilesStore.shrink_to_fit();
         auto& files = Table.FilesStore;
         auto& revisions = Table.RevisionStore;
