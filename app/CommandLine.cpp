@@ -1,12 +1,15 @@
 #include "CommandLine.h"
 
+#include "AuthorIndex.h"
 #include "CheckLog.h"
+#include "CvsRunner.h"
 #include "Export.h"
-#include "History.h"
+#include "Filter.h"
+#include "LogFile.h"
 #include "ParseLog.h"
 #include "Settings.h"
 
-#include <QFile>
+#include <QEventLoop>
 #include <QSaveFile>
 
 namespace quillon {
@@ -22,8 +25,9 @@ QString UsageText() {
         "The export writes the Files or History list as CSV (UTF-8) to OUT.csv or\n"
         "to standard output. --filter picks the filter mode: 0 all files, 1 files\n"
         "without comments in the last revision, 2 files with few changes in the\n"
-        "last revision; --author picks one author. Both are accepted and not yet\n"
-        "applied: the export lists every file and every revision.\n");
+        "last revision; --author picks one author (letter case aside). The include\n"
+        "and exclude masks of the settings apply as in the lists. A working folder\n"
+        "is read by running the CVS client's log command in it.\n");
 }
 
 TCommandLine ParseCommandLine(const QStringList& arguments) {
@@ -100,65 +104,72 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
 
 namespace {
 
-bool ReadWholeFile(const QString& path, std::string& bytes, QString& error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
-        return false;
-    }
-    const qint64 size = file.size();
-    bytes.resize(static_cast<std::size_t>(size));
-    if (size > 0 && file.read(bytes.data(), size) != size) {
-        error = file.errorString();
-        return false;
-    }
-    // A file that grows or is no regular file: take whatever else it holds.
-    char chunk[65536];
-    for (qint64 n; (n = file.read(chunk, sizeof chunk)) > 0;)
-        bytes.append(chunk, static_cast<std::size_t>(n));
-    return true;
-}
-
 void Print(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
 }
 
+// Runs the client's log command in folder; false, with the reason in error,
+// when it cannot be started or fails.
+bool RunLog(const TSettings& settings, const QString& folder, std::string& log, QString& error) {
+    StartLockServiceIfNeeded(folder, settings.CVSPath);
+    TCvsRunner runner;
+    QEventLoop loop;
+    QObject::connect(&runner, &TCvsRunner::finished, &loop, &QEventLoop::quit);
+    runner.Start(CvsProgram(settings.CVSPath), {QStringLiteral("log")}, folder);
+    loop.exec();
+    TCvsResult result = runner.TakeResult();
+    if (!result.Started) {
+        error = QStringLiteral("CVS executable not found (%1)").arg(CvsProgram(settings.CVSPath));
+        return false;
+    }
+    if (result.Failed()) {
+        error = result.FirstErrorLine();
+        if (error.isEmpty())
+            error = QStringLiteral("the CVS client failed (exit code %1)").arg(result.ExitCode);
+        return false;
+    }
+    log = std::move(result.Output);
+    return true;
+}
+
 } // namespace
 
 int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err) {
-    if (command.LogFile.isEmpty()) {
-        Print(err, QStringLiteral("quillon: exporting a working folder is not available yet; "
-                                  "use --log FILE\n"));
-        return 2;
-    }
-    std::string log;
-    QString error;
-    if (!ReadWholeFile(command.LogFile, log, error)) {
-        Print(err, QStringLiteral("quillon: cannot read %1: %2\n").arg(command.LogFile, error));
-        return 1;
-    }
     TSettings settings;
     LoadSettings(settings, *OpenSettingsStore());
+    std::string log;
+    QString error;
+    if (!command.LogFile.isEmpty()) {
+        if (!ReadLogFile(command.LogFile, log, error)) {
+            Print(err, QStringLiteral("quillon: cannot read %1: %2\n").arg(command.LogFile, error));
+            return 1;
+        }
+    } else if (!RunLog(settings, command.Folder, log, error)) {
+        Print(err, QStringLiteral("quillon: %1\n").arg(error));
+        return 1;
+    }
     auto table = ParseLog(std::move(log));
     CheckFiles(*table, settings.LinesLimit);
+    const TAuthorIndex authors(*table);
 
-    std::string csv;
-    if (command.ExportKind == QLatin1String("files")) {
-        std::vector<const TRCSFile*> files;
-        files.reserve(table->FileCount());
-        for (const auto& f : table->Files())
-            files.push_back(&f);
-        csv = FilesCsv(files);
-    } else {
-        std::vector<TRevisionInfo*> revisions;
-        revisions.reserve(table->RevisionCount());
-        for (auto& f : table->Files())
-            for (auto& r : f.Revisions)
-                revisions.push_back(&r);
-        SortNewestFirst(revisions);
-        csv = HistoryCsv(revisions);
+    // The rows the lists would show through the same filters.
+    int authorPosition = 0;
+    if (!command.Author.isEmpty()) {
+        const QByteArray name = command.Author.toUtf8();
+        authorPosition =
+            authors.Position(TText(name.constData(), static_cast<std::size_t>(name.size())));
+        if (authorPosition < 0)
+            authorPosition = NoAuthorPosition;
     }
+    const TFilter filter =
+        MakeFilter(static_cast<TFilterMode>(command.Filter), settings.LinesLimit,
+                   settings.DoInclude ? settings.Include : QString(),
+                   settings.DoExclude ? settings.Exclude : QString(), authorPosition, &authors);
+    TViewRows rows = FilterRows(*table, filter);
+    const std::string csv = command.ExportKind == QLatin1String("files")
+                                ? FilesCsv({rows.Files.begin(), rows.Files.end()})
+                                : HistoryCsv(rows.History);
 
     if (command.Output.isEmpty()) {
         if (std::fwrite(csv.data(), 1, csv.size(), out) != csv.size() || std::fflush(out) != 0) {

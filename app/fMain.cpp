@@ -431,9 +431,7 @@ void TfrmMain::OpenLogFile(const QString& file) {
 void TfrmMain::RunCVS(const QStringList& arguments, const QString& folder,
                       std::function<void(TCvsResult)> done) {
     ShowStatus(Status::Executing);
-    if (NeedsLockService(folder, Settings.CVSPath))
-        QProcess::startDetached(LockServiceProgram(Settings.CVSPath), {QStringLiteral("-systray")},
-                                folder);
+    StartLockServiceIfNeeded(folder, Settings.CVSPath);
     RunnerDone = std::move(done);
     ProgressTimer->disconnect();
     connect(ProgressTimer, &QTimer::timeout, this, [this] {
@@ -562,16 +560,10 @@ void TfrmMain::FillAuthors() {
 }
 
 TFilter TfrmMain::CurrentFilter() const {
-    TFilter filter;
-    filter.Mode = static_cast<TFilterMode>(std::max(0, cbxFilter->currentIndex()));
-    filter.LinesLimit = Settings.LinesLimit;
-    if (Settings.DoInclude)
-        filter.Include = SplitMasks(Settings.Include);
-    if (Settings.DoExclude)
-        filter.Exclude = SplitMasks(Settings.Exclude);
-    filter.AuthorPosition = std::max(0, cbxAuthors->currentIndex());
-    filter.Authors = Authors.get();
-    return filter;
+    return MakeFilter(static_cast<TFilterMode>(std::max(0, cbxFilter->currentIndex())),
+                      Settings.LinesLimit, Settings.DoInclude ? Settings.Include : QString(),
+                      Settings.DoExclude ? Settings.Exclude : QString(),
+                      std::max(0, cbxAuthors->currentIndex()), Authors.get());
 }
 
 void TfrmMain::FilterFiles() {

@@ -58,6 +58,12 @@ bool NeedsLockService(const QString& workingFolder, const QString& cvsFolder) {
     return QFileInfo(LockServiceProgram(cvsFolder)).isFile();
 }
 
+void StartLockServiceIfNeeded(const QString& workingFolder, const QString& cvsFolder) {
+    if (NeedsLockService(workingFolder, cvsFolder))
+        QProcess::startDetached(LockServiceProgram(cvsFolder), {QStringLiteral("-systray")},
+                                workingFolder);
+}
+
 TCvsRunner::TCvsRunner(QObject* parent) : QObject(parent) {
     KillTimer.setSingleShot(true);
     KillTimer.setInterval(KillGraceMs);

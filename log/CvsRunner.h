@@ -37,6 +37,10 @@ QString LockServiceProgram(const QString& cvsFolder);
 // with ":local:") and the lock service exists in cvsFolder.
 bool NeedsLockService(const QString& workingFolder, const QString& cvsFolder);
 
+// Starts the lock service, detached and without waiting, when the working
+// folder needs it.
+void StartLockServiceIfNeeded(const QString& workingFolder, const QString& cvsFolder);
+
 // One run of the client, driven by QProcess signals: the caller's thread never
 // waits. The client's standard output is collected through a pipe.
 class TCvsRunner : public QObject {

@@ -14,6 +14,18 @@ std::vector<std::string> SplitMasks(const QString& masks) {
     return result;
 }
 
+TFilter MakeFilter(TFilterMode mode, std::int32_t linesLimit, const QString& include,
+                   const QString& exclude, int authorPosition, const TAuthorIndex* authors) {
+    TFilter filter;
+    filter.Mode = mode;
+    filter.LinesLimit = linesLimit;
+    filter.Include = SplitMasks(include);
+    filter.Exclude = SplitMasks(exclude);
+    filter.AuthorPosition = authorPosition;
+    filter.Authors = authors;
+    return filter;
+}
+
 bool TFilter::FilePasses(const TRCSFile& file) const {
     for (const auto& mask : Include)
         if (file.WorkingFile.find(mask) == std::string_view::npos)

@@ -29,6 +29,14 @@ struct TFilter {
     bool RevisionPasses(const TRevisionInfo& revision) const;
 };
 
+// An author position that no author has: nothing passes it.
+inline constexpr int NoAuthorPosition = -1000;
+
+// The filter of the given mode, limit, masks (empty when switched off) and
+// author position.
+TFilter MakeFilter(TFilterMode mode, std::int32_t linesLimit, const QString& include,
+                   const QString& exclude, int authorPosition, const TAuthorIndex* authors);
+
 // What the file list and the history list show through a filter.
 struct TViewRows {
     std::vector<TRCSFile*> Files;        // table order

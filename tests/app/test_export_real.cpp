@@ -7,6 +7,9 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
+#include "MainWindowFixture.h"
+#include "Selectors.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -223,6 +226,83 @@ TEST_F(ExportReal, BadArgumentsExitWithStatusTwo) {
         EXPECT_EQ(run.Out, "");
         EXPECT_FALSE(QFile::exists(out));
     }
+}
+
+// A working folder is read through the client, with the same result as its
+// saved log; a client that fails or is missing writes nothing.
+TEST_F(ExportReal, FolderRunsTheClient) {
+    auto& history = quillon::test::TCvsHistory::Shared();
+    ASSERT_TRUE(history.Ok()) << history.Output.toStdString();
+    const TRun fromLog = Run({"--export", "files", "--log", RealLog});
+    const TRun fromFolder = Run({"--export", "files", history.WorkingFolder()});
+    EXPECT_EQ(fromFolder.ExitCode, 0) << fromFolder.Err;
+    EXPECT_EQ(fromFolder.Out, fromLog.Out);
+
+    QTemporaryDir notWorking;
+    const QString out = OutPath("out.csv");
+    const TRun failed = Run({"--export", "history", notWorking.path(), "-o", out});
+    EXPECT_EQ(failed.ExitCode, 1);
+    EXPECT_NE(failed.Err.find("cvs"), std::string::npos) << failed.Err;
+    EXPECT_FALSE(QFile::exists(out));
+
+    QDir(Home.path()).mkpath("config/Tevrin");
+    QFile settings(Home.filePath("config/Tevrin/Quillon.conf"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[General]\nCVSPath=" + notWorking.filePath("nowhere").toUtf8() + "\n");
+    settings.close();
+    const TRun missing = Run({"--export", "files", history.WorkingFolder(), "-o", out});
+    EXPECT_EQ(missing.ExitCode, 1);
+    EXPECT_NE(missing.Err.find("CVS executable not found"), std::string::npos) << missing.Err;
+    EXPECT_FALSE(QFile::exists(out));
+}
+
+// --filter and --author give the rows the lists show for the same choices.
+TEST_F(ExportReal, FiltersAgreeWithTheLists) {
+    quillon::TfrmMain window;
+    window.OpenLogFile(RealLog);
+    ASSERT_TRUE(quillon::test::WaitForLoad(window));
+    auto listed = [&window](const quillon::TRevisionListModel* history) {
+        std::vector<std::string> names;
+        const int rows = history ? history->rowCount() : window.FilesModel().rowCount();
+        for (int row = 0; row < rows; ++row) {
+            const QModelIndex cell =
+                history ? history->index(row, 0) : window.FilesModel().index(row, 0);
+            names.push_back(cell.data().toString().toStdString() +
+                            (history ? "/" + history->index(row, 1).data().toString().toStdString()
+                                     : std::string()));
+        }
+        return names;
+    };
+    auto exported = [&](const QStringList& arguments, bool history) {
+        const TRun run = Run(arguments);
+        EXPECT_EQ(run.ExitCode, 0) << run.Err;
+        std::vector<std::string> names;
+        const auto records = ReadCsv(run.Out);
+        for (std::size_t i = 1; i < records.size(); ++i)
+            names.push_back(records[i][0] + (history ? "/" + records[i][1] : std::string()));
+        return names;
+    };
+    for (int mode = 0; mode <= 2; ++mode) {
+        for (const QString author : {QString(), QStringLiteral("JOE"), QStringLiteral("anna")}) {
+            window.cbxFilter->setCurrentIndex(mode);
+            window.cbxAuthors->setCurrentIndex(
+                author.isEmpty() ? 0 : window.cbxAuthors->findText(author, Qt::MatchFixedString));
+            window.FilterFiles();
+            QStringList args = {"--log", RealLog, "--filter", QString::number(mode)};
+            if (!author.isEmpty())
+                args << "--author" << author;
+            const std::string what =
+                "mode " + std::to_string(mode) + " author " + author.toStdString();
+            EXPECT_EQ(exported(QStringList{"--export", "files"} + args, false), listed(nullptr))
+                << what;
+            EXPECT_EQ(exported(QStringList{"--export", "history"} + args, true),
+                      listed(&window.HistoryModel()))
+                << what;
+        }
+    }
+    // An author the log does not know lists nothing.
+    EXPECT_TRUE(
+        exported({"--export", "history", "--log", RealLog, "--author", "nobody"}, true).empty());
 }
 
 } // namespace
