@@ -1,0 +1,298 @@
+// The file list, the revision list and the history list through the filters,
+// driven in the real main window offscreen on a saved log.
+#include "MainWindowFixture.h"
+
+#include "Selectors.h"
+
+#include <QAbstractItemModelTester>
+#include <QPlainTextEdit>
+#include <QTableView>
+
+using namespace quillon;
+using namespace quillon::test;
+
+namespace {
+
+QByteArray Revision(const char* number, const char* date, const char* author, const char* lines,
+                    const char* comment) {
+    QByteArray text = QByteArray("----------------------------\nrevision ") + number +
+                      "\ndate: " + date + " +0000;  author: " + author + ";  state: Exp;";
+    if (*lines)
+        text += QByteArray("  lines: ") + lines + ";";
+    return text + "\n" + comment + "\n";
+}
+
+QByteArray File(const char* name, const QByteArray& revisions) {
+    return QByteArray("\nRCS file: /repo/") + name + ",v\nWorking file: " + name +
+           "\nhead: 1.1\nbranch:\nlocks: strict\naccess list:\nsymbolic names:\n"
+           "keyword substitution: kv\ndescription:\n" +
+           revisions +
+           "=============================================================================\n";
+}
+
+// Four files: their newest revisions by bob, Bob, carol, and none.
+QByteArray ViewsLog() {
+    return File("src/main.c",
+                Revision("1.3", "2004-03-07 09:05:03", "bob", "+3 -1", "Fix the loop.") +
+                    Revision("1.2", "2004-03-05 10:00:00", "alice", "+10 -0",
+                             "*** empty log message ***") +
+                    Revision("1.1", "2004-03-01 08:00:00", "alice", "", "Initial revision")) +
+           File("src/test/util_test.c",
+                Revision("1.2", "2004-03-07 09:05:03", "Bob", "+4 -1", "") +
+                    Revision("1.1", "2004-03-01 08:00:00", "carol", "", "Initial revision")) +
+           File("doc/readme.txt", Revision("1.1", "2004-03-02 12:00:00", "carol", "",
+                                           "Docs.\nSecond line.\nThird line.")) +
+           File("empty.txt", "");
+}
+
+class Views : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QFile log(Dir.filePath("views.log"));
+        ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+        log.write(ViewsLog());
+        log.close();
+        Window.Settings.LinesLimit = 5;
+        Window.Settings.DoInclude = Window.Settings.DoExclude = false;
+        Window.OpenLogFile(log.fileName());
+        ASSERT_TRUE(WaitForLoad(Window));
+    }
+
+    QStringList Column(QAbstractItemModel& model, int column = 0) {
+        QStringList texts;
+        for (int row = 0; row < model.rowCount(); ++row)
+            texts.append(model.index(row, column).data().toString());
+        return texts;
+    }
+
+    QStringList Files() { return Column(Window.FilesModel()); }
+
+    // The history as "file revision".
+    QStringList History() {
+        QStringList rows;
+        auto& model = Window.HistoryModel();
+        for (int row = 0; row < model.rowCount(); ++row)
+            rows.append(model.index(row, 0).data().toString() + " " +
+                        model.index(row, 1).data().toString());
+        return rows;
+    }
+
+    void Choose(QComboBox* box, int index) {
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+    void Masks(bool doInclude, const QString& include, bool doExclude, const QString& exclude) {
+        Window.Settings.DoInclude = doInclude;
+        Window.Settings.Include = include;
+        Window.Settings.DoExclude = doExclude;
+        Window.Settings.Exclude = exclude;
+        Window.FilterFiles();
+    }
+
+    QTemporaryDir Dir;
+    TfrmMain Window;
+    QAbstractItemModelTester FilesTester{&Window.FilesModel()};
+    QAbstractItemModelTester RevisionsTester{&Window.RevisionsModel()};
+    QAbstractItemModelTester HistoryTester{&Window.HistoryModel()};
+};
+
+} // namespace
+
+TEST_F(Views, ListsShowEveryFileAndRevisionWithTheirColumns) {
+    EXPECT_EQ(Files(),
+              QStringList({"src/main.c", "src/test/util_test.c", "doc/readme.txt", "empty.txt"}));
+    auto& files = Window.FilesModel();
+    QStringList captions;
+    for (int c = 0; c < files.columnCount(); ++c)
+        captions.append(files.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+    EXPECT_EQ(captions, QStringList({"File name", "Head", "No comments", "No changes",
+                                     "Few changes", "Added", "Removed", "Description"}));
+    EXPECT_EQ(Window.lvFiles->columnWidth(0), 280);
+    EXPECT_EQ(Column(files, 2), QStringList({"1", "1", "0", "0"}));
+    EXPECT_EQ(Column(files, 3), QStringList({"1", "1", "1", "0"}));
+    EXPECT_EQ(Column(files, 4), QStringList({"1", "0", "0", "0"}));
+    EXPECT_EQ(Column(files, 5), QStringList({"13", "4", "0", "0"}));
+    EXPECT_FALSE(files.index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+
+    // The first file is selected; its revisions in log order, the newest selected.
+    auto& revisions = Window.RevisionsModel();
+    EXPECT_EQ(Column(revisions), QStringList({"1.3", "1.2", "1.1"}));
+    EXPECT_EQ(revisions.index(0, 1).data().toString(), "7 Mar 2004 09:05:03");
+    EXPECT_EQ(Window.mmComments->toPlainText(), "Fix the loop.");
+    EXPECT_EQ(Window.lvRevisions->selectionModel()->selectedRows().value(0).row(), 0);
+
+    // History: newest first; equal dates keep table order.
+    EXPECT_EQ(History(),
+              QStringList({"src/main.c 1.3", "src/test/util_test.c 1.2", "src/main.c 1.2",
+                           "doc/readme.txt 1.1", "src/main.c 1.1", "src/test/util_test.c 1.1"}));
+    EXPECT_EQ(Window.HistoryModel().index(0, 2).data().toString(), "7 Mar 2004 09:05:03");
+    EXPECT_EQ(Window.mmCommentsHistory->toPlainText(), "Fix the loop.");
+
+    // A three-line comment: three lines in the box, one cell in the list.
+    Window.lvHistory->selectRow(3);
+    EXPECT_EQ(Window.mmCommentsHistory->toPlainText(), "Docs.\nSecond line.\nThird line.");
+    EXPECT_EQ(Window.mmCommentsHistory->document()->blockCount(), 3);
+    EXPECT_FALSE(Window.HistoryModel().index(3, 7).data().toString().contains('\n'));
+    EXPECT_EQ(PanelText(Window, 4), "History: 6");
+}
+
+TEST_F(Views, MasksKeepFilesThatHoldEveryIncludeAndNoExcludeMask) {
+    Masks(true, "src; test", false, "");
+    EXPECT_EQ(Files(), QStringList({"src/test/util_test.c"}));
+    EXPECT_EQ(Window.SkippedCount, 3);
+    EXPECT_EQ(PanelText(Window, 2), "Skipped: 3");
+    EXPECT_EQ(History(), QStringList({"src/test/util_test.c 1.2", "src/test/util_test.c 1.1"}));
+
+    Masks(true, "SRC", false, "");
+    EXPECT_TRUE(Files().isEmpty());  // letter case counts
+    Masks(true, "s r c", false, ""); // blanks go, also inside a mask
+    EXPECT_EQ(Files().size(), 2);
+    Masks(true, "*.c", false, ""); // no wildcards
+    EXPECT_TRUE(Files().isEmpty());
+    Masks(true, ";;", false, "");
+    EXPECT_EQ(Files().size(), 4);
+    Masks(false, "nothing matches this", false, "");
+    EXPECT_EQ(Files().size(), 4);
+    Masks(false, "", true, ".txt;doc");
+    EXPECT_EQ(Files(), QStringList({"src/main.c", "src/test/util_test.c"}));
+    Masks(true, "src", true, "test");
+    EXPECT_EQ(Files(), QStringList({"src/main.c"}));
+    EXPECT_EQ(Window.SkippedCount, 3);
+}
+
+TEST_F(Views, FilterModesSelectFilesByTheirNewestRevisionAndRevisionsByThemselves) {
+    Choose(Window.cbxFilter, 1); // no comment in the last revision
+    EXPECT_EQ(Files(), QStringList({"src/test/util_test.c"}));
+    EXPECT_EQ(History(), QStringList({"src/test/util_test.c 1.2"}));
+    EXPECT_EQ(Column(Window.RevisionsModel()), QStringList({"1.2"}));
+    EXPECT_EQ(Window.mmComments->toPlainText(), "");
+
+    Choose(Window.cbxFilter, 2); // fewer than 5 lines in the last revision
+    EXPECT_EQ(Files(), QStringList({"src/main.c", "doc/readme.txt"}));
+    EXPECT_EQ(History(), QStringList({"src/main.c 1.3", "doc/readme.txt 1.1", "src/main.c 1.1"}));
+
+    Window.Settings.LinesLimit = 0;
+    Window.CheckLog([this] { Window.FilterFiles(); });
+    ASSERT_TRUE(QSignalSpy(&Window, &TfrmMain::filesFiltered).wait(5000));
+    EXPECT_TRUE(Files().isEmpty());
+    EXPECT_TRUE(History().isEmpty());
+    // Nothing listed: no stale revisions or comments stay behind.
+    EXPECT_EQ(Window.RevisionsModel().rowCount(), 0);
+    EXPECT_TRUE(Window.mmComments->toPlainText().isEmpty());
+    EXPECT_TRUE(Window.mmCommentsHistory->toPlainText().isEmpty());
+    EXPECT_EQ(Window.SkippedCount, 4);
+}
+
+TEST_F(Views, AuthorFilterIgnoresLetterCase) {
+    QStringList authors;
+    for (int i = 0; i < Window.cbxAuthors->count(); ++i)
+        authors.append(Window.cbxAuthors->itemText(i));
+    EXPECT_EQ(authors, QStringList({"All users", "alice", "bob", "carol"}));
+
+    Choose(Window.cbxAuthors, 2); // bob, also spelled Bob
+    EXPECT_EQ(Files(), QStringList({"src/main.c", "src/test/util_test.c"}));
+    EXPECT_EQ(History(), QStringList({"src/main.c 1.3", "src/test/util_test.c 1.2"}));
+    EXPECT_EQ(Column(Window.RevisionsModel()), QStringList({"1.3"}));
+
+    Choose(Window.cbxAuthors, 1); // alice wrote no newest revision
+    EXPECT_TRUE(Files().isEmpty());
+    EXPECT_TRUE(History().isEmpty());
+
+    Choose(Window.cbxAuthors, 0);
+    EXPECT_EQ(Files().size(), 4);
+
+    // While a command runs, a choice changes the selector but rebuilds nothing.
+    Busy = true;
+    Choose(Window.cbxAuthors, 3);
+    EXPECT_EQ(Files().size(), 4);
+    Busy = false;
+}
+
+TEST_F(Views, EveryRebuildSelectsTheFirstFile) {
+    Window.lvFiles->selectRow(2);
+    EXPECT_EQ(Column(Window.RevisionsModel()), QStringList({"1.1"}));
+    EXPECT_EQ(Window.mmComments->toPlainText(), "Docs.\nSecond line.\nThird line.");
+    Choose(Window.cbxFilter, 0);
+    EXPECT_EQ(Window.lvFiles->selectionModel()->selectedRows().value(0).row(), 0);
+    EXPECT_EQ(Column(Window.RevisionsModel()), QStringList({"1.3", "1.2", "1.1"}));
+    EXPECT_EQ(Window.mmComments->toPlainText(), "Fix the loop.");
+    EXPECT_EQ(PanelText(Window, 3), "Revisions: 3");
+
+    // A file without revisions gives an empty revision list and comment box.
+    Window.lvFiles->selectRow(3);
+    EXPECT_EQ(Window.RevisionsModel().rowCount(), 0);
+    EXPECT_TRUE(Window.mmComments->toPlainText().isEmpty());
+}
+
+TEST_F(Views, RowsTakeTheirAuthorsColourBoldAndUnderline) {
+    EXPECT_EQ(IndexColor(0), QColor(0, 0, 0));
+    EXPECT_EQ(IndexColor(1), QColor(128, 0, 0));
+    EXPECT_EQ(IndexColor(14), QColor(0, 255, 255));
+    EXPECT_EQ(IndexColor(15), QColor(0, 0, 0));
+    EXPECT_EQ(IndexColor(16), QColor(128, 0, 0));
+    EXPECT_EQ(IndexColor(-1), QColor(0, 0, 0));
+
+    auto colour = [](QAbstractItemModel& model, int row) {
+        return model.index(row, 0).data(Qt::ForegroundRole).value<QColor>();
+    };
+    auto font = [](QAbstractItemModel& model, int row) {
+        return model.index(row, 0).data(Qt::FontRole).value<QFont>();
+    };
+    auto& files = Window.FilesModel();
+    EXPECT_EQ(colour(files, 0), QColor(0, 128, 0));   // bob: position 2, green
+    EXPECT_EQ(colour(files, 1), QColor(0, 128, 0));   // Bob shares bob's colour
+    EXPECT_EQ(colour(files, 2), QColor(128, 128, 0)); // carol: olive
+    EXPECT_EQ(colour(files, 3), QColor(0, 0, 0));     // no revisions: black, regular
+    EXPECT_FALSE(font(files, 3).bold());
+    EXPECT_FALSE(font(files, 3).underline());
+    EXPECT_TRUE(font(files, 0).underline()); // 3 + 1 lines < 5
+    EXPECT_FALSE(font(files, 0).bold());
+    EXPECT_TRUE(font(files, 1).bold());       // no comment
+    EXPECT_FALSE(font(files, 1).underline()); // 4 + 1 lines
+
+    auto& history = Window.HistoryModel(); // main.c 1.3, util 1.2, main.c 1.2, readme 1.1, ...
+    EXPECT_EQ(colour(history, 2), QColor(128, 0, 0)); // alice
+    EXPECT_TRUE(font(history, 2).bold());             // emptied "*** empty log message ***"
+    EXPECT_FALSE(font(history, 2).underline());       // 10 lines
+    EXPECT_TRUE(font(history, 3).underline());        // an initial revision: 0 lines
+    EXPECT_EQ(history.index(0, 5).data(Qt::FontRole).value<QFont>(), font(history, 0));
+
+    // The selectors are drawn as the legend of the lists.
+    EXPECT_TRUE(Window.cbxFilter->itemData(1, Qt::FontRole).value<QFont>().bold());
+    EXPECT_TRUE(Window.cbxFilter->itemData(2, Qt::FontRole).value<QFont>().underline());
+    EXPECT_FALSE(Window.cbxFilter->itemData(0, Qt::FontRole).isValid());
+    EXPECT_EQ(Window.cbxAuthors->itemData(2, Qt::ForegroundRole).value<QColor>(),
+              QColor(0, 128, 0));
+    EXPECT_EQ(Window.cbxAuthors->itemData(0, Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 0));
+
+    // A lower limit re-evaluates the underline at once.
+    Window.Settings.LinesLimit = 0;
+    Window.FilterFiles();
+    EXPECT_FALSE(Window.HistoryModel().index(3, 0).data(Qt::FontRole).value<QFont>().underline());
+}
+
+TEST_F(Views, ClosedSelectorsShowTheirEntryAsTheListDrawsIt) {
+    Window.resize(796, 640);
+    Window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
+    Window.cbxAuthors->setCurrentIndex(2);
+    const QImage closed = Window.cbxAuthors->grab().toImage();
+    int green = 0;
+    for (int y = 0; y < closed.height(); ++y)
+        for (int x = 0; x < closed.width(); ++x)
+            if (const QColor c = closed.pixelColor(x, y);
+                c.green() > c.red() + 40 && c.green() > c.blue() + 40)
+                ++green;
+    EXPECT_GT(green, 5); // "bob" in green
+    Window.cbxAuthors->setCurrentIndex(0);
+    int greenAfter = 0;
+    const QImage allUsers = Window.cbxAuthors->grab().toImage();
+    for (int y = 0; y < allUsers.height(); ++y)
+        for (int x = 0; x < allUsers.width(); ++x)
+            if (const QColor c = allUsers.pixelColor(x, y);
+                c.green() > c.red() + 40 && c.green() > c.blue() + 40)
+                ++greenAfter;
+    EXPECT_EQ(greenAfter, 0); // "All users" in black
+}
