@@ -17,6 +17,7 @@
 #include <memory>
 
 class QAction;
+class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QSplitter;
@@ -27,6 +28,8 @@ class QVBoxLayout;
 namespace quillon {
 
 class TOwnerDrawnSelector;
+class TActivityChart;
+class TChartMenu;
 class TfrmOptions;
 
 // A CVS command, or the sequence around it, is in progress; every command of
@@ -134,6 +137,13 @@ public:
 
     // The activity chart (MainChart.cpp).
     void FillChart();
+    void cbxChartSelect();
+    void ChartScroll();
+    void ChartMouseDown(Qt::MouseButton button, QPoint position);
+    void miItemClick(QAction* item);
+    QComboBox* cbxChart = nullptr;
+    TActivityChart* Chart = nullptr;
+    TChartMenu* popChart = nullptr;
 
     void miOpenClick();
     void miOpenLogClick();

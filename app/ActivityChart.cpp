@@ -1,0 +1,222 @@
+#include "ActivityChart.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyleOptionMenuItem>
+
+#include <algorithm>
+
+namespace quillon {
+
+namespace {
+
+const QString DayFormat = QStringLiteral("dd");
+constexpr double SmallestDayStep = 3600; // one hour, in seconds
+constexpr double SmallestValueStep = 1;
+constexpr int LabelSpacing = 40;    // pixels per day label at most
+constexpr double EmptyValueTop = 1; // the left axis's top without a bar above 0
+
+// Day labels on multiples of the step counted from 1970-01-01 00:00 UTC, so
+// that a daily label stands at midnight of its day in the time of the log,
+// whatever the local time zone.
+class TDayTicker : public QCPAxisTickerDateTime {
+public:
+    TDayTicker() {
+        setDateTimeFormat(DayFormat);
+        setDateTimeSpec(Qt::UTC);
+    }
+
+protected:
+    double getTickStep(const QCPRange& range) override {
+        return std::max(QCPAxisTickerDateTime::getTickStep(range), SmallestDayStep);
+    }
+    QVector<double> createTickVector(double tickStep, const QCPRange& range) override {
+        return QCPAxisTicker::createTickVector(tickStep, range);
+    }
+};
+
+// Whole numbers only: bars count commits or lines.
+class TWholeTicker : public QCPAxisTicker {
+protected:
+    double getTickStep(const QCPRange& range) override {
+        return std::max(QCPAxisTicker::getTickStep(range), SmallestValueStep);
+    }
+};
+
+} // namespace
+
+TActivityChart::TActivityChart(QWidget* parent) : QCustomPlot(parent) {
+    setObjectName(QStringLiteral("Chart"));
+    setBackground(Qt::white);
+    setInteractions({}); // panning is the right button's, below; no zoom, no selection
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    legend->setVisible(false);
+
+    xAxis->setTicker(QSharedPointer<TDayTicker>::create());
+    yAxis->setTicker(QSharedPointer<TWholeTicker>::create());
+    yAxis->setNumberFormat(QStringLiteral("f"));
+    yAxis->setNumberPrecision(0);
+    yAxis->setRange(0, EmptyValueTop);
+
+    Bars = new QCPBars(xAxis, yAxis);
+    Bars->setObjectName(QStringLiteral("Series"));
+    Bars->setName(QStringLiteral("Series"));
+    Bars->setWidthType(QCPBars::wtAbsolute);
+    Bars->setWidth(BarWidth);
+    Bars->setPen(QPen(QColor(SeriesColor)));
+    Bars->setBrush(QColor(SeriesColor));
+    Bars->setSelectable(QCP::stNone);
+}
+
+void TActivityChart::SetBars(TChartData data) {
+    Contents = std::move(data);
+    QVector<double> keys, values;
+    keys.reserve(qsizetype(Contents.Bars().size()));
+    values.reserve(qsizetype(Contents.Bars().size()));
+    for (const TChartBar& bar : Contents.Bars()) {
+        keys.append(ChartKey(bar.Day));
+        values.append(bar.Total);
+    }
+    Bars->setData(keys, values, true);
+    const double highest = Contents.MaxTotal();
+    yAxis->setRange(0, highest > 0 ? highest : EmptyValueTop);
+}
+
+void TActivityChart::SetVisibleRange(double first, double last) {
+    xAxis->setRange(ChartKey(first), ChartKey(last));
+}
+
+double TActivityChart::VisibleFirst() const {
+    return DateOfChartKey(xAxis->range().lower);
+}
+
+double TActivityChart::VisibleLast() const {
+    return DateOfChartKey(xAxis->range().upper);
+}
+
+int TActivityChart::BarAt(QPointF point) const {
+    QVariant details;
+    if (Bars->selectTest(point, false, &details) < 0)
+        return -1;
+    const QCPDataSelection hit = details.value<QCPDataSelection>();
+    return hit.isEmpty() ? -1 : hit.dataRange().begin();
+}
+
+void TActivityChart::mousePressEvent(QMouseEvent* event) {
+    emit MouseDown(event->button(), event->position().toPoint());
+    if (event->button() == Qt::RightButton) {
+        Panning = true;
+        PanStartX = event->position().x();
+        PanStartRange = xAxis->range();
+        event->accept();
+        return;
+    }
+    QCustomPlot::mousePressEvent(event);
+}
+
+void TActivityChart::mouseMoveEvent(QMouseEvent* event) {
+    if (!Panning)
+        return QCustomPlot::mouseMoveEvent(event);
+    const int width = xAxis->axisRect()->width();
+    if (width <= 0)
+        return;
+    // The axis moves with the mouse: dragging to the right shows earlier days.
+    const double shift = (event->position().x() - PanStartX) * PanStartRange.size() / width;
+    const QCPRange range(PanStartRange.lower - shift, PanStartRange.upper - shift);
+    if (range == xAxis->range())
+        return;
+    xAxis->setRange(range);
+    emit Scrolled();
+    replot(rpQueuedReplot);
+}
+
+void TActivityChart::mouseReleaseEvent(QMouseEvent* event) {
+    if (Panning && event->button() == Qt::RightButton) {
+        Panning = false;
+        event->accept();
+        return;
+    }
+    QCustomPlot::mouseReleaseEvent(event);
+}
+
+void TActivityChart::resizeEvent(QResizeEvent* event) {
+    // As many day labels as fit.
+    xAxis->ticker()->setTickCount(std::max(1, event->size().width() / LabelSpacing));
+    QCustomPlot::resizeEvent(event);
+}
+
+void TActivityChart::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange) {
+        for (QCPAxis* axis : {xAxis, yAxis}) {
+            axis->setTickLabelFont(font());
+            axis->setLabelFont(font());
+        }
+        replot(rpQueuedReplot);
+    }
+    QCustomPlot::changeEvent(event);
+}
+
+TChartMenu::TChartMenu(QWidget* parent) : QMenu(parent) {
+    auto* style = new TChartMenuStyle;
+    style->setParent(this);
+    setStyle(style);
+}
+
+void TChartMenu::Clear() {
+    clear(); // frees the items, which the menu owns
+    Items.clear();
+}
+
+QAction* TChartMenu::AddItem(TItem item) {
+    // A "&" stays an "&": the text holds no mnemonic.
+    QString text = item.Caption;
+    text.replace(QLatin1Char('&'), QLatin1String("&&"));
+    auto* action = new QAction(text, this);
+    action->setData(qsizetype(Items.size()));
+    Items.push_back(std::move(item));
+    addAction(action);
+    return action;
+}
+
+const TChartMenu::TItem* TChartMenu::ItemOf(const QAction* action) const {
+    if (!action || action->parent() != this)
+        return nullptr;
+    const qsizetype index = action->data().value<qsizetype>();
+    return index >= 0 && std::size_t(index) < Items.size() ? &Items[std::size_t(index)] : nullptr;
+}
+
+void TChartMenu::initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const {
+    QMenu::initStyleOption(option, action);
+    if (const TItem* item = ItemOf(action)) {
+        option->text = item->Caption;
+        option->palette.setColor(QPalette::Text,
+                                 AuthorColor ? AuthorColor(item->Author) : QColor(Qt::black));
+    }
+}
+
+void TChartMenuStyle::drawControl(ControlElement element, const QStyleOption* option,
+                                  QPainter* painter, const QWidget* widget) const {
+    const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (element != CE_MenuItem || !item || item->menuItemType != QStyleOptionMenuItem::Normal)
+        return QProxyStyle::drawControl(element, option, painter, widget);
+
+    // The menu's own background of a plain item, with nothing on it.
+    QStyleOptionMenuItem background = *item;
+    background.text.clear();
+    background.icon = QIcon();
+    background.state &= ~State_Selected;
+    QProxyStyle::drawControl(element, &background, painter, widget);
+
+    painter->save();
+    if (item->state & State_Selected)
+        painter->fillRect(item->rect, QColor(TChartMenu::HighlightColor));
+    painter->setFont(item->font);
+    painter->setPen(item->palette.color(QPalette::Text));
+    const QFontMetrics metrics(item->font);
+    const int top = item->rect.top() + (item->rect.height() - metrics.height()) / 2;
+    // Drawn as it stands: no mnemonic, no tab stop.
+    painter->drawText(QPointF(item->rect.left(), top + metrics.ascent()), item->text);
+    painter->restore();
+}
+
+} // namespace quillon

@@ -1,0 +1,166 @@
+#include "ChartData.h"
+
+#include "DateTime.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+#include <charconv>
+#include <cmath>
+
+namespace quillon {
+
+namespace {
+
+constexpr std::string_view InSeparator = " in v";
+constexpr std::string_view AddedSeparator = " +";
+constexpr std::string_view RemovedSeparator = " -";
+constexpr std::string_view AuthorSeparator = " lines by ";
+constexpr double UnixEpochDay = 25569; // 1970-01-01 in the date-time encoding
+constexpr double SecondsPerDay = 86400;
+constexpr double MillisecondsPerDay = SecondsPerDay * 1000;
+
+void AppendNumber(std::string& out, std::int32_t number) {
+    char digits[16];
+    const auto end = std::to_chars(std::begin(digits), std::end(digits), number).ptr;
+    out.append(digits, end);
+}
+
+TText WorkingFileOf(const TRevisionInfo& revision) {
+    return revision.FileInfo ? revision.FileInfo->WorkingFile : TText();
+}
+
+void AppendCaption(std::string& out, const TRevisionInfo& revision) {
+    out.append(WorkingFileOf(revision));
+    out.append(InSeparator);
+    out.append(revision.Revision);
+    out.append(AddedSeparator);
+    AppendNumber(out, revision.LinesAdded);
+    out.append(RemovedSeparator);
+    AppendNumber(out, revision.LinesRemoved);
+    out.append(AuthorSeparator);
+    out.append(revision.Author);
+}
+
+} // namespace
+
+std::string RevisionCaption(const TRevisionInfo& revision) {
+    std::string caption;
+    AppendCaption(caption, revision);
+    return caption;
+}
+
+std::string_view CaptionFile(std::string_view caption) {
+    return caption.substr(0, caption.find(InSeparator));
+}
+
+std::string_view CaptionRevision(std::string_view caption) {
+    const std::size_t in = caption.find(InSeparator);
+    if (in == std::string_view::npos)
+        return {};
+    const std::string_view rest = caption.substr(in + InSeparator.size());
+    return rest.substr(0, rest.find(AddedSeparator));
+}
+
+std::string_view CaptionAuthor(std::string_view caption) {
+    const std::size_t by = caption.find(AuthorSeparator);
+    return by == std::string_view::npos ? std::string_view()
+                                        : caption.substr(by + AuthorSeparator.size());
+}
+
+TChartData::TChartData(std::span<TRevisionInfo* const> newestFirst, TChartMode mode) {
+    double current = 0; // the day of the bar being summed up; 0 for none yet
+    double total = 0;
+    for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) {
+        const TRevisionInfo& revision = **it;
+        const double day = std::trunc(revision.Date);
+        if (day > current) {
+            if (current != 0)
+                BarList.push_back({current, total});
+            current = day;
+            total = 0;
+            Starts.push_back(Entries.size());
+        } else if (current == 0) {
+            continue; // no day: joins no bar
+        }
+        total += mode == TChartMode::Commits
+                     ? 1
+                     : double(revision.LinesAdded) + double(revision.LinesRemoved);
+        TEntry entry;
+        entry.Start = Captions.size();
+        entry.FileLength = static_cast<std::uint32_t>(WorkingFileOf(revision).size());
+        entry.RevisionLength = static_cast<std::uint32_t>(revision.Revision.size());
+        entry.AuthorLength = static_cast<std::uint32_t>(revision.Author.size());
+        AppendCaption(Captions, revision);
+        entry.Length = static_cast<std::uint32_t>(Captions.size() - entry.Start);
+        Entries.push_back(entry);
+    }
+    if (current != 0)
+        BarList.push_back({current, total});
+}
+
+std::vector<TChartItem> TChartData::Items(std::size_t bar) const {
+    std::vector<TChartItem> items;
+    if (bar >= BarList.size())
+        return items;
+    const std::size_t end = bar + 1 < Starts.size() ? Starts[bar + 1] : Entries.size();
+    const std::string_view captions = Captions;
+    for (std::size_t i = Starts[bar]; i < end; ++i) {
+        const TEntry& entry = Entries[i];
+        const std::string_view caption = captions.substr(entry.Start, entry.Length);
+        items.push_back(
+            {caption, caption.substr(0, entry.FileLength),
+             caption.substr(entry.FileLength + InSeparator.size(), entry.RevisionLength),
+             caption.substr(caption.size() - entry.AuthorLength)});
+    }
+    return items;
+}
+
+std::string TChartData::Label(std::size_t bar) const {
+    std::string label;
+    for (const TChartItem& item : Items(bar)) {
+        if (!label.empty())
+            label += "\r\n";
+        label += item.Caption;
+    }
+    return label;
+}
+
+double TChartData::MaxTotal() const {
+    double highest = 0;
+    for (const TChartBar& bar : BarList)
+        highest = std::max(highest, bar.Total);
+    return highest;
+}
+
+double ChartKey(double date) {
+    // Before day 0 the time of day counts away from zero.
+    const double day = std::trunc(date);
+    return (day - UnixEpochDay + std::fabs(date - day)) * SecondsPerDay;
+}
+
+double DateOfChartKey(double key) {
+    const double days = key / SecondsPerDay + UnixEpochDay;
+    if (days >= 0)
+        return days;
+    const double day = std::floor(days);
+    return day - (days - day);
+}
+
+double LocalNow() {
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate date = now.date();
+    const QTime time = now.time();
+    const TDateTimeParts parts{date.year(), date.month(),  date.day(),
+                               time.hour(), time.minute(), time.second()};
+    return EncodeDateTime(parts).value_or(0) + time.msec() / MillisecondsPerDay;
+}
+
+QString MonthTitle(double date) {
+    const TDateTimeParts parts = DecodeDateTime(date);
+    return QStringLiteral("%1, %2")
+        .arg(QLocale().standaloneMonthName(parts.Month, QLocale::LongFormat))
+        .arg(parts.Year, 4, 10, QLatin1Char('0'));
+}
+
+} // namespace quillon
