@@ -1,15 +1,82 @@
 // Comparing a revision with its predecessor, from the lists of the main window.
+#include "DiffLines.h"
+#include "fDiff.h"
 #include "fMain.h"
 
 #include <QTableView>
 
 namespace quillon {
 
+namespace {
+
+// The client could not compare: it ended abnormally or with an exit code
+// above 1 (1 only says that the texts differ), or it wrote nothing but a
+// complaint (a dead or unknown revision, for one).
+bool ComparisonFailed(const TCvsResult& result) {
+    return result.Crashed || result.ExitCode > 1 ||
+           (result.Output.empty() && !result.Errors.trimmed().isEmpty());
+}
+
+QString FailureText(const TCvsResult& result) {
+    QString line = result.FirstErrorLine();
+    if (line.isEmpty())
+        line = result.Crashed ? QStringLiteral("the client crashed")
+                              : QStringLiteral("exit code %1").arg(result.ExitCode);
+    return Status::CvsErrorPrefix + line;
+}
+
+} // namespace
+
 void TfrmMain::ShowDiff(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* previous) {
     if (Busy || Loading)
         return;
     if (!file || !revision || !previous)
-        ShowStatus(Status::NoPrevious);
+        return ShowStatus(Status::NoPrevious);
+    if (!CurrentLogFile.isEmpty() || CurrentFolder.isEmpty())
+        return ShowStatus(Status::NoWorkingFolder);
+    Busy = true;
+    miAbort->setEnabled(true);
+
+    // The request holds its own copies: the texts of the table live only as
+    // long as the table.
+    TDiffRequest request{std::string(file->WorkingFile), revision->LinesAdded,
+                         revision->LinesRemoved, std::string(revision->Revision),
+                         std::string(previous->Revision)};
+    QStringList arguments;
+    for (const std::string& argument : DiffArguments(request))
+        arguments.append(QString::fromLocal8Bit(argument));
+    const int generation = LoadGeneration;
+    RunCVS(arguments, CurrentFolder,
+           [this, generation, request = std::move(request)](TCvsResult result) {
+               if (generation != LoadGeneration)
+                   return; // the main window has closed meanwhile
+               if (!result.Started)
+                   return EndDiff(); // the runner has said why
+               if (result.Aborted && result.Output.empty()) {
+                   ShowStatus(Status::Aborted);
+                   return EndDiff();
+               }
+               if (!result.Aborted && ComparisonFailed(result)) {
+                   ShowStatus(FailureText(result));
+                   return EndDiff();
+               }
+               ShowStatus(Status::ParsingDiff);
+               if (frmDiff)
+                   frmDiff->LoadDiff(request, result.Output);
+               ShowStatus(Status::Done);
+               // An Abort during the run has cleared Busy; nothing may start
+               // while the comparison is open either.
+               Busy = true;
+               miAbort->setEnabled(true);
+               if (Peers.ShowComparison)
+                   Peers.ShowComparison();
+               EndDiff();
+           });
+}
+
+void TfrmMain::EndDiff() {
+    Busy = false;
+    miAbort->setEnabled(false);
 }
 
 void TfrmMain::lvRevisionsDblClick(QTableView* list) {

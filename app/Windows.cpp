@@ -9,6 +9,7 @@ TWindows::TWindows() : frmOptions(&frmMain), frmDiff(&frmMain), frmAbout(&frmMai
     peers.ShowAbout = [this] { frmAbout.exec(); };
     peers.ShowComparison = [this] { frmDiff.exec(); };
     frmMain.SetPeers(std::move(peers));
+    frmMain.SetComparisonWindow(&frmDiff);
 }
 
 } // namespace quillon

@@ -31,6 +31,7 @@ class TOwnerDrawnSelector;
 class TActivityChart;
 class TChartMenu;
 class TfrmOptions;
+class TfrmDiff;
 
 // A CVS command, or the sequence around it, is in progress; every command of
 // the main window does nothing while it is set. One flag for the program.
@@ -130,7 +131,9 @@ public:
     // selected entry.
     void UpdateFilterTexts();
 
-    // Comparison of a revision with its predecessor (MainCompare.cpp).
+    // Comparison of a revision with its predecessor (MainCompare.cpp). ShowDiff
+    // loads the comparison window and has the ShowComparison peer show it.
+    void SetComparisonWindow(TfrmDiff* window) { frmDiff = window; }
     void ShowDiff(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* previous);
     void lvRevisionsDblClick(QTableView* list);
     void lvFilesDblClick();
@@ -185,8 +188,10 @@ private:
     // Runs work on the worker thread and then done on the GUI thread, unless
     // the load it belongs to has been abandoned meanwhile.
     template <typename TWork, typename TDone> void OffThread(TWork work, TDone done);
+    void EndDiff(); // MainCompare.cpp
 
     TMainWindowPeers Peers;
+    TfrmDiff* frmDiff = nullptr;
     QString StartFolder;
     QString StartLogFile;
     std::function<QString(const QString&)> ChooseFolder;

@@ -1,0 +1,305 @@
+// Comparisons from the main window, through the real client on a working
+// folder it has made, and through stand-in clients for what a real one does
+// rarely.
+#include "MainWindowFixture.h"
+
+#include "fDiff.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTimer>
+
+using namespace quillon;
+using namespace quillon::test;
+
+namespace {
+
+// The folder that holds the real client.
+QString ClientFolder() {
+    const QString client = QStandardPaths::findExecutable(QStringLiteral("cvs"));
+    return client.isEmpty() ? QStringLiteral("/usr/bin") : QFileInfo(client).path();
+}
+
+class Comparison : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Busy = false;
+        Main.Settings.CVSPath = ClientFolder();
+        Main.SetComparisonWindow(&Diff);
+        Main.SetPeers({{}, {}, [this] { ShowComparison(); }});
+    }
+
+    // Shows the window modally, as the program does, and closes it from the
+    // event loop after noting how things stood while it was open.
+    void ShowComparison() {
+        QTimer::singleShot(0, &Diff, [this] {
+            ++Shown;
+            ShownModal = Diff.isVisible() && Diff.isModal();
+            BusyWhileShown = Busy && Main.miAbort->isEnabled();
+            Diff.reject();
+        });
+        Diff.exec();
+    }
+
+    // Starts a comparison and waits until it has ended.
+    void Compare(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* previous) {
+        Main.ShowDiff(file, revision, previous);
+        ASSERT_TRUE(QTest::qWaitFor([] { return !Busy; }, 30000));
+    }
+    void CompareWithPrevious(const char* name, const char* number) {
+        TRCSFile* file = FindFile(*Main.RCSFiles, name);
+        ASSERT_NE(file, nullptr) << name;
+        TRevisionInfo* revision = FindRevision(file, number);
+        ASSERT_NE(revision, nullptr) << number;
+        Compare(file, revision, FindPreviousRevision(file, revision));
+    }
+
+    void OpenHistory() {
+        auto& history = TCvsHistory::Shared();
+        ASSERT_TRUE(history.Ok()) << history.Output.toStdString();
+        Main.OpenFolder(history.WorkingFolder());
+        ASSERT_TRUE(WaitForLoad(Main));
+        ASSERT_TRUE(Main.RCSFiles);
+        Status.Messages.clear();
+    }
+
+    // The first row at or after from whose marker is marker, or -1.
+    int RowWithMarker(char marker, int from = 2) const {
+        for (int row = from; row < static_cast<int>(Diff.Lines()->Count()); ++row)
+            if (Diff.Lines()->Marker(static_cast<std::size_t>(row)) == marker)
+                return row;
+        return -1;
+    }
+    QString Left(int row) const { return Diff.Grid->model()->index(row, 0).data().toString(); }
+    QString Right(int row) const { return Diff.Grid->model()->index(row, 1).data().toString(); }
+
+    TfrmMain Main;
+    TfrmDiff Diff{&Main};
+    TStatusRecorder Status{Main};
+    int Shown = 0;
+    bool ShownModal = false;
+    bool BusyWhileShown = false;
+};
+
+const QStringList Compared = {QStringLiteral("Executing CVS command..."),
+                              QStringLiteral("Parsing diff..."), QStringLiteral("Done")};
+
+} // namespace
+
+TEST_F(Comparison, ABranchRevisionIsComparedWithItsBranchPoint) {
+    OpenHistory();
+    CompareWithPrevious("src/main.c", "1.2.2.1");
+    EXPECT_EQ(Status.Messages, Compared);
+    EXPECT_EQ(Shown, 1);
+    EXPECT_TRUE(ShownModal);
+    EXPECT_TRUE(BusyWhileShown);
+    EXPECT_FALSE(Busy);
+    EXPECT_FALSE(Main.miAbort->isEnabled());
+
+    EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.2.2.1 (+1 -1)");
+    ASSERT_NE(Diff.Lines(), nullptr);
+    EXPECT_EQ(Left(0), "File: src/main.c");
+    EXPECT_EQ(Right(0), "Lines changed: +1 -1");
+    EXPECT_EQ(Left(1), "Revision: 1.2");
+    EXPECT_EQ(Right(1), "Revision: 1.2.2.1");
+    EXPECT_EQ(Left(2), "#include <stdio.h>");
+    EXPECT_EQ(Right(2), "#include <stdio.h>");
+    const int changed = RowWithMarker('|');
+    ASSERT_GT(changed, 0);
+    EXPECT_EQ(Left(changed), R"(        printf("demo 1.0\n");)");
+    EXPECT_EQ(Right(changed), R"(        printf("demo 1.0.1\n");)");
+    EXPECT_EQ(RowWithMarker('|', changed + 1), -1);
+
+    // The trunk revision it branched from is compared with the one before it.
+    Status.Messages.clear();
+    CompareWithPrevious("src/main.c", "1.2");
+    EXPECT_EQ(Status.Messages, Compared);
+    EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.2 (+6 -2)");
+    EXPECT_EQ(Left(1), "Revision: 1.1");
+
+    // The first revision has nothing before it.
+    Status.Messages.clear();
+    CompareWithPrevious("src/main.c", "1.1");
+    EXPECT_EQ(Status.Messages, QStringList({"Pervious revision to compare with not found"}));
+    EXPECT_EQ(Shown, 2);
+    EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.2 (+6 -2)");
+}
+
+TEST_F(Comparison, DoubleClicksCompareTheSelectedRevision) {
+    OpenHistory();
+    // The file list: the newest revision of the file with a blank in its name.
+    int fileRow = -1;
+    for (int row = 0; row < Main.FilesModel().rowCount(); ++row)
+        if (Main.FilesModel().FileAt(row)->WorkingFile == "notes with blank.txt")
+            fileRow = row;
+    ASSERT_GE(fileRow, 0);
+    Main.lvFiles->selectionModel()->setCurrentIndex(Main.FilesModel().index(fileRow, 0),
+                                                    QItemSelectionModel::ClearAndSelect |
+                                                        QItemSelectionModel::Rows);
+    Main.lvFilesDblClick();
+    ASSERT_TRUE(QTest::qWaitFor([] { return !Busy; }, 30000));
+    EXPECT_EQ(Shown, 1);
+    EXPECT_EQ(Diff.windowTitle(), "Diff: notes with blank.txt v1.2 (+2 -0)");
+    const int added = RowWithMarker('>');
+    ASSERT_GT(added, 0);
+    EXPECT_EQ(Left(added), "");
+    EXPECT_EQ(Right(added), "- handle -h");
+    EXPECT_EQ(Right(added + 1), "- handle --help");
+    EXPECT_EQ(Diff.Lines()->Count(), 7u);
+
+    // The history list: its newest row.
+    Main.lvRevisionsDblClick(Main.lvHistory);
+    ASSERT_TRUE(QTest::qWaitFor([] { return !Busy; }, 30000));
+    EXPECT_EQ(Shown, 2);
+    EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.4 (+7 -0)");
+    EXPECT_EQ(Left(1), "Revision: 1.3");
+
+    // Without a selected revision a double-click does nothing.
+    Main.lvRevisions->selectionModel()->clearSelection();
+    Status.Messages.clear();
+    Main.lvFilesDblClick();
+    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Status.Messages.isEmpty());
+    EXPECT_EQ(Shown, 2);
+}
+
+TEST_F(Comparison, RefusalsAndFailuresOpenNoWindow) {
+    OpenHistory();
+    TRCSFile* main = FindFile(*Main.RCSFiles, "src/main.c");
+    TRevisionInfo* revision = FindRevision(main, "1.2");
+    TRevisionInfo* previous = FindRevision(main, "1.1");
+
+    // Another command in progress: ignored without a word.
+    Busy = true;
+    Main.ShowDiff(main, revision, previous);
+    Main.lvFilesDblClick();
+    EXPECT_TRUE(Status.Messages.isEmpty());
+    Busy = false;
+
+    // A dead revision: the client says so on standard error only.
+    TRCSFile* old = FindFile(*Main.RCSFiles, "old.txt");
+    Compare(old, FindRevision(old, "1.2"), FindRevision(old, "1.1"));
+    EXPECT_EQ(Status.Messages,
+              QStringList({"Executing CVS command...",
+                           "CVS error: cvs diff: Tag 1.2 refers to a dead (removed) revision in "
+                           "file `old.txt'."}));
+
+    // A revision the repository does not have (pruned since the log was read).
+    TRevisionInfo pruned;
+    pruned.FileInfo = main;
+    pruned.Revision = "1.9";
+    Status.Messages.clear();
+    Compare(main, revision, &pruned);
+    EXPECT_EQ(Status.Messages.last(), "CVS error: cvs diff: tag 1.9 is not in file src/main.c");
+
+    // No client in the client's folder.
+    QTemporaryDir empty;
+    Main.Settings.CVSPath = empty.filePath("no-such-folder");
+    Status.Messages.clear();
+    Compare(main, revision, previous);
+    EXPECT_EQ(Status.Messages,
+              QStringList({"Executing CVS command...", "CVS executable not found"}));
+    EXPECT_FALSE(Main.miAbort->isEnabled());
+
+    EXPECT_EQ(Shown, 0);
+    EXPECT_EQ(Diff.windowTitle(), "Diff");
+    EXPECT_EQ(Diff.Lines(), nullptr);
+
+    // A saved log has no working folder to run the client in.
+    Main.OpenLogFile(TestData("real-cvs.log"));
+    ASSERT_TRUE(WaitForLoad(Main));
+    main = FindFile(*Main.RCSFiles, "src/main.c");
+    ASSERT_NE(main, nullptr);
+    Status.Messages.clear();
+    Compare(main, FindRevision(main, "1.2"), FindRevision(main, "1.1"));
+    EXPECT_EQ(Status.Messages, QStringList({"No working folder to compare in"}));
+    EXPECT_EQ(Shown, 0);
+}
+
+// A stand-in client in a folder of its own.
+class StandInClient : public Comparison {
+protected:
+    void SetUp() override {
+        Comparison::SetUp();
+        Main.Settings.CVSPath = ClientDir.path();
+        Main.CurrentFolder = WorkDir.path();
+        File.WorkingFile = Name;
+        Revision.FileInfo = Previous.FileInfo = &File;
+        Revision.Revision = "1.2";
+        Revision.LinesAdded = 3;
+        Revision.LinesRemoved = 3;
+        Previous.Revision = "1.1";
+    }
+    void Client(const QByteArray& body) {
+        ASSERT_FALSE(WriteScript(ClientDir.filePath("cvs"), body).isEmpty());
+    }
+    QByteArray Arguments() const {
+        QFile file(WorkDir.filePath("arguments"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    const QByteArray Recording = TestData("diff/kinds.out").toLocal8Bit();
+    const std::string Name = R"(dir with blank/it's "odd"; a&b $x.txt)";
+    QTemporaryDir ClientDir;
+    QTemporaryDir WorkDir;
+    TRCSFile File;
+    TRevisionInfo Revision;
+    TRevisionInfo Previous;
+};
+
+TEST_F(StandInClient, ReceivesTheNameAsOneArgumentAndExitOneMeansDifferent) {
+    Client("printf '%s\\n' \"$@\" >arguments\ncat '" + Recording + "'\nexit 1\n");
+    Compare(&File, &Revision, &Previous);
+    EXPECT_EQ(Arguments(), "diff\n-y\n-w\n-b\n-r1.1\n-r1.2\n--width=1000\n" +
+                               QByteArray::fromStdString(Name) + "\n");
+    EXPECT_EQ(Status.Messages, Compared);
+    EXPECT_EQ(Shown, 1);
+    EXPECT_EQ(Diff.Lines()->Count(), 12u);
+    EXPECT_EQ(Left(0).toStdString(), "File: " + Name);
+
+    // Identical revisions: no output at all, the header lines alone.
+    Client("exit 0\n");
+    Compare(&File, &Revision, &Previous);
+    EXPECT_EQ(Shown, 2);
+    EXPECT_EQ(Diff.Lines()->Count(), 2u);
+}
+
+TEST_F(StandInClient, AnExitCodeAboveOneIsAFailureWhateverTheOutput) {
+    Client("cat '" + Recording + "'\necho 'cvs [diff aborted]: out of memory' >&2\nexit 2\n");
+    Compare(&File, &Revision, &Previous);
+    EXPECT_EQ(Status.Messages.last(), "CVS error: cvs [diff aborted]: out of memory");
+    EXPECT_EQ(Shown, 0);
+
+    // Without a word on standard error the exit code is named.
+    Client("exit 3\n");
+    Status.Messages.clear();
+    Compare(&File, &Revision, &Previous);
+    EXPECT_EQ(Status.Messages.last(), "CVS error: exit code 3");
+    EXPECT_EQ(Shown, 0);
+    EXPECT_FALSE(Busy);
+}
+
+TEST_F(StandInClient, AbortShowsWhatHadArrivedOrNothing) {
+    // Nothing had arrived: no window.
+    Client("touch started\nexec sleep 30\n");
+    Main.ShowDiff(&File, &Revision, &Previous);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(WorkDir.filePath("started")); }, 5000));
+    Main.miAbortClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Status.Messages.contains("Aborted"); }, 5000));
+    EXPECT_FALSE(Busy);
+    EXPECT_EQ(Shown, 0);
+    EXPECT_FALSE(Main.miAbort->isEnabled());
+
+    // Part of the comparison had arrived: it is shown.
+    Client("cat '" + Recording + "'\ntouch started\nexec sleep 30\n");
+    QFile::remove(WorkDir.filePath("started"));
+    Main.ShowDiff(&File, &Revision, &Previous);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(WorkDir.filePath("started")); }, 5000));
+    QTest::qWait(200);
+    Main.miAbortClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Shown == 1 && !Busy; }, 5000));
+    EXPECT_EQ(Diff.Lines()->Count(), 12u);
+    EXPECT_FALSE(Main.miAbort->isEnabled());
+}
