@@ -17,18 +17,10 @@ bool ComparisonFailed(const TCvsResult& result) {
            (result.Output.empty() && !result.Errors.trimmed().isEmpty());
 }
 
-QString FailureText(const TCvsResult& result) {
-    QString line = result.FirstErrorLine();
-    if (line.isEmpty())
-        line = result.Crashed ? QStringLiteral("the client crashed")
-                              : QStringLiteral("exit code %1").arg(result.ExitCode);
-    return Status::CvsErrorPrefix + line;
-}
-
 } // namespace
 
 void TfrmMain::ShowDiff(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* previous) {
-    if (Busy || Loading)
+    if (Working())
         return;
     if (!file || !revision || !previous)
         return ShowStatus(Status::NoPrevious);
@@ -57,7 +49,7 @@ void TfrmMain::ShowDiff(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* 
                    return EndDiff();
                }
                if (!result.Aborted && ComparisonFailed(result)) {
-                   ShowStatus(FailureText(result));
+                   ShowStatus(CvsErrorText(result));
                    return EndDiff();
                }
                ShowStatus(Status::ParsingDiff);
@@ -80,7 +72,7 @@ void TfrmMain::EndDiff() {
 }
 
 void TfrmMain::lvRevisionsDblClick(QTableView* list) {
-    if (Busy || Loading)
+    if (Working())
         return;
     const QModelIndexList selected = list->selectionModel()->selectedRows();
     auto* model = qobject_cast<TRevisionListModel*>(list->model());
@@ -91,7 +83,7 @@ void TfrmMain::lvRevisionsDblClick(QTableView* list) {
 }
 
 void TfrmMain::lvFilesDblClick() {
-    if (!Busy && !Loading)
+    if (!Working())
         lvRevisionsDblClick(lvRevisions);
 }
 

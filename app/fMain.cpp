@@ -57,15 +57,6 @@ const QStringList FilterEntries = {
     QStringLiteral("Show only files without comments in last revision"),
     FewChangesPrefix + QStringLiteral("...")};
 
-// The reason the client gave for failing, for the status bar.
-QString CvsErrorText(const TCvsResult& result) {
-    QString line = result.FirstErrorLine();
-    if (line.isEmpty())
-        line = result.Crashed ? QStringLiteral("the client crashed")
-                              : QStringLiteral("exit code %1").arg(result.ExitCode);
-    return Status::CvsErrorPrefix + line;
-}
-
 } // namespace
 
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
@@ -206,11 +197,11 @@ void TfrmMain::CreateViews() {
     filterLayout->addWidget(cbxAuthors);
     layout->addWidget(filterPanel);
     connect(cbxFilter, &QComboBox::activated, this, [this] {
-        if (!Busy && !Loading)
+        if (!Working())
             FilterFiles();
     });
     connect(cbxAuthors, &QComboBox::activated, this, [this] {
-        if (!Busy && !Loading)
+        if (!Working())
             FilterFiles();
     });
 
@@ -321,6 +312,14 @@ void TfrmMain::ShowStatus(const QString& message) {
     emit statusShown(message);
 }
 
+QString TfrmMain::CvsErrorText(const TCvsResult& result) {
+    QString line = result.FirstErrorLine();
+    if (line.isEmpty())
+        line = result.Crashed ? QStringLiteral("the client crashed")
+                              : QStringLiteral("exit code %1").arg(result.ExitCode);
+    return Status::CvsErrorPrefix + line;
+}
+
 QString TfrmMain::FewChangesFilterText() const {
     return FewChangesPrefix + QString::number(Settings.LinesLimit);
 }
@@ -384,7 +383,7 @@ void TfrmMain::StartLoad(const QString& caption) {
 }
 
 void TfrmMain::OpenFolder(const QString& folder) {
-    if (Busy || Loading)
+    if (Working())
         return;
     CurrentFolder = folder;
     CurrentLogFile.clear();
@@ -408,7 +407,7 @@ void TfrmMain::OpenFolder(const QString& folder) {
 }
 
 void TfrmMain::OpenLogFile(const QString& file) {
-    if (Busy || Loading)
+    if (Working())
         return;
     CurrentLogFile = file;
     StartLoad(CaptionPrefix + file);
@@ -641,7 +640,7 @@ void TfrmMain::lvHistorySelectItem() {
 }
 
 void TfrmMain::miOpenClick() {
-    if (Busy || Loading)
+    if (Working())
         return;
     const QString folder = ChooseFolder(CurrentFolder);
     if (folder.isEmpty())
@@ -651,7 +650,7 @@ void TfrmMain::miOpenClick() {
 }
 
 void TfrmMain::miOpenLogClick() {
-    if (Busy || Loading)
+    if (Working())
         return;
     const QString file =
         QFileDialog::getOpenFileName(this, QStringLiteral("Open log file"), CurrentLogFile);
@@ -681,7 +680,7 @@ void TfrmMain::miExitClick() {
 }
 
 void TfrmMain::miRefreshClick() {
-    if (Busy || Loading)
+    if (Working())
         return;
     if (!CurrentLogFile.isEmpty())
         OpenLogFile(CurrentLogFile);
@@ -690,7 +689,7 @@ void TfrmMain::miRefreshClick() {
 }
 
 void TfrmMain::miAboutClick() {
-    if (Busy || Loading)
+    if (Working())
         return;
     if (Peers.ShowAbout)
         Peers.ShowAbout();

@@ -83,6 +83,12 @@ public:
     }
 
     void ShowStatus(const QString& message);
+    // "CVS error: " and the reason the client gave for failing.
+    static QString CvsErrorText(const TCvsResult& result);
+    // A command is in progress: Busy, a load's work off the GUI thread, or a
+    // client that Abort has asked to end and that has not ended yet. Commands
+    // that would start work do nothing meanwhile.
+    bool Working() const { return Busy || Loading || Runner.IsRunning(); }
     void OpenFolder(const QString& folder);
     void OpenLogFile(const QString& file);
     // Recomputes the per-file summaries and the author selector off the GUI

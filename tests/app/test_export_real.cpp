@@ -283,7 +283,7 @@ TEST_F(ExportReal, FiltersAgreeWithTheLists) {
         return names;
     };
     for (int mode = 0; mode <= 2; ++mode) {
-        for (const QString author : {QString(), QStringLiteral("JOE"), QStringLiteral("anna")}) {
+        for (const QString& author : {QString(), QStringLiteral("JOE"), QStringLiteral("anna")}) {
             window.cbxFilter->setCurrentIndex(mode);
             window.cbxAuthors->setCurrentIndex(
                 author.isEmpty() ? 0 : window.cbxAuthors->findText(author, Qt::MatchFixedString));
