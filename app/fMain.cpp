@@ -308,7 +308,14 @@ void TfrmMain::ShowStatus(const QString& message) {
     StatusPanels[1]->setText(QStringLiteral("Skipped: %1").arg(SkippedCount));
     StatusPanels[2]->setText(QStringLiteral("Revisions: %1").arg(RevisionRows->rowCount()));
     StatusPanels[3]->setText(QStringLiteral("History: %1").arg(HistoryRows->rowCount()));
-    StatusPanels[4]->setText(message);
+    // The message stands at the right; one too long for its panel keeps its
+    // beginning in view instead, and shows whole as the panel's tip.
+    QLabel* messagePanel = StatusPanels[4];
+    const bool fits = messagePanel->fontMetrics().horizontalAdvance(message) <=
+                      messagePanel->contentsRect().width();
+    messagePanel->setAlignment((fits ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    messagePanel->setText(message);
+    messagePanel->setToolTip(fits ? QString() : message);
     emit statusShown(message);
 }
 
