@@ -5,6 +5,7 @@
 #include <QStyleOptionMenuItem>
 
 #include <algorithm>
+#include <cmath>
 
 namespace quillon {
 
@@ -13,7 +14,7 @@ namespace {
 const QString DayFormat = QStringLiteral("dd");
 constexpr double SmallestDayStep = 3600; // one hour, in seconds
 constexpr double SmallestValueStep = 1;
-constexpr int LabelSpacing = 40;    // pixels per day label at most
+constexpr int LabelSpacing = 40;    // the least room of one day label, in pixels
 constexpr double EmptyValueTop = 1; // the left axis's top without a bar above 0
 
 // Day labels on multiples of the step counted from 1970-01-01 00:00 UTC, so
@@ -35,11 +36,17 @@ protected:
     }
 };
 
-// Whole numbers only: bars count commits or lines.
+// Ticks and sub-ticks on whole numbers only: bars count commits or lines.
 class TWholeTicker : public QCPAxisTicker {
 protected:
     double getTickStep(const QCPRange& range) override {
-        return std::max(QCPAxisTicker::getTickStep(range), SmallestValueStep);
+        return std::ceil(std::max(QCPAxisTicker::getTickStep(range), SmallestValueStep));
+    }
+    int getSubTickCount(double tickStep) override {
+        int count = QCPAxisTicker::getSubTickCount(tickStep);
+        while (count > 0 && std::fmod(tickStep, count + 1) != 0)
+            --count;
+        return count;
     }
 };
 

@@ -68,50 +68,46 @@ std::string_view CaptionAuthor(std::string_view caption) {
                                         : caption.substr(by + AuthorSeparator.size());
 }
 
-TChartData::TChartData(std::span<TRevisionInfo* const> newestFirst, TChartMode mode) {
+TChartData::TChartData(std::span<TRevisionInfo* const> newestFirst, TChartMode mode,
+                       const std::shared_ptr<const TRCSFileTable>& table)
+    : Table(table) {
+    Revisions.reserve(newestFirst.size());
     double current = 0; // the day of the bar being summed up; 0 for none yet
     double total = 0;
+    const auto endBar = [&] {
+        BarList.push_back({current, total});
+        Highest = std::max(Highest, total);
+    };
     for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it) {
-        const TRevisionInfo& revision = **it;
-        const double day = std::trunc(revision.Date);
+        const TRevisionInfo* revision = *it;
+        const double day = std::trunc(revision->Date);
         if (day > current) {
             if (current != 0)
-                BarList.push_back({current, total});
+                endBar();
             current = day;
             total = 0;
-            Starts.push_back(Entries.size());
+            Starts.push_back(Revisions.size());
         } else if (current == 0) {
             continue; // no day: joins no bar
         }
         total += mode == TChartMode::Commits
                      ? 1
-                     : double(revision.LinesAdded) + double(revision.LinesRemoved);
-        TEntry entry;
-        entry.Start = Captions.size();
-        entry.FileLength = static_cast<std::uint32_t>(WorkingFileOf(revision).size());
-        entry.RevisionLength = static_cast<std::uint32_t>(revision.Revision.size());
-        entry.AuthorLength = static_cast<std::uint32_t>(revision.Author.size());
-        AppendCaption(Captions, revision);
-        entry.Length = static_cast<std::uint32_t>(Captions.size() - entry.Start);
-        Entries.push_back(entry);
+                     : double(revision->LinesAdded) + double(revision->LinesRemoved);
+        Revisions.push_back(revision);
     }
     if (current != 0)
-        BarList.push_back({current, total});
+        endBar();
 }
 
 std::vector<TChartItem> TChartData::Items(std::size_t bar) const {
     std::vector<TChartItem> items;
-    if (bar >= BarList.size())
+    if (bar >= BarList.size() || Table.expired())
         return items;
-    const std::size_t end = bar + 1 < Starts.size() ? Starts[bar + 1] : Entries.size();
-    const std::string_view captions = Captions;
+    const std::size_t end = bar + 1 < Starts.size() ? Starts[bar + 1] : Revisions.size();
     for (std::size_t i = Starts[bar]; i < end; ++i) {
-        const TEntry& entry = Entries[i];
-        const std::string_view caption = captions.substr(entry.Start, entry.Length);
-        items.push_back(
-            {caption, caption.substr(0, entry.FileLength),
-             caption.substr(entry.FileLength + InSeparator.size(), entry.RevisionLength),
-             caption.substr(caption.size() - entry.AuthorLength)});
+        const TRevisionInfo& revision = *Revisions[i];
+        items.push_back({RevisionCaption(revision), std::string(WorkingFileOf(revision)),
+                         std::string(revision.Revision), std::string(revision.Author)});
     }
     return items;
 }
@@ -124,13 +120,6 @@ std::string TChartData::Label(std::size_t bar) const {
         label += item.Caption;
     }
     return label;
-}
-
-double TChartData::MaxTotal() const {
-    double highest = 0;
-    for (const TChartBar& bar : BarList)
-        highest = std::max(highest, bar.Total);
-    return highest;
 }
 
 double ChartKey(double date) {

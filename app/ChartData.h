@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -35,40 +35,41 @@ struct TChartBar {
     double Total = 0; // commits, or lines added and removed
 };
 
-// One revision of a bar, as its menu item shows and finds it. The texts are
-// copies held by the chart: the file table may be gone by the time they are used.
+// One revision of a bar, as its menu item shows and finds it: the caption,
+// and the parts it was made of, which the caption alone cannot give back
+// when a name holds a separator.
 struct TChartItem {
-    std::string_view Caption;
-    std::string_view File;     // the working file's name
-    std::string_view Revision; // the revision number
-    std::string_view Author;
+    std::string Caption;
+    std::string File;     // the working file's name
+    std::string Revision; // the revision number
+    std::string Author;
 };
 
-// The bars of a history, in ascending order of day.
+// The bars of a history, in ascending order of day. The revisions of a bar
+// stay in the file table; they are read when a bar's items are asked for.
 class TChartData {
 public:
     TChartData() = default;
-    // newestFirst is the history as the History page lists it. Revisions
-    // without a day (a date before day 1) are left out.
-    TChartData(std::span<TRevisionInfo* const> newestFirst, TChartMode mode);
+    // Builds the bars of newestFirst, the history as the History page lists
+    // it, whose revisions belong to table. Revisions without a day (a date
+    // before day 1) are left out.
+    TChartData(std::span<TRevisionInfo* const> newestFirst, TChartMode mode,
+               const std::shared_ptr<const TRCSFileTable>& table);
 
     const std::vector<TChartBar>& Bars() const { return BarList; }
-    // The bar's revisions, oldest first.
+    // The bar's revisions, oldest first; none once the table is gone.
     std::vector<TChartItem> Items(std::size_t bar) const;
     // The bar's captions, oldest first, joined by CR LF.
     std::string Label(std::size_t bar) const;
     // The highest total; 0 without bars.
-    double MaxTotal() const;
+    double MaxTotal() const { return Highest; }
 
 private:
-    struct TEntry {
-        std::size_t Start = 0; // of the caption in Captions
-        std::uint32_t Length = 0, FileLength = 0, RevisionLength = 0, AuthorLength = 0;
-    };
-    std::string Captions;            // every caption, one after the other
-    std::vector<TEntry> Entries;     // the revisions of all bars, bar by bar
-    std::vector<std::size_t> Starts; // each bar's first entry
+    std::weak_ptr<const TRCSFileTable> Table;
+    std::vector<const TRevisionInfo*> Revisions; // the bars' revisions, oldest first
+    std::vector<std::size_t> Starts;             // each bar's first revision
     std::vector<TChartBar> BarList;
+    double Highest = 0;
 };
 
 // The time axis counts seconds since 1970-01-01 00:00, read as UTC: a

@@ -52,7 +52,7 @@ void TfrmMain::CreateChartPage(QVBoxLayout* page) {
 
 void TfrmMain::FillChart() {
     const auto mode = static_cast<TChartMode>(std::max(0, cbxChart->currentIndex()));
-    Chart->SetBars(TChartData(HistoryRows->Revisions(), mode));
+    Chart->SetBars(TChartData(HistoryRows->Revisions(), mode, RCSFiles));
     const double now = LocalNow();
     Chart->SetVisibleRange(now - VisibleDays, now);
     Chart->xAxis->setLabel(MonthTitle(Chart->VisibleFirst()));
@@ -77,9 +77,14 @@ void TfrmMain::ChartMouseDown(Qt::MouseButton button, QPoint position) {
     if (bar < 0)
         return;
     popChart->Clear();
-    for (const TChartItem& item : Chart->Data().Items(std::size_t(bar)))
-        popChart->AddItem({DisplayText(item.Caption), std::string(item.File),
-                           std::string(item.Revision), std::string(item.Author)});
+    // No items once the file table the bars were made from is gone (a load
+    // that failed or was aborted leaves the chart as it was).
+    std::vector<TChartItem> items = Chart->Data().Items(std::size_t(bar));
+    if (items.empty())
+        return;
+    for (TChartItem& item : items)
+        popChart->AddItem({DisplayText(item.Caption), std::move(item.File),
+                           std::move(item.Revision), std::move(item.Author)});
     popChart->popup(Chart->mapToGlobal(position));
 }
 

@@ -99,10 +99,12 @@ protected:
     TRevisionInfo Revisions[7];
     int Count = 0;
     std::vector<TRevisionInfo*> History;
+    // Stands for the table that owns the revisions.
+    std::shared_ptr<const TRCSFileTable> Table = std::make_shared<TRCSFileTable>();
 };
 
 TEST_F(ChartHistory, GivesOneBarPerDayOldestFirstWithTheDaysCaptions) {
-    const TChartData commits(History, TChartMode::Commits);
+    const TChartData commits(History, TChartMode::Commits, Table);
     ASSERT_EQ(commits.Bars().size(), 3u);
     EXPECT_EQ(commits.Bars()[0].Day, Encode(2024, 1, 31));
     EXPECT_EQ(commits.Bars()[1].Day, Encode(2024, 2, 6));
@@ -121,7 +123,7 @@ TEST_F(ChartHistory, GivesOneBarPerDayOldestFirstWithTheDaysCaptions) {
                                                    "src/main.c in v1.3 +4 -1 lines by bob"}));
 
     // Lines mode: the same bars, a day without changed lines included at 0.
-    const TChartData lines(History, TChartMode::ChangedLines);
+    const TChartData lines(History, TChartMode::ChangedLines, Table);
     ASSERT_EQ(lines.Bars().size(), 3u);
     EXPECT_EQ(lines.Bars()[0].Total, 10);
     EXPECT_EQ(lines.Bars()[1].Total, 0);
@@ -137,10 +139,16 @@ TEST_F(ChartHistory, GivesOneBarPerDayOldestFirstWithTheDaysCaptions) {
     EXPECT_EQ(items[1].Caption, "odd in v1.9 name.c in v1.2 +2 -2 lines by anna");
     EXPECT_TRUE(lines.Items(3).empty());
 
-    const TChartData empty(std::vector<TRevisionInfo*>{}, TChartMode::Commits);
+    // The revisions are the table's: once it is gone, a bar has no items.
+    Table.reset();
+    EXPECT_TRUE(lines.Items(2).empty());
+    EXPECT_EQ(lines.Bars().size(), 3u);
+
+    const TChartData empty(std::vector<TRevisionInfo*>{}, TChartMode::Commits, Table);
     EXPECT_TRUE(empty.Bars().empty());
     EXPECT_EQ(empty.MaxTotal(), 0);
-    const TChartData undated(std::span<TRevisionInfo* const>(History).last(1), TChartMode::Commits);
+    const TChartData undated(std::span<TRevisionInfo* const>(History).last(1), TChartMode::Commits,
+                             Table);
     EXPECT_TRUE(undated.Bars().empty());
 }
 
@@ -373,6 +381,15 @@ TEST_F(ChartPage, FillsFromTheHistoryAndFollowsTheMode) {
     EXPECT_EQ(data.Bars()[day5].Total, 0);
     EXPECT_EQ(data.Bars()[day2].Total, 12);
     EXPECT_EQ(Window.Chart->yAxis->range(), QCPRange(0, 12));
+    // Counts read as whole numbers: no tick or sub-tick between them.
+    QVector<double> ticks, subTicks;
+    Window.Chart->yAxis->ticker()->generate(Window.Chart->yAxis->range(), QLocale(), 'f', 0, ticks,
+                                            &subTicks, nullptr);
+    EXPECT_EQ(ticks, Window.Chart->yAxis->tickVector());
+    EXPECT_GE(ticks.size(), 2);
+    for (const QVector<double>* values : {&ticks, &subTicks})
+        for (const double value : *values)
+            EXPECT_EQ(value, std::round(value));
 
     // The author filter narrows the bars to the History page's rows.
     Window.cbxAuthors->setCurrentIndex(2); // bob
@@ -473,6 +490,16 @@ TEST_F(ChartPage, ALeftClickOnABarListsItsRevisionsAndNothingElseDoes) {
     EXPECT_TRUE(old.isNull());
     EXPECT_EQ(MenuCaptions(), QStringList({"src/main.c in v1.1 +0 -0 lines by alice",
                                            "R&D notes.txt in v1.2 +1 -0 lines by alice"}));
+
+    // A load that fails drops the file table but leaves the chart as it was;
+    // its bars then have nothing to list.
+    Window.popChart->close();
+    Window.OpenLogFile(Dir.filePath(QStringLiteral("no-such.log")));
+    ASSERT_TRUE(WaitForLoad(Window));
+    ASSERT_FALSE(Window.RCSFiles);
+    EXPECT_EQ(Window.Chart->Data().Bars().size(), 4u);
+    QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, BarCentre(day10));
+    EXPECT_FALSE(Window.popChart->isVisible());
 }
 
 TEST_F(ChartPage, MenuItemsShowTheirCaptionsAsBuiltAndOpenTheirOwnRevision) {
