@@ -132,6 +132,18 @@ private:
     std::vector<TStall> Worst;
 };
 
+inline constexpr int IdleMeasureMs = 1000;
+
+// The longest gap of meter over an idle event loop of IdleMeasureMs: the
+// stall that the timer and the machine's other load make by themselves.
+inline double IdleStallMs(TStallMeter& meter) {
+    meter.Start();
+    QEventLoop loop;
+    QTimer::singleShot(IdleMeasureMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return meter.Stop().Ms;
+}
+
 // "while X" or "while X, through Y, Z" for a report.
 inline std::string DescribeStall(const TStallMeter::TStall& stall) {
     QString text = QStringLiteral("while \"%1\"").arg(stall.StatusBefore);

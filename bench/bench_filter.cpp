@@ -158,7 +158,8 @@ void PrintFilterStages(TfrmMain& window) {
                 "  FilterFiles         %8.1f ms\n"
                 "  FilterRows          %8.1f ms  (of which SortNewestFirst %.1f ms)\n"
                 "  FillChart           %8.1f ms\n"
-                "  the rest            %8.1f ms  (model resets, first-row selections)\n",
+                "  the rest            %8.1f ms  (model resets, first-row selections; below\n"
+                "                                 0 when it is within the noise)\n",
                 history, Repeats, Median(whole), Median(filterRows), Median(sort), Median(chart),
                 Median(whole) - Median(filterRows) - Median(chart));
 }
@@ -232,8 +233,10 @@ bool RunSize(std::size_t revisions) {
         {"full FilterFiles, History page showing", nullptr, [&] { window.FilterFiles(); }},
     };
 
-    std::printf("%zu revisions in %zu files, loaded from a saved log in %.0f ms.\n\n", revisions,
+    std::printf("%zu revisions in %zu files, loaded from a saved log in %.0f ms.\n", revisions,
                 window.RCSFiles->FileCount(), loadMs);
+    std::printf("Longest gap of the idle loaded window over %d ms: %.1f ms.\n\n", IdleMeasureMs,
+                IdleStallMs(meter));
     std::printf("%-42s %8s %8s %9s %9s %8s\n", "operation", "files", "history", "median ms",
                 "worst ms", "stall ms");
     std::vector<TMeasure> results;

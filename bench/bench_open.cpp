@@ -62,6 +62,7 @@ struct TResult {
     TStages Stages;
     std::vector<TStallMeter::TStall> Stalls; // the open's longest, longest first
     TStallMeter::TStall PaintAfter;          // the first paint of the loaded window
+    double IdleStallMs = 0;                  // the meter on an idle window before the open
     QString Error;
 };
 
@@ -103,6 +104,7 @@ void MeasureOpen(const QString& clientFolder, const QString& workingFolder, TRes
     RunEventsFor(SettleMs);
 
     TStallMeter meter(window);
+    result.IdleStallMs = IdleStallMs(meter);
     std::vector<std::pair<double, QString>> shown;
     const auto start = std::chrono::steady_clock::now();
     QObject::connect(&window, &TfrmMain::statusShown, [&](const QString& message) {
@@ -296,6 +298,8 @@ int main(int argc, char** argv) {
             std::printf("  %7.1f ms %s\n", stall.Ms, DescribeStall(stall).c_str());
         std::printf("  after loadFinished: %.1f ms %s\n", r.PaintAfter.Ms,
                     DescribeStall(r.PaintAfter).c_str());
+        std::printf("  idle window before the open, %d ms: %.1f ms\n", IdleMeasureMs,
+                    r.IdleStallMs);
         const double ratio = r.Stages.Loaded / r.ParseAloneMs;
         const double stall = r.Stalls.empty() ? 0.0 : r.Stalls.front().Ms;
         std::printf("  Goal: whole open within %.1fx of the parse alone: %s (%.2fx)\n",
