@@ -129,7 +129,7 @@ bool RunLog(const TSettings& settings, const QString& folder, std::string& log, 
             error = QStringLiteral("the CVS client failed (exit code %1)").arg(result.ExitCode);
         return false;
     }
-    log = std::move(result.Output);
+    log = result.Output.Take();
     return true;
 }
 

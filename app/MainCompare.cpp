@@ -54,7 +54,7 @@ void TfrmMain::ShowDiff(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* 
                }
                ShowStatus(Status::ParsingDiff);
                if (frmDiff)
-                   frmDiff->LoadDiff(request, result.Output);
+                   frmDiff->LoadDiff(request, result.Output.Take());
                ShowStatus(Status::Done);
                // An Abort during the run has cleared Busy; nothing may start
                // while the comparison is open either.

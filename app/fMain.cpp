@@ -430,7 +430,7 @@ void TfrmMain::OpenLogFile(const QString& file) {
             if (!read.second.isEmpty())
                 return EndLoad(QStringLiteral("Cannot read %1: %2").arg(file, read.second));
             ShowStatus(Status::Done);
-            ParseOutput(std::move(read.first), QString());
+            ParseOutput(TCvsOutput(std::move(read.first)), QString());
         });
 }
 
@@ -483,7 +483,7 @@ template <typename TWork, typename TDone> void TfrmMain::OffThread(TWork work, T
     });
 }
 
-void TfrmMain::ParseOutput(std::string log, QString warning) {
+void TfrmMain::ParseOutput(TCvsOutput log, QString warning) {
     ShowStatus(Status::ParsingLog);
     FilesParsed = 0;
     ProgressTimer->disconnect();
@@ -491,10 +491,10 @@ void TfrmMain::ParseOutput(std::string log, QString warning) {
         ShowStatus(QStringLiteral("%1 (%2 files)").arg(Status::ParsingLog).arg(FilesParsed.load()));
     });
     ProgressTimer->start();
-    auto bytes = std::make_shared<std::string>(std::move(log));
+    auto bytes = std::make_shared<TCvsOutput>(std::move(log));
     OffThread(
         [this, bytes] {
-            return std::shared_ptr<TRCSFileTable>(ParseLog(std::move(*bytes), &FilesParsed));
+            return std::shared_ptr<TRCSFileTable>(ParseLog(bytes->Take(), &FilesParsed));
         },
         [this, warning](std::shared_ptr<TRCSFileTable> table) {
             ProgressTimer->stop();
@@ -537,8 +537,10 @@ void TfrmMain::CheckLog(std::function<void()> then) {
     const std::int32_t limit = Settings.LinesLimit;
     OffThread(
         [table, limit] {
-            if (table)
+            if (table) {
                 CheckFiles(*table, limit);
+                table->PrepareHistoryOrder();
+            }
             return std::make_shared<TAuthorIndex>(table ? TAuthorIndex(*table) : TAuthorIndex());
         },
         [this, wasBusy, then = std::move(then)](std::shared_ptr<TAuthorIndex> authors) {

@@ -184,7 +184,7 @@ private:
     void ClearViews();
     void StartLoad(const QString& caption);
     void RunnerFinished();
-    void ParseOutput(std::string log, QString warning);
+    void ParseOutput(TCvsOutput log, QString warning);
     void Loaded(std::shared_ptr<TRCSFileTable> table, QString warning);
     void EndLoad(const QString& message);
     void FillAuthors();

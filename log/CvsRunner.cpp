@@ -24,6 +24,17 @@ bool IsProgressLine(const QString& line) {
 
 } // namespace
 
+std::string TCvsOutput::Take() {
+    Joined.reserve(Size);
+    for (QByteArray& chunk : Chunks) {
+        Joined.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
+        chunk = QByteArray();
+    }
+    Chunks.clear();
+    Size = 0;
+    return std::move(Joined);
+}
+
 QString TCvsResult::FirstErrorLine() const {
     const QStringList lines = QString::fromLocal8Bit(Errors).split(
         QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts);
@@ -115,7 +126,7 @@ void TCvsRunner::Start(const QString& program, const QStringList& arguments,
 
 void TCvsRunner::ReadOutput() {
     const QByteArray chunk = Process->readAllStandardOutput();
-    Result.Output.append(chunk.constData(), static_cast<std::size_t>(chunk.size()));
+    Result.Output.Append(chunk);
 }
 
 void TCvsRunner::Abort() {
@@ -152,7 +163,7 @@ void TCvsRunner::Finish() {
     Result.Started = !FailedToStart;
     if (Result.Started) {
         const QByteArray rest = process->readAllStandardOutput();
-        Result.Output.append(rest.constData(), static_cast<std::size_t>(rest.size()));
+        Result.Output.Append(rest);
         Result.Errors += process->readAllStandardError();
         Result.Crashed = process->exitStatus() == QProcess::CrashExit;
         Result.ExitCode = process->exitCode();

@@ -10,15 +10,40 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace quillon {
+
+// What the client wrote to standard output, kept in the pieces it came in so
+// that receiving it never copies what came before; joined once, by Take(),
+// where the time for that is no one's wait.
+class TCvsOutput {
+public:
+    TCvsOutput() = default;
+    explicit TCvsOutput(std::string bytes) : Size(bytes.size()), Joined(std::move(bytes)) {}
+
+    void Append(QByteArray chunk) {
+        Size += static_cast<std::size_t>(chunk.size());
+        if (!chunk.isEmpty())
+            Chunks.push_back(std::move(chunk));
+    }
+    bool empty() const { return Size == 0; }
+    std::size_t size() const { return Size; }
+    // The whole output in one piece; the pieces are released on the way.
+    std::string Take();
+
+private:
+    std::size_t Size = 0;
+    std::string Joined;
+    std::vector<QByteArray> Chunks;
+};
 
 struct TCvsResult {
     bool Started = false; // false: the client could not be started
     bool Aborted = false; // the run was ended by Abort
     int ExitCode = 0;     // meaningful when the client ended normally
     bool Crashed = false; // the client ended abnormally
-    std::string Output;   // standard output, as the client wrote it
+    TCvsOutput Output;    // standard output, as the client wrote it
     QByteArray Errors;    // standard error, as the client wrote it
 
     bool Failed() const { return Crashed || ExitCode != 0; }

@@ -71,16 +71,31 @@ bool TFilter::RevisionPasses(const TRevisionInfo& revision) const {
 
 TViewRows FilterRows(TRCSFileTable& table, const TFilter& filter) {
     TViewRows rows;
-    for (auto& file : table.Files()) {
-        if (!filter.FilePasses(file)) {
+    const auto files = table.Files();
+    std::vector<char> listed(files.size(), 0);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (!filter.FilePasses(files[i])) {
             ++rows.Skipped;
             continue;
         }
-        rows.Files.push_back(&file);
-        for (auto& revision : file.Revisions)
-            if (filter.RevisionPasses(revision))
-                rows.History.push_back(&revision);
+        listed[i] = 1;
+        rows.Files.push_back(&files[i]);
     }
+    auto passes = [&](TRevisionInfo* revision) {
+        return listed[static_cast<std::size_t>(revision->FileInfo - files.data())] &&
+               filter.RevisionPasses(*revision);
+    };
+    if (const auto& order = table.HistoryOrder(); order.size() == table.RevisionCount()) {
+        // The order is sorted once per load; picking from it keeps it.
+        for (TRevisionInfo* revision : order)
+            if (passes(revision))
+                rows.History.push_back(revision);
+        return rows;
+    }
+    for (TRCSFile* file : rows.Files)
+        for (auto& revision : file->Revisions)
+            if (passes(&revision))
+                rows.History.push_back(&revision);
     SortNewestFirst(rows.History);
     return rows;
 }

@@ -31,6 +31,23 @@ TText Branches(const TRevisionInfo& revision) {
     return notes ? notes->Branches : TText{};
 }
 
+void TRCSFileTable::PrepareHistoryOrder() {
+    if (HistoryOrderStore.size() == RevisionStore.size())
+        return;
+    struct TKey {
+        double Date;
+        std::uint32_t Index;
+    };
+    std::vector<TKey> keys(RevisionStore.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        keys[i] = {RevisionStore[i].Date, static_cast<std::uint32_t>(i)};
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const TKey& a, const TKey& b) { return a.Date > b.Date; });
+    HistoryOrderStore.resize(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        HistoryOrderStore[i] = &RevisionStore[keys[i].Index];
+}
+
 TRCSFile* FindFile(TRCSFileTable& table, std::string_view name) {
     for (auto& file : table.Files())
         if (file.WorkingFile == name)

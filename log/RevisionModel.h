@@ -81,6 +81,13 @@ public:
     // the revision's Date as it was: 0 when no other date line set it.
     int BadDates() const { return BadDateCount; }
 
+    // Every revision, newest first; revisions of equal date in table order,
+    // then log order. Empty until PrepareHistoryOrder has run.
+    const std::vector<TRevisionInfo*>& HistoryOrder() const { return HistoryOrderStore; }
+    // Sorts the revisions once, so that every later view of the history only
+    // needs to pick from that order.
+    void PrepareHistoryOrder();
+
 private:
     friend class TLogParser;
     friend std::unique_ptr<TRCSFileTable> ParseLog(std::string, std::atomic<int>*);
@@ -88,6 +95,7 @@ private:
     std::deque<std::string> ExtraTexts;       // texts not found verbatim in the log
     std::vector<TRCSFile> FilesStore;         // log order
     std::vector<TRevisionInfo> RevisionStore; // log order; files own slices of it
+    std::vector<TRevisionInfo*> HistoryOrderStore;
     int BadDateCount = 0;
 };
 
