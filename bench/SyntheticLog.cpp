@@ -590,4 +590,19 @@ std::string MakeSyntheticLog(std::size_t revisions, unsigned seed) {
     return log;
 }
 
+bool ParseSizes(int argc, char** argv, std::vector<std::size_t>& sizes,
+                const std::vector<std::size_t>& defaults) {
+    for (int i = 1; i < argc; ++i) {
+        std::size_t value = 0;
+        const char* end = argv[i] + std::char_traits<char>::length(argv[i]);
+        const auto [ptr, ec] = std::from_chars(argv[i], end, value);
+        if (ec != std::errc{} || ptr != end || value == 0)
+            return false;
+        sizes.push_back(value);
+    }
+    if (sizes.empty())
+        sizes = defaults;
+    return true;
+}
+
 } // namespace quillon::bench

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillon::bench {
 
@@ -26,5 +27,10 @@ void WriteSyntheticLog(std::size_t revisions, unsigned seed, const TLogSink& sin
 
 // The whole log of WriteSyntheticLog as one string.
 std::string MakeSyntheticLog(std::size_t revisions, unsigned seed = 1);
+
+// The log sizes (in revisions) a benchmark's arguments ask for, or defaults
+// when there are none; false when an argument is no positive number.
+bool ParseSizes(int argc, char** argv, std::vector<std::size_t>& sizes,
+                const std::vector<std::size_t>& defaults);
 
 } // namespace quillon::bench

@@ -64,20 +64,6 @@ template <typename TAction> TTimes Measure(TAction action) {
     return times;
 }
 
-bool ParseSizes(int argc, char** argv, std::vector<std::size_t>& sizes) {
-    for (int i = 1; i < argc; ++i) {
-        std::size_t value = 0;
-        const char* end = argv[i] + std::strlen(argv[i]);
-        const auto [ptr, ec] = std::from_chars(argv[i], end, value);
-        if (ec != std::errc{} || ptr != end || value == 0)
-            return false;
-        sizes.push_back(value);
-    }
-    if (sizes.empty())
-        sizes.push_back(DefaultRevisions);
-    return true;
-}
-
 // Measures both chart modes on one log size; false when a goal was missed.
 bool RunSize(std::size_t revisions) {
     const std::shared_ptr<TRCSFileTable> table = ParseLog(bench::MakeSyntheticLog(revisions, Seed));
@@ -127,7 +113,7 @@ bool RunSize(std::size_t revisions) {
 
 int main(int argc, char** argv) {
     std::vector<std::size_t> sizes;
-    if (!ParseSizes(argc, argv, sizes)) {
+    if (!bench::ParseSizes(argc, argv, sizes, {DefaultRevisions})) {
         std::fprintf(stderr, "usage: %s [REVISIONS...]\n", argv[0]);
         return 2;
     }

@@ -105,20 +105,6 @@ bool LastHistoryRowVisible(TfrmMain& window) {
     return last >= 0 && window.lvHistory->viewport()->rect().intersects(row);
 }
 
-bool ParseRevisions(int argc, char** argv, std::vector<std::size_t>& sizes) {
-    for (int i = 1; i < argc; ++i) {
-        std::size_t value = 0;
-        const char* end = argv[i] + std::strlen(argv[i]);
-        const auto [ptr, ec] = std::from_chars(argv[i], end, value);
-        if (ec != std::errc{} || ptr != end || value == 0)
-            return false;
-        sizes.push_back(value);
-    }
-    if (sizes.empty())
-        sizes.push_back(DefaultRevisions);
-    return true;
-}
-
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
@@ -269,7 +255,7 @@ bool RunSize(std::size_t revisions) {
 
 int main(int argc, char** argv) {
     std::vector<std::size_t> sizes;
-    if (!ParseRevisions(argc, argv, sizes)) {
+    if (!ParseSizes(argc, argv, sizes, {DefaultRevisions})) {
         std::fputs("usage: bench_filter [REVISIONS...]\n", stderr);
         return 2;
     }

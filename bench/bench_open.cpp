@@ -214,20 +214,6 @@ TResult RunSize(std::size_t revisions) {
     return result;
 }
 
-bool ParseSizes(int argc, char** argv, std::vector<std::size_t>& sizes) {
-    for (int i = 1; i < argc; ++i) {
-        std::size_t value = 0;
-        const char* end = argv[i] + std::strlen(argv[i]);
-        const auto [ptr, ec] = std::from_chars(argv[i], end, value);
-        if (ec != std::errc{} || ptr != end || value == 0)
-            return false;
-        sizes.push_back(value);
-    }
-    if (sizes.empty())
-        sizes.assign(DefaultSizes.begin(), DefaultSizes.end());
-    return true;
-}
-
 double Span(double from, double to) {
     return from >= 0 && to >= 0 ? to - from : -1;
 }
@@ -248,7 +234,7 @@ void PrintResult(const TResult& r) {
 
 int main(int argc, char** argv) {
     std::vector<std::size_t> sizes;
-    if (!ParseSizes(argc, argv, sizes)) {
+    if (!ParseSizes(argc, argv, sizes, {DefaultSizes.begin(), DefaultSizes.end()})) {
         std::fputs("usage: bench_open [REVISIONS...]\n", stderr);
         return 2;
     }

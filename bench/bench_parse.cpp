@@ -290,20 +290,6 @@ TResult RunSize(std::size_t revisions) {
     return result;
 }
 
-bool ParseSizes(int argc, char** argv, std::vector<std::size_t>& sizes) {
-    for (int i = 1; i < argc; ++i) {
-        std::size_t value = 0;
-        const char* end = argv[i] + std::strlen(argv[i]);
-        const auto [ptr, ec] = std::from_chars(argv[i], end, value);
-        if (ec != std::errc{} || ptr != end || value == 0)
-            return false;
-        sizes.push_back(value);
-    }
-    if (sizes.empty())
-        sizes.assign(DefaultSizes.begin(), DefaultSizes.end());
-    return true;
-}
-
 double BytesPerRevision(const TResult& r) {
     return static_cast<double>(r.HeapGrowth - static_cast<std::int64_t>(r.CopiedCommentBytes)) /
            static_cast<double>(r.Revisions);
@@ -313,7 +299,7 @@ double BytesPerRevision(const TResult& r) {
 
 int main(int argc, char** argv) {
     std::vector<std::size_t> sizes;
-    if (!ParseSizes(argc, argv, sizes)) {
+    if (!bench::ParseSizes(argc, argv, sizes, {DefaultSizes.begin(), DefaultSizes.end()})) {
         std::fputs("usage: bench_parse [REVISIONS...]\n", stderr);
         return 2;
     }
