@@ -9,8 +9,8 @@
 #include "ParseLog.h"
 #include "Settings.h"
 
+#include <QCommandLineParser>
 #include <QEventLoop>
-#include <QSaveFile>
 
 namespace quillon {
 
@@ -32,68 +32,67 @@ QString UsageText() {
 
 TCommandLine ParseCommandLine(const QStringList& arguments) {
     TCommandLine command;
-    QStringList plain;
     auto fail = [&command](const QString& error) {
         command.Mode = TCommandLine::TMode::Error;
         command.Error = error;
         return command;
     };
-    bool exporting = false, filterGiven = false, authorGiven = false, outputGiven = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        auto value = [&](QString& target) {
-            if (i + 1 >= arguments.size())
-                return false;
-            target = arguments[++i];
-            return true;
-        };
-        if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
-            command.Mode = TCommandLine::TMode::Help;
-            return command;
-        }
-        if (arg == QLatin1String("--export")) {
-            if (!value(command.ExportKind))
-                return fail(QStringLiteral("--export needs files or history"));
-            if (command.ExportKind != QLatin1String("files") &&
-                command.ExportKind != QLatin1String("history"))
-                return fail(QStringLiteral("--export takes files or history, not \"%1\"")
-                                .arg(command.ExportKind));
-            exporting = true;
-        } else if (arg == QLatin1String("--log")) {
-            if (!value(command.LogFile) || command.LogFile.isEmpty())
-                return fail(QStringLiteral("--log needs a file"));
-        } else if (arg == QLatin1String("--filter")) {
-            QString mode;
-            if (!value(mode))
-                return fail(QStringLiteral("--filter needs 0, 1 or 2"));
-            bool ok = false;
-            command.Filter = mode.toInt(&ok);
-            if (!ok || command.Filter < 0 || command.Filter > 2)
-                return fail(QStringLiteral("--filter takes 0, 1 or 2, not \"%1\"").arg(mode));
-            filterGiven = true;
-        } else if (arg == QLatin1String("--author")) {
-            if (!value(command.Author))
-                return fail(QStringLiteral("--author needs a name"));
-            authorGiven = true;
-        } else if (arg == QLatin1String("-o") || arg == QLatin1String("--output")) {
-            if (!value(command.Output) || command.Output.isEmpty())
-                return fail(QStringLiteral("-o needs a file"));
-            outputGiven = true;
-        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
-            return fail(QStringLiteral("unknown option \"%1\"").arg(arg));
-        } else {
-            plain.append(arg);
-        }
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption exportKind(QStringLiteral("export"), {}, QStringLiteral("KIND"));
+    const QCommandLineOption logFile(QStringLiteral("log"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption filter(QStringLiteral("filter"), {}, QStringLiteral("MODE"));
+    const QCommandLineOption author(QStringLiteral("author"), {}, QStringLiteral("NAME"));
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, {},
+                                    QStringLiteral("FILE"));
+    QCommandLineParser parser;
+    parser.addOptions({help, exportKind, logFile, filter, author, output});
+    // The parser reads its arguments after a program name.
+    if (!parser.parse(QStringList{QString()} + arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (unknown.isEmpty())
+            return fail(parser.errorText());
+        const QString& name = unknown.front();
+        return fail(QStringLiteral("unknown option \"%1%2\"")
+                        .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name));
     }
-    if (!exporting) {
-        if (filterGiven || authorGiven || outputGiven)
+    if (parser.isSet(help)) {
+        command.Mode = TCommandLine::TMode::Help;
+        return command;
+    }
+    const QStringList plain = parser.positionalArguments();
+    if (parser.isSet(logFile)) {
+        command.LogFile = parser.value(logFile);
+        if (command.LogFile.isEmpty())
+            return fail(QStringLiteral("--log needs a file"));
+    }
+    if (parser.isSet(filter)) {
+        const QString mode = parser.value(filter);
+        bool ok = false;
+        command.Filter = mode.toInt(&ok);
+        if (!ok || command.Filter < 0 || command.Filter > 2)
+            return fail(QStringLiteral("--filter takes 0, 1 or 2, not \"%1\"").arg(mode));
+    }
+    command.Author = parser.value(author);
+    if (parser.isSet(output)) {
+        command.Output = parser.value(output);
+        if (command.Output.isEmpty())
+            return fail(QStringLiteral("-o needs a file"));
+    }
+    if (!parser.isSet(exportKind)) {
+        if (parser.isSet(filter) || parser.isSet(author) || parser.isSet(output))
             return fail(QStringLiteral("--filter, --author and -o belong to --export"));
-        // Exactly one plain argument names the folder to open; any other number
-        // opens nothing.
-        if (command.LogFile.isEmpty() && plain.size() == 1)
+        if (plain.size() > 1 || (plain.size() == 1 && !command.LogFile.isEmpty()))
+            return fail(QStringLiteral("give one FOLDER or --log FILE, not %1 arguments")
+                            .arg(plain.size() + (command.LogFile.isEmpty() ? 0 : 1)));
+        if (!plain.isEmpty())
             command.Folder = plain.front();
         return command;
     }
+    command.ExportKind = parser.value(exportKind);
+    if (command.ExportKind != QLatin1String("files") &&
+        command.ExportKind != QLatin1String("history"))
+        return fail(
+            QStringLiteral("--export takes files or history, not \"%1\"").arg(command.ExportKind));
     command.Mode = TCommandLine::TMode::Export;
     if (command.LogFile.isEmpty() == (plain.size() != 1) || plain.size() > 1)
         return fail(QStringLiteral("--export needs either --log FILE or one FOLDER"));
@@ -104,6 +103,9 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
 
 namespace {
 
+// The -o name that stands for standard output.
+const QString StandardOutput = QStringLiteral("-");
+
 void Print(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
@@ -112,6 +114,9 @@ void Print(std::FILE* stream, const QString& text) {
 // Runs the client's log command in folder; false, with the reason in error,
 // when it cannot be started or fails.
 bool RunLog(const TSettings& settings, const QString& folder, std::string& log, QString& error) {
+    error = CheckWorkingFolder(folder);
+    if (!error.isEmpty())
+        return false;
     StartLockServiceIfNeeded(folder, settings.CVSPath);
     TCvsRunner runner;
     QEventLoop loop;
@@ -171,19 +176,15 @@ int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err) {
                                 ? FilesCsv({rows.Files.begin(), rows.Files.end()})
                                 : HistoryCsv(rows.History);
 
-    if (command.Output.isEmpty()) {
+    if (command.Output.isEmpty() || command.Output == StandardOutput) {
         if (std::fwrite(csv.data(), 1, csv.size(), out) != csv.size() || std::fflush(out) != 0) {
             Print(err, QStringLiteral("quillon: cannot write the export\n"));
             return 1;
         }
         return 0;
     }
-    QSaveFile file(command.Output);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(csv.data(), static_cast<qint64>(csv.size())) != qint64(csv.size()) ||
-        !file.commit()) {
-        Print(err, QStringLiteral("quillon: cannot write %1: %2\n")
-                       .arg(command.Output, file.errorString()));
+    if (!WriteOutputFile(command.Output, csv, error)) {
+        Print(err, QStringLiteral("quillon: cannot write %1: %2\n").arg(command.Output, error));
         return 1;
     }
     return 0;

@@ -16,7 +16,7 @@ struct TCommandLine {
     QString ExportKind; // "files" or "history"
     int Filter = 0;     // --filter: the filter mode
     QString Author;     // --author: the author filter, empty for all users
-    QString Output;     // -o: the CSV file; standard output when empty
+    QString Output;     // -o: the CSV file; standard output when empty or "-"
     QString Error;      // what is wrong with the arguments
 };
 

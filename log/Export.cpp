@@ -3,7 +3,11 @@
 #include "DateTime.h"
 #include "DisplayText.h"
 
+#include <QFile>
+#include <QSaveFile>
+
 #include <cstdio>
+#include <filesystem>
 
 namespace quillon {
 
@@ -90,6 +94,27 @@ std::string HistoryCsv(const std::vector<TRevisionInfo*>& revisions) {
         EndRecord(out);
     }
     return out;
+}
+
+bool WriteOutputFile(const QString& path, const std::string& bytes, QString& error) {
+    namespace fs = std::filesystem;
+    std::error_code status;
+    const fs::file_type type = fs::status(QFile::encodeName(path).toStdString(), status).type();
+    const qint64 size = static_cast<qint64>(bytes.size());
+    if (type == fs::file_type::regular || type == fs::file_type::not_found) {
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly) && file.write(bytes.data(), size) == size &&
+            file.commit())
+            return true;
+        error = file.errorString();
+        return false;
+    }
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+        file.write(bytes.data(), size) == size)
+        return true;
+    error = file.errorString();
+    return false;
 }
 
 } // namespace quillon

@@ -3,6 +3,8 @@
 
 #include "RevisionModel.h"
 
+#include <QString>
+
 #include <string>
 #include <vector>
 
@@ -16,5 +18,10 @@ std::string FilesCsv(const std::vector<const TRCSFile*>& files);
 // in the given order. Dates read "YYYY-MM-DD HH:MM:SS" (empty when unknown); a
 // comment keeps its lines, joined by LF.
 std::string HistoryCsv(const std::vector<TRevisionInfo*>& revisions);
+
+// Writes bytes to the file at path; false with the reason in error. A regular
+// file, or a name that does not exist yet, is replaced as a whole or not at
+// all; anything else (a device, a FIFO, a socket) is written in place.
+bool WriteOutputFile(const QString& path, const std::string& bytes, QString& error);
 
 } // namespace quillon

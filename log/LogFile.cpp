@@ -1,8 +1,19 @@
 #include "LogFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace quillon {
+
+namespace {
+
+// The administrative subfolder the client keeps in every working folder.
+const QString AdminFolder = QStringLiteral("CVS");
+const QString FolderNotFound = QStringLiteral("Folder not found: %1");
+const QString NoAdminFolder = QStringLiteral("Not a CVS working folder: %1 (no CVS subfolder)");
+
+} // namespace
 
 bool ReadLogFile(const QString& path, std::string& bytes, QString& error) {
     QFile file(path);
@@ -25,6 +36,14 @@ bool ReadLogFile(const QString& path, std::string& bytes, QString& error) {
         return false;
     }
     return true;
+}
+
+QString CheckWorkingFolder(const QString& folder) {
+    if (!QFileInfo(folder).isDir())
+        return FolderNotFound.arg(folder);
+    if (!QFileInfo(QDir(folder).filePath(AdminFolder)).isDir())
+        return NoAdminFolder.arg(folder);
+    return {};
 }
 
 } // namespace quillon

@@ -1,4 +1,4 @@
-// Reading a saved `cvs log` output.
+// Where a log comes from: a saved `cvs log` output, or a working folder.
 #pragma once
 
 #include <QString>
@@ -10,5 +10,9 @@ namespace quillon {
 // Reads the whole file into bytes in one copy; false with the reason in error
 // when it cannot be read.
 bool ReadLogFile(const QString& path, std::string& bytes, QString& error);
+
+// Why folder cannot be read through the client: "Folder not found: FOLDER" or
+// "Not a CVS working folder: FOLDER (no CVS subfolder)"; empty when it can.
+QString CheckWorkingFolder(const QString& folder);
 
 } // namespace quillon

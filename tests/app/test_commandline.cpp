@@ -32,10 +32,12 @@ TEST(CommandLine, WindowOpensExactlyOnePlainArgument) {
     EXPECT_EQ(one.Mode, TMode::Window);
     EXPECT_EQ(one.Folder, QStringLiteral("/home/anna/work tree"));
 
-    // A folder with a blank passed without quotation marks: nothing opens.
-    const TCommandLine two = Parse({"/home/anna/work", "tree"});
-    EXPECT_EQ(two.Mode, TMode::Window);
-    EXPECT_TRUE(two.Folder.isEmpty());
+    // A folder with a blank passed without quotation marks: nothing opens, the
+    // usage is shown instead.
+    ExpectError({"/home/anna/work", "tree"});
+    ExpectError({"--log", "a.log", "/work/tree"});
+    // After "--" every argument is a folder.
+    EXPECT_EQ(Parse({"--", "--log"}).Folder, QStringLiteral("--log"));
 
     const TCommandLine relative = Parse({"."});
     EXPECT_EQ(relative.Folder, QStringLiteral("."));

@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -208,6 +212,35 @@ TEST_F(ExportReal, UnreadableLogWritesNothing) {
     EXPECT_EQ(ReadAll(earlier), "earlier export\r\n");
 }
 
+// A FIFO named by -o is written in place, not replaced by a file; "-" stands
+// for standard output.
+TEST_F(ExportReal, OutputIntoAFifoOrStandardOutput) {
+    const TRun expected = Run({"--export", "files", "--log", RealLog});
+    ASSERT_EQ(expected.ExitCode, 0) << expected.Err;
+    const QString fifo = OutPath(QStringLiteral("fifo"));
+    const QByteArray name = QFile::encodeName(fifo);
+    ASSERT_EQ(::mkfifo(name.constData(), 0600), 0);
+    // Held open for reading and writing, the FIFO never blocks the export's open.
+    const int fd = ::open(name.constData(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    const TRun run = Run({"--export", "files", "--log", RealLog, "-o", fifo});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    std::string received;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        received.append(buffer, static_cast<std::size_t>(n));
+    ::close(fd);
+    EXPECT_EQ(received, expected.Out);
+    struct stat info {};
+    ASSERT_EQ(::stat(name.constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+    const TRun dash = Run({"--export", "files", "--log", RealLog, "-o", "-"});
+    EXPECT_EQ(dash.ExitCode, 0) << dash.Err;
+    EXPECT_EQ(dash.Out, expected.Out);
+    EXPECT_FALSE(QFile::exists(OutPath(QStringLiteral("-"))));
+}
+
 TEST_F(ExportReal, BadArgumentsExitWithStatusTwo) {
     const QString out = OutPath(QStringLiteral("out.csv"));
     const std::vector<QStringList> bad = {
@@ -238,12 +271,20 @@ TEST_F(ExportReal, FolderRunsTheClient) {
     EXPECT_EQ(fromFolder.ExitCode, 0) << fromFolder.Err;
     EXPECT_EQ(fromFolder.Out, fromLog.Out);
 
+    // A folder without the client's administrative folder, or none at all,
+    // is refused before the client runs.
     QTemporaryDir notWorking;
     const QString out = OutPath("out.csv");
+    const std::string noAdmin =
+        "Not a CVS working folder: " + notWorking.path().toStdString() + " (no CVS subfolder)\n";
     const TRun failed = Run({"--export", "history", notWorking.path(), "-o", out});
     EXPECT_EQ(failed.ExitCode, 1);
-    EXPECT_NE(failed.Err.find("cvs"), std::string::npos) << failed.Err;
+    EXPECT_EQ(failed.Err, "quillon: " + noAdmin);
     EXPECT_FALSE(QFile::exists(out));
+    const QString gone = notWorking.filePath("gone");
+    const TRun notFound = Run({"--export", "history", gone});
+    EXPECT_EQ(notFound.ExitCode, 1);
+    EXPECT_EQ(notFound.Err, "quillon: Folder not found: " + gone.toStdString() + "\n");
 
     QDir(Home.path()).mkpath("config/Tevrin");
     QFile settings(Home.filePath("config/Tevrin/Quillon.conf"));
@@ -254,6 +295,7 @@ TEST_F(ExportReal, FolderRunsTheClient) {
     EXPECT_EQ(missing.ExitCode, 1);
     EXPECT_NE(missing.Err.find("CVS executable not found"), std::string::npos) << missing.Err;
     EXPECT_FALSE(QFile::exists(out));
+    EXPECT_EQ(Run({"--export", "files", notWorking.path()}).Err, "quillon: " + noAdmin);
 }
 
 // --filter and --author give the rows the lists show for the same choices.
