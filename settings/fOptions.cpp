@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <limits>
+
 namespace quillon {
 
 namespace {
@@ -66,6 +68,9 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     edExclude = named(new QLineEdit(this), "edExclude");
     btnOk = named(new QPushButton(OkText, this), "btnOk");
     btnCancel = named(new QPushButton(CancelText, this), "btnCancel");
+    // A stored text of any length shows whole and is stored back unchanged.
+    for (QLineEdit* edit : {edCVS, edInclude, edExclude})
+        edit->setMaxLength(std::numeric_limits<int>::max());
     btnOk->setDefault(true);
     lblCVS->setBuddy(edCVS);
     lblLinesLimit->setBuddy(edLinesLimit);

@@ -500,6 +500,17 @@ TEST_F(OptionsCommand, StoredLimitAboveTheRangeShowsAndStoresTheBound) {
     EXPECT_EQ(Window->FilesModel().rowCount(), 0);
 }
 
+TEST_F(OptionsCommand, StoredTextsLongerThanAnEditsDefaultLimitSurviveOk) {
+    const QString mask = QString(40000, 'm') + QStringLiteral("*.c");
+    Store({{"Include", mask}, {"Exclude", mask}, {"CVSPath", mask}});
+    CreateWindow();
+    Reply(true, [](TfrmOptions&) {});
+    RunOptions();
+    EXPECT_EQ(Stored("Include").toString(), mask);
+    EXPECT_EQ(Stored("Exclude").toString(), mask);
+    EXPECT_EQ(Stored("CVSPath").toString(), mask);
+}
+
 TEST_F(OptionsCommand, OptionsAndAboutAreRefusedWhileBusy) {
     CreateWindow();
     Reply(false, [](TfrmOptions& d) { d.edCVS->setText(QStringLiteral("/typed")); });
