@@ -255,6 +255,10 @@ void TfrmDiff::FillGrid() {
     const auto range = SelectedRange();
     Model->Reset();
     const int last = Model->rowCount() - 1;
+    // The view scrolls a current row set while it is hidden into sight when it
+    // is shown again; every load shows the top instead.
+    const bool autoScroll = Grid->hasAutoScroll();
+    Grid->setAutoScroll(false);
     if (current >= 0 && last >= 0) {
         QItemSelectionModel* selection = Grid->selectionModel();
         selection->setCurrentIndex(Model->index(std::min(current, last), 0),
@@ -264,6 +268,7 @@ void TfrmDiff::FillGrid() {
         selection->select(QItemSelection(Model->index(top, 0), Model->index(bottom, 1)),
                           QItemSelectionModel::ClearAndSelect);
     }
+    Grid->setAutoScroll(autoScroll);
     SetTopRow(0);
     Paint->update();
 }
@@ -348,23 +353,33 @@ void TfrmDiff::GridDrawCell(QPainter& painter, int column, int row, const QRect&
         fill = Darkened(fill);
     painter.fillRect(rect, fill);
 
+    // A text the client wrote without a marker and a right text, such as its
+    // message that binary files differ, runs on across the right cell.
+    const bool message = IsMessage(row);
+    const int runIn = message && column == 1 ? Grid->columnWidth(0) : 0;
     const QRect textRect = rect.adjusted(0, 0, -TextRightMargin, 0);
     const QFontMetrics metrics(CellFont);
-    QString text = DisplayText(Model->CellText(row, column));
+    QString text = DisplayText(Model->CellText(row, message ? 0 : column));
     // A cell never shows more characters than fit its width.
     if (const int advance = metrics.horizontalAdvance(QLatin1Char('M'));
         advance > 0 && QFontInfo(CellFont).fixedPitch())
-        text.truncate(textRect.width() / advance + 2);
+        text.truncate((runIn + textRect.width()) / advance + 2);
     const int top = rect.top() + (rect.height() - metrics.height()) / 2;
     painter.save();
     painter.setClipRect(textRect);
     painter.setFont(CellFont);
     painter.setPen(CellTextColor);
-    painter.drawText(QPoint(rect.left() + TextIndent, top + metrics.ascent()), text);
+    painter.drawText(QPoint(rect.left() - runIn + TextIndent, top + metrics.ascent()), text);
     painter.restore();
 
-    if (column == 1)
+    if (column == 1 && !message)
         painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), Darkened(fill));
+}
+
+bool TfrmDiff::IsMessage(int row) const {
+    const auto line = static_cast<std::size_t>(row);
+    return DiffLines->Marker(line) == '\0' && DiffLines->RightText(line).empty() &&
+           !DiffLines->LeftText(line).empty();
 }
 
 void TfrmDiff::GridTopLeftChanged() {

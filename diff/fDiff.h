@@ -81,6 +81,8 @@ private:
                         void (TfrmDiff::*handler)());
     void FormResize();
     void GridDrawCell(QPainter& painter, int column, int row, const QRect& rect, bool selected);
+    // The row holds a text of the client's without a marker and a right text.
+    bool IsMessage(int row) const;
     void GridTopLeftChanged();
     void PaintPaint();
     void PaintMouseDown(int y);

@@ -195,6 +195,22 @@ TEST_F(DiffWindow, RowsAreFilledByKindAndDarkenedWhenSelected) {
     EXPECT_EQ(fill(image, 11), Rgb(255, 255, 255));
 }
 
+TEST_F(DiffWindow, AMessageWiderThanTheLeftColumnRunsOnIntoTheRight) {
+    Load(Recorded("binary.out"));
+    Window.resize(600, 300);
+    Window.show();
+    const int half = Window.Grid->viewport()->width() / 2;
+    const QImage image = Window.Grid->viewport()->grab().toImage();
+    const int middle = 2 * TfrmDiff::RowHeight + TfrmDiff::RowHeight / 2;
+    int right = 0; // the last dark column of the message
+    for (int x = 0; x < image.width(); ++x)
+        if (qGray(Pixel(image, x, middle)) < 100)
+            right = x;
+    // The message is some 60 characters wide: well beyond the left column.
+    EXPECT_GT(right, half + 40);
+    EXPECT_LT(right, image.width() - 4);
+}
+
 TEST_F(DiffWindow, TheStripShowsTheChangesAndTheViewFrame) {
     Load(Recorded("kinds.out"));
     Window.resize(756, 480);
@@ -365,6 +381,18 @@ TEST_F(DiffWindow, ANewLoadShowsTheTopAndKeepsTheCurrentRow) {
     Load(Recorded("kinds.out"));
     EXPECT_EQ(Window.CurrentRow(), 11);
     EXPECT_EQ(Window.SelectedRange(), std::pair(11, 11));
+    EXPECT_EQ(Window.TopRow(), 0);
+}
+
+TEST_F(DiffWindow, AComparisonLoadedWhileHiddenOpensAtTheTop) {
+    Load(Output(std::string(200, ' ')));
+    Window.show();
+    SelectRows(150, 160);
+    Window.SetTopRow(140);
+    Window.reject();
+    Load(Output(std::string(300, '>')));
+    Window.show();
+    QCoreApplication::processEvents();
     EXPECT_EQ(Window.TopRow(), 0);
 }
 
