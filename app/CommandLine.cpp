@@ -124,14 +124,8 @@ bool RunLog(const TSettings& settings, const QString& folder, std::string& log, 
     runner.Start(CvsProgram(settings.CVSPath), {QStringLiteral("log")}, folder);
     loop.exec();
     TCvsResult result = runner.TakeResult();
-    if (!result.Started) {
-        error = QStringLiteral("CVS executable not found (%1)").arg(CvsProgram(settings.CVSPath));
-        return false;
-    }
-    if (result.Failed()) {
-        error = result.FirstErrorLine();
-        if (error.isEmpty())
-            error = QStringLiteral("the CVS client failed (exit code %1)").arg(result.ExitCode);
+    if (!result.Started || result.Failed()) {
+        error = CvsExportErrorText(result);
         return false;
     }
     log = result.Output.Take();

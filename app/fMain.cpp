@@ -319,14 +319,6 @@ void TfrmMain::ShowStatus(const QString& message) {
     emit statusShown(message);
 }
 
-QString TfrmMain::CvsErrorText(const TCvsResult& result) {
-    QString line = result.FirstErrorLine();
-    if (line.isEmpty())
-        line = result.Crashed ? QStringLiteral("the client crashed")
-                              : QStringLiteral("exit code %1").arg(result.ExitCode);
-    return Status::CvsErrorPrefix + line;
-}
-
 QString TfrmMain::FewChangesFilterText() const {
     return FewChangesPrefix + QString::number(Settings.LinesLimit);
 }
@@ -406,10 +398,7 @@ void TfrmMain::OpenFolder(const QString& folder) {
         if (result.Failed() && result.Output.empty())
             return EndLoad(CvsErrorText(result));
         ShowStatus(Status::Done);
-        const QString warning =
-            result.Failed() ? QStringLiteral("CVS reported: %1").arg(result.FirstErrorLine())
-                            : QString();
-        ParseOutput(std::move(result.Output), warning);
+        ParseOutput(std::move(result.Output), CvsReportedNote(result));
     });
 }
 
@@ -452,7 +441,7 @@ void TfrmMain::RunnerFinished() {
     ProgressTimer->stop();
     TCvsResult result = Runner.TakeResult();
     if (!result.Started)
-        ShowStatus(Status::NotFound);
+        ShowStatus(CvsErrorText(result));
     if (auto done = std::exchange(RunnerDone, nullptr))
         done(std::move(result));
 }

@@ -41,7 +41,6 @@ extern bool Busy;
 namespace Status {
 inline const QString Executing = QStringLiteral("Executing CVS command...");
 inline const QString Done = QStringLiteral("Done");
-inline const QString NotFound = QStringLiteral("CVS executable not found");
 inline const QString ParsingLog = QStringLiteral("Parsing log...");
 inline const QString CheckingLog = QStringLiteral("Checking log...");
 inline const QString FilteringFiles = QStringLiteral("Filtering files...");
@@ -51,7 +50,6 @@ inline const QString NoPrevious = QStringLiteral("Pervious revision to compare w
 inline const QString NoWorkingFolder = QStringLiteral("No working folder to compare in");
 inline const QString ReadingLogFile = QStringLiteral("Reading log file...");
 inline const QString Aborted = QStringLiteral("Aborted");
-inline const QString CvsErrorPrefix = QStringLiteral("CVS error: ");
 inline const QString SettingsNotSaved = QStringLiteral("Settings could not be saved");
 } // namespace Status
 
@@ -84,7 +82,6 @@ public:
 
     void ShowStatus(const QString& message);
     // "CVS error: " and the reason the client gave for failing.
-    static QString CvsErrorText(const TCvsResult& result);
     // A command is in progress: Busy, a load's work off the GUI thread, or a
     // client that Abort has asked to end and that has not ended yet. Commands
     // that would start work do nothing meanwhile.

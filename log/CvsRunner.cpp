@@ -3,10 +3,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+
+#include <cerrno>
+#include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -17,10 +20,52 @@ namespace {
 constexpr auto LocalRootPrefix = ":local:";
 
 // The client reports its progress on standard error too: "cvs log: Logging src".
-bool IsProgressLine(const QString& line) {
-    static const QRegularExpression progress(QStringLiteral("^\\S+ [a-z]+: Logging "));
-    return progress.match(line).hasMatch();
+bool IsProgressLine(QByteArrayView line) {
+    const qsizetype program = line.indexOf(' ');
+    if (program <= 0)
+        return false;
+    qsizetype i = program + 1;
+    const qsizetype command = i;
+    while (i < line.size() && line[i] >= 'a' && line[i] <= 'z')
+        ++i;
+    return i > command && line.sliced(i).startsWith(": Logging ");
 }
+
+// 0 when the client can run in folder, else the errno that says why not.
+int FolderErrno(const QString& folder) {
+#ifdef Q_OS_UNIX
+    const QByteArray native = QFile::encodeName(folder);
+    struct stat info {};
+    if (::stat(native.constData(), &info) != 0)
+        return errno;
+    if (!S_ISDIR(info.st_mode))
+        return ENOTDIR;
+    return ::access(native.constData(), X_OK) == 0 ? 0 : errno;
+#else
+    return QFileInfo(folder).isDir() ? 0 : ENOENT;
+#endif
+}
+
+QString StartFailureText(const TCvsResult& result) {
+    if (result.FolderError == ENOENT || result.FolderError == ENOTDIR)
+        return QStringLiteral("Folder not found: %1").arg(result.Folder);
+    if (result.FolderError)
+        return QStringLiteral("Cannot open folder %1: %2")
+            .arg(result.Folder, QString::fromLocal8Bit(std::strerror(result.FolderError)));
+    return QStringLiteral("CVS executable not found");
+}
+
+// What ended the client, when its complaint does not say: "the client was
+// ended by signal 11", "exit code 3".
+QString EndText(const TCvsResult& result) {
+    if (result.Signal)
+        return QStringLiteral("the client was ended by signal %1").arg(result.Signal);
+    if (result.Crashed)
+        return QStringLiteral("the client crashed");
+    return QStringLiteral("exit code %1").arg(result.ExitCode);
+}
+
+const QString CvsErrorPrefix = QStringLiteral("CVS error: ");
 
 } // namespace
 
@@ -35,13 +80,69 @@ std::string TCvsOutput::Take() {
     return std::move(Joined);
 }
 
-QString TCvsResult::FirstErrorLine() const {
-    const QStringList lines = QString::fromLocal8Bit(Errors).split(
-        QRegularExpression(QStringLiteral("\r\n|\n|\r")), Qt::SkipEmptyParts);
-    for (const QString& line : lines)
-        if (!IsProgressLine(line))
-            return line.trimmed();
-    return lines.isEmpty() ? QString() : lines.front().trimmed();
+QStringList TCvsResult::ErrorLines(qsizetype maxLines) const {
+    QStringList kept;
+    QString first;
+    for (const QByteArray& piece : Errors.split('\n')) {
+        const QByteArray line = piece.trimmed();
+        if (line.isEmpty())
+            continue;
+        if (first.isEmpty())
+            first = QString::fromLocal8Bit(line);
+        if (!IsProgressLine(line) && kept.size() < maxLines)
+            kept.append(QString::fromLocal8Bit(line));
+    }
+    if (kept.isEmpty() && !first.isEmpty() && maxLines > 0)
+        kept.append(first);
+    return kept;
+}
+
+QString OutOfMemoryText(std::size_t bytesRead) {
+    return QStringLiteral("out of memory while reading the log (%1 MB read)")
+        .arg(bytesRead / (1024 * 1024));
+}
+
+QString CvsErrorText(const TCvsResult& result) {
+    if (!result.Started)
+        return StartFailureText(result);
+    if (result.OutOfMemory)
+        return QStringLiteral("Error: ") + OutOfMemoryText(result.BytesRead);
+    if (result.Signal)
+        return CvsErrorPrefix + EndText(result);
+    const QStringList lines = result.ErrorLines(1);
+    return CvsErrorPrefix +
+           (lines.isEmpty() ? EndText(result) : lines.front().left(MaxStatusErrorLength));
+}
+
+QString CvsIncompleteText(const TCvsResult& result) {
+    if (!result.Crashed || result.OutOfMemory)
+        return {};
+    return CvsErrorPrefix + EndText(result) + QStringLiteral("; the history shown is incomplete");
+}
+
+QString CvsReportedNote(const TCvsResult& result) {
+    if (!result.Failed())
+        return {};
+    const QStringList lines = result.ErrorLines(1);
+    return QStringLiteral("CVS reported: %1")
+        .arg(lines.isEmpty() ? EndText(result) : lines.front().left(MaxStatusErrorLength));
+}
+
+QString CvsExportErrorText(const TCvsResult& result) {
+    if (!result.Started)
+        return result.FolderError
+                   ? StartFailureText(result)
+                   : QStringLiteral("CVS executable not found (%1)").arg(result.Program);
+    if (result.OutOfMemory)
+        return OutOfMemoryText(result.BytesRead);
+    if (result.Signal)
+        return QStringLiteral("the CVS client was ended by signal %1").arg(result.Signal);
+    const QStringList lines = result.ErrorLines(MaxExportErrorLines);
+    if (!lines.isEmpty())
+        return lines.join(QLatin1Char('\n'));
+    if (result.Crashed)
+        return QStringLiteral("the CVS client crashed");
+    return QStringLiteral("the CVS client failed (exit code %1)").arg(result.ExitCode);
 }
 
 QString CvsProgram(const QString& cvsFolder) {
@@ -70,12 +171,22 @@ bool NeedsLockService(const QString& workingFolder, const QString& cvsFolder) {
 }
 
 void StartLockServiceIfNeeded(const QString& workingFolder, const QString& cvsFolder) {
-    if (NeedsLockService(workingFolder, cvsFolder))
-        QProcess::startDetached(LockServiceProgram(cvsFolder), {QStringLiteral("-systray")},
-                                workingFolder);
+    if (!NeedsLockService(workingFolder, cvsFolder))
+        return;
+    // The service outlives the program; it holds none of the program's
+    // streams open, so that a pipe the program writes to ends with it.
+    QProcess service;
+    service.setProgram(LockServiceProgram(cvsFolder));
+    service.setArguments({QStringLiteral("-systray")});
+    service.setWorkingDirectory(workingFolder);
+    service.setStandardInputFile(QProcess::nullDevice());
+    service.setStandardOutputFile(QProcess::nullDevice());
+    service.setStandardErrorFile(QProcess::nullDevice());
+    service.startDetached();
 }
 
-TCvsRunner::TCvsRunner(QObject* parent) : QObject(parent) {
+TCvsRunner::TCvsRunner(QObject* parent, std::size_t outputLimit)
+    : QObject(parent), OutputLimit(outputLimit) {
     KillTimer.setSingleShot(true);
     KillTimer.setInterval(KillGraceMs);
     connect(&KillTimer, &QTimer::timeout, this, [this] { Signal(/*force=*/true); });
@@ -94,7 +205,10 @@ void TCvsRunner::Start(const QString& program, const QStringList& arguments,
                        const QString& folder) {
     Q_ASSERT(!Process);
     Result = TCvsResult{};
+    Result.Program = program;
+    Result.Folder = folder;
     FailedToStart = false;
+    PendingErrorLine.clear();
     Process = new QProcess(this);
     Process->setWorkingDirectory(folder);
     Process->setProgram(program);
@@ -105,9 +219,9 @@ void TCvsRunner::Start(const QString& program, const QStringList& arguments,
     // group of their own, so that Abort ends all of them.
     Process->setChildProcessModifier([] { ::setpgid(0, 0); });
 #endif
-    connect(Process, &QProcess::readyReadStandardOutput, this, &TCvsRunner::ReadOutput);
+    connect(Process, &QProcess::readyReadStandardOutput, this, [this] { ReadOutput(Process); });
     connect(Process, &QProcess::readyReadStandardError, this,
-            [this] { Result.Errors += Process->readAllStandardError(); });
+            [this] { ReadErrors(Process->readAllStandardError()); });
     connect(Process, &QProcess::finished, this, &TCvsRunner::Finish);
     connect(Process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
@@ -115,8 +229,8 @@ void TCvsRunner::Start(const QString& program, const QStringList& arguments,
             Finish();
         }
     });
-    // A working folder that does not exist fails the start, like a missing client.
-    if (!QFileInfo(folder).isDir()) {
+    // A working folder that cannot be entered fails the start, and says so.
+    if ((Result.FolderError = FolderErrno(folder)) != 0) {
         FailedToStart = true;
         QMetaObject::invokeMethod(this, &TCvsRunner::Finish, Qt::QueuedConnection);
         return;
@@ -124,9 +238,48 @@ void TCvsRunner::Start(const QString& program, const QStringList& arguments,
     Process->start();
 }
 
-void TCvsRunner::ReadOutput() {
-    const QByteArray chunk = Process->readAllStandardOutput();
-    Result.Output.Append(chunk);
+void TCvsRunner::ReadOutput(QProcess* process) {
+    if (Result.OutOfMemory)
+        return;
+    try {
+        const auto available = static_cast<std::size_t>(process->bytesAvailable());
+        if (available > OutputLimit - std::min(OutputLimit, Result.Output.size()))
+            throw std::bad_alloc();
+        Result.Output.Append(process->readAllStandardOutput());
+    } catch (const std::bad_alloc&) {
+        OutOfMemory(process);
+    }
+}
+
+void TCvsRunner::OutOfMemory(QProcess* process) {
+    Result.OutOfMemory = true;
+    Result.BytesRead = Result.Output.size() + static_cast<std::size_t>(process->bytesAvailable());
+    Result.Output = TCvsOutput();
+    process->closeReadChannel(QProcess::StandardOutput);
+    Signal(/*force=*/true);
+}
+
+void TCvsRunner::ReadErrors(const QByteArray& chunk) {
+    qsizetype from = 0;
+    while (from < chunk.size()) {
+        const qsizetype end = chunk.indexOf('\n', from);
+        const qsizetype to = end < 0 ? chunk.size() : end + 1;
+        // A line longer than the whole store keeps only its beginning.
+        const qsizetype room = TCvsResult::MaxErrorBytes - PendingErrorLine.size();
+        PendingErrorLine.append(chunk.constData() + from, std::min(room, to - from));
+        if (end >= 0)
+            KeepErrorLine(std::exchange(PendingErrorLine, QByteArray()));
+        from = to;
+    }
+}
+
+void TCvsRunner::KeepErrorLine(QByteArray line) {
+    if (line.isEmpty() || (!Result.Errors.isEmpty() && IsProgressLine(line)))
+        return;
+    const qsizetype room = TCvsResult::MaxErrorBytes - Result.Errors.size();
+    Result.Errors.append(line.constData(), std::min(room, line.size()));
+    if (!Result.Errors.endsWith('\n') && Result.Errors.size() < TCvsResult::MaxErrorBytes)
+        Result.Errors.append('\n');
 }
 
 void TCvsRunner::Abort() {
@@ -162,11 +315,16 @@ void TCvsRunner::Finish() {
     KillTimer.stop();
     Result.Started = !FailedToStart;
     if (Result.Started) {
-        const QByteArray rest = process->readAllStandardOutput();
-        Result.Output.Append(rest);
-        Result.Errors += process->readAllStandardError();
+        ReadOutput(process);
+        ReadErrors(process->readAllStandardError());
+        KeepErrorLine(std::exchange(PendingErrorLine, QByteArray()));
         Result.Crashed = process->exitStatus() == QProcess::CrashExit;
         Result.ExitCode = process->exitCode();
+#ifdef Q_OS_UNIX
+        // On Unix the exit code of a crash is the signal that ended the client.
+        if (Result.Crashed)
+            Result.Signal = Result.ExitCode;
+#endif
     }
     process->disconnect(this);
     process->deleteLater();

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,18 +40,56 @@ private:
 };
 
 struct TCvsResult {
+    QString Program;      // the client run
+    QString Folder;       // the folder it ran in
     bool Started = false; // false: the client could not be started
+    int FolderError = 0;  // with !Started, the errno of a folder that cannot be entered
     bool Aborted = false; // the run was ended by Abort
+    // Memory ran out while the output was received: the output is dropped and
+    // the client ended; BytesRead says how much had come.
+    bool OutOfMemory = false;
+    std::size_t BytesRead = 0;
     int ExitCode = 0;     // meaningful when the client ended normally
     bool Crashed = false; // the client ended abnormally
+    int Signal = 0;       // with Crashed, the signal that ended it, when known
     TCvsOutput Output;    // standard output, as the client wrote it
-    QByteArray Errors;    // standard error, as the client wrote it
+    // The lines of standard error worth reading: the first line, and each
+    // later one that is no progress report, up to MaxErrorBytes in all.
+    QByteArray Errors;
 
-    bool Failed() const { return Crashed || ExitCode != 0; }
-    // The first line of standard error that is no progress report, or the
-    // first line at all when every line is one.
-    QString FirstErrorLine() const;
+    static constexpr qsizetype MaxErrorBytes = 64 * 1024;
+
+    bool Failed() const { return OutOfMemory || Crashed || ExitCode != 0; }
+    // The lines of Errors that are no progress report, or the first line
+    // when every line is one; at most maxLines of them.
+    QStringList ErrorLines(qsizetype maxLines) const;
 };
+
+// What the window and the export say about a run that went wrong.
+
+// "out of memory while reading the log (N MB read)".
+QString OutOfMemoryText(std::size_t bytesRead);
+
+//
+// The status for a run that leaves nothing to show: "CVS executable not
+// found", "Folder not found: FOLDER", "Error: " and the OutOfMemoryText, or
+// "CVS error: " and the client's first complaint (cut at MaxStatusErrorLength),
+// the signal that ended it or its exit code.
+QString CvsErrorText(const TCvsResult& result);
+inline constexpr qsizetype MaxStatusErrorLength = 500;
+
+// For a run whose partial log is shown: the status that says the log was cut
+// short, when a signal ended the client; empty otherwise.
+QString CvsIncompleteText(const TCvsResult& result);
+
+// For a run whose log is shown although the client failed: "CVS reported: "
+// and its first complaint; empty when it did not fail.
+QString CvsReportedNote(const TCvsResult& result);
+
+// The export's error for a run that failed, without the program's name: at
+// most MaxExportErrorLines lines.
+QString CvsExportErrorText(const TCvsResult& result);
+inline constexpr qsizetype MaxExportErrorLines = 10;
 
 // The client's program file in a folder: "cvs", or "cvs.exe" on Windows.
 QString CvsProgram(const QString& cvsFolder);
@@ -71,7 +110,10 @@ void StartLockServiceIfNeeded(const QString& workingFolder, const QString& cvsFo
 class TCvsRunner : public QObject {
     Q_OBJECT
 public:
-    explicit TCvsRunner(QObject* parent = nullptr);
+    // A run whose output grows past outputLimit bytes ends as out of memory,
+    // as when an allocation for it fails.
+    explicit TCvsRunner(QObject* parent = nullptr,
+                        std::size_t outputLimit = std::numeric_limits<std::size_t>::max());
     ~TCvsRunner() override;
 
     // Starts program with arguments in folder; finished() follows, also when
@@ -92,15 +134,20 @@ signals:
     void finished();
 
 private:
-    void ReadOutput();
+    void ReadOutput(QProcess* process);
+    void OutOfMemory(QProcess* process);
+    void ReadErrors(const QByteArray& chunk);
+    void KeepErrorLine(QByteArray line);
     // Asks the client to end, or ends it by force.
     void Signal(bool force);
     void Finish();
 
     QProcess* Process = nullptr;
     QTimer KillTimer;
+    std::size_t OutputLimit;
     TCvsResult Result;
     bool FailedToStart = false;
+    QByteArray PendingErrorLine; // standard error after its last line break
 };
 
 } // namespace quillon

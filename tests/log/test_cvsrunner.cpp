@@ -1,0 +1,148 @@
+#include "CvsRunner.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace quillon;
+
+namespace {
+
+void WriteScript(const QString& path, const QByteArray& body) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n" + body);
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// Runs a stand-in client, a shell script with body, to its end.
+class RunnerTest : public ::testing::Test {
+protected:
+    TCvsResult Run(const QByteArray& body,
+                   std::size_t outputLimit = std::numeric_limits<std::size_t>::max()) {
+        const QString program = Dir.filePath(QStringLiteral("cvs"));
+        WriteScript(program, body);
+        return RunProgram(program, Dir.path(), outputLimit);
+    }
+    TCvsResult RunProgram(const QString& program, const QString& folder,
+                          std::size_t outputLimit = std::numeric_limits<std::size_t>::max()) {
+        TCvsRunner runner(nullptr, outputLimit);
+        QSignalSpy finished(&runner, &TCvsRunner::finished);
+        runner.Start(program, {QStringLiteral("log")}, folder);
+        EXPECT_TRUE(finished.wait(30000));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(finished.count(), 1);
+        return runner.TakeResult();
+    }
+    QTemporaryDir Dir;
+};
+
+} // namespace
+
+TEST_F(RunnerTest, AClientEndedBySignalIsNamedWithItsSignal) {
+    TCvsResult result = Run("echo 'RCS file: /r/a.c,v'\necho 'cvs log: Logging .' >&2\n"
+                            "kill -SEGV $$\n");
+    EXPECT_TRUE(result.Crashed);
+    EXPECT_EQ(result.Signal, 11);
+    EXPECT_EQ(result.Output.Take(), "RCS file: /r/a.c,v\n");
+    EXPECT_EQ(CvsErrorText(result), "CVS error: the client was ended by signal 11");
+    EXPECT_EQ(CvsIncompleteText(result),
+              "CVS error: the client was ended by signal 11; the history shown is incomplete");
+    EXPECT_EQ(CvsExportErrorText(result), "the CVS client was ended by signal 11");
+
+    result = Run("echo 'cvs log: Logging .' >&2\nexit 3\n");
+    EXPECT_TRUE(CvsIncompleteText(result).isEmpty());
+    EXPECT_EQ(CvsReportedNote(result), "CVS reported: cvs log: Logging .");
+    EXPECT_EQ(CvsExportErrorText(Run("exit 3\n")), "the CVS client failed (exit code 3)");
+}
+
+TEST_F(RunnerTest, AHugeComplaintIsKeptShort) {
+    // Progress lines in any number, then a line of 200,000 characters.
+    TCvsResult result = Run("i=0; while [ $i -lt 3000 ]; do echo \"cvs log: Logging d$i\"; "
+                            "i=$((i+1)); done >&2\n"
+                            "head -c 200000 /dev/zero | tr '\\0' x >&2\necho >&2\nexit 1\n");
+    EXPECT_LE(result.Errors.size(), TCvsResult::MaxErrorBytes);
+    EXPECT_EQ(CvsErrorText(result), "CVS error: " + QString(500, QLatin1Char('x')));
+
+    result = Run("echo 'cvs log: Logging .' >&2\n"
+                 "for i in 1 2 3 4 5 6 7 8 9 10 11 12; do echo \"cvs log: bad $i\" >&2; done\n"
+                 "exit 1\n");
+    const QStringList lines = CvsExportErrorText(result).split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 10);
+    EXPECT_EQ(lines.front(), "cvs log: bad 1");
+    EXPECT_EQ(lines.back(), "cvs log: bad 10");
+}
+
+TEST_F(RunnerTest, AFolderProblemIsNoMissingClient) {
+    const QString missing = Dir.filePath(QStringLiteral("no-such-folder"));
+    TCvsResult result = RunProgram(QStringLiteral("/bin/true"), missing);
+    EXPECT_FALSE(result.Started);
+    EXPECT_EQ(CvsErrorText(result), "Folder not found: " + missing);
+    EXPECT_EQ(CvsExportErrorText(result), "Folder not found: " + missing);
+
+    result = RunProgram(Dir.filePath(QStringLiteral("no-such-client")), Dir.path());
+    EXPECT_FALSE(result.Started);
+    EXPECT_EQ(CvsErrorText(result), "CVS executable not found");
+}
+
+TEST_F(RunnerTest, OutputPastTheLimitEndsTheClientAsOutOfMemory) {
+    constexpr std::size_t limit = 1 << 20;
+    // Killed with its group, the client never reaches its sleep's end.
+    const TCvsResult result = Run("head -c 3000000 /dev/zero\nexec sleep 60\n", limit);
+    EXPECT_TRUE(result.OutOfMemory);
+    EXPECT_GT(result.BytesRead, limit);
+    EXPECT_TRUE(result.Output.empty());
+    EXPECT_EQ(CvsExportErrorText(result), OutOfMemoryText(result.BytesRead));
+    EXPECT_EQ(CvsErrorText(result), "Error: " + OutOfMemoryText(result.BytesRead));
+    EXPECT_EQ(OutOfMemoryText(5u << 20), "out of memory while reading the log (5 MB read)");
+}
+
+TEST(LockService, HoldsNoneOfTheProgramsStreams) {
+    QTemporaryDir work, cvsDir;
+    ASSERT_TRUE(QDir(work.path()).mkdir(QStringLiteral("CVS")));
+    QFile root(work.filePath(QStringLiteral("CVS/Root")));
+    ASSERT_TRUE(root.open(QIODevice::WriteOnly));
+    root.write(":local:/var/cvs\n");
+    root.close();
+    // The service says it has started, and runs until the test opens its fifo.
+    const QString started = cvsDir.filePath(QStringLiteral("started"));
+    const QByteArray fifo = QFile::encodeName(cvsDir.filePath(QStringLiteral("hold")));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    WriteScript(LockServiceProgram(cvsDir.path()),
+                "touch '" + QFile::encodeName(started) + "'\ncat '" + fifo + "'\n");
+
+    // The program's standard output and error are a pipe while it starts the service.
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    const int out = ::dup(1), err = ::dup(2);
+    ::dup2(pipe[1], 1);
+    ::dup2(pipe[1], 2);
+    ::close(pipe[1]);
+    StartLockServiceIfNeeded(work.path(), cvsDir.path());
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    ::close(out);
+    ::close(err);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(started); }, 30000));
+
+    // With no writer left, the pipe ends while the service still runs.
+    pollfd ready{pipe[0], POLLIN, 0};
+    const int readable = ::poll(&ready, 1, 30000);
+    QFile hold(QFile::decodeName(fifo));
+    EXPECT_TRUE(hold.open(QIODevice::WriteOnly));
+    hold.close();
+    ASSERT_EQ(readable, 1);
+    char byte = 0;
+    EXPECT_EQ(::read(pipe[0], &byte, 1), 0);
+    ::close(pipe[0]);
+}
