@@ -40,6 +40,8 @@ std::vector<std::string> DiffArguments(const TDiffRequest& request) {
     arguments.push_back(std::string(RevisionOption) + request.Previous);
     arguments.push_back(std::string(RevisionOption) + request.Revision);
     arguments.emplace_back(WidthOption);
+    // A name that starts with a hyphen is no option.
+    arguments.emplace_back("--");
     arguments.push_back(request.WorkingFile);
     return arguments;
 }

@@ -48,7 +48,7 @@ struct TDiffRequest {
 };
 
 // The client's arguments for the comparison, the working-file name as one
-// argument.
+// argument after "--".
 std::vector<std::string> DiffArguments(const TDiffRequest& request);
 
 // "Diff: name vREV (+ADDED -REMOVED)".

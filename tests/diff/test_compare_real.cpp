@@ -3,6 +3,8 @@
 // rarely.
 #include "MainWindowFixture.h"
 
+#include "CvsRunner.h"
+#include "DiffLines.h"
 #include "fDiff.h"
 
 #include <QAction>
@@ -252,7 +254,7 @@ protected:
 TEST_F(StandInClient, ReceivesTheNameAsOneArgumentAndExitOneMeansDifferent) {
     Client("printf '%s\\n' \"$@\" >arguments\ncat '" + Recording + "'\nexit 1\n");
     Compare(&File, &Revision, &Previous);
-    EXPECT_EQ(Arguments(), "diff\n-y\n-w\n-b\n-r1.1\n-r1.2\n--width=1000\n" +
+    EXPECT_EQ(Arguments(), "diff\n-y\n-w\n-b\n-r1.1\n-r1.2\n--width=1000\n--\n" +
                                QByteArray::fromStdString(Name) + "\n");
     EXPECT_EQ(Status.Messages, Compared);
     EXPECT_EQ(Shown, 1);
@@ -302,4 +304,32 @@ TEST_F(StandInClient, AbortShowsWhatHadArrivedOrNothing) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return Shown == 1 && !Busy; }, 5000));
     EXPECT_EQ(Diff.Lines()->Count(), 12u);
     EXPECT_FALSE(Main.miAbort->isEnabled());
+}
+
+TEST(ComparisonArguments, AFileNamedLikeAnOptionIsComparedAlone) {
+    QTemporaryDir dir;
+    QProcess make;
+    make.setWorkingDirectory(dir.path());
+    make.setProcessChannelMode(QProcess::MergedChannels);
+    make.start(QStringLiteral("/bin/sh"),
+               {QStringLiteral("-ec"),
+                QStringLiteral("export LC_ALL=C; cvs -f -Q -d \"$PWD/repo\" init; mkdir repo/m\n"
+                               "cvs -f -Q -d \"$PWD/repo\" checkout -d work m; cd work\n"
+                               "echo a > ./-N; echo b > other; cvs -f -Q add -- -N other\n"
+                               "cvs -f -Q commit -m one; echo a2 >> ./-N; echo b2 >> other\n"
+                               "cvs -f -Q commit -m two")});
+    ASSERT_TRUE(make.waitForFinished(60000) && make.exitCode() == 0) << make.readAll().data();
+
+    TCvsRunner runner;
+    QSignalSpy finished(&runner, &TCvsRunner::finished);
+    QStringList arguments;
+    for (const std::string& argument : DiffArguments({"-N", 1, 0, "1.2", "1.1"}))
+        arguments.append(QString::fromStdString(argument));
+    runner.Start(QDir(ClientFolder()).filePath(QStringLiteral("cvs")), arguments,
+                 dir.filePath(QStringLiteral("work")));
+    ASSERT_TRUE(finished.wait(30000));
+    const std::string output = runner.TakeResult().Output.Take();
+    EXPECT_NE(output.find("Index: -N\n"), std::string::npos) << output;
+    EXPECT_NE(output.find("a2"), std::string::npos) << output;
+    EXPECT_EQ(output.find("other"), std::string::npos) << output;
 }

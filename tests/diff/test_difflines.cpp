@@ -54,7 +54,7 @@ TEST(DiffLines, HeaderLinesCaptionAndArgumentsFollowTheRequest) {
     EXPECT_EQ(DiffHeaderLine2(request), "Revision: 1.6" + Spaces(486) + "%    Revision: 1.7");
     EXPECT_EQ(DiffArguments(request),
               (std::vector<std::string>{"diff", "-y", "-w", "-b", "-r1.6", "-r1.7", "--width=1000",
-                                        "src/app.c"}));
+                                        "--", "src/app.c"}));
 
     // A name reaches the client as one argument, whatever it holds.
     const std::string odd = "dir with blank/it's \"odd\"; a&b $x.txt";
