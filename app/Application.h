@@ -2,12 +2,8 @@
 #pragma once
 
 #include <QApplication>
-#include <QIcon>
 
 namespace quillon {
-
-// The program's icon in all its sizes; every window shows it.
-QIcon ApplicationIcon();
 
 class TApplication : public QApplication {
     Q_OBJECT

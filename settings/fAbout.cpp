@@ -1,7 +1,7 @@
 #include "fAbout.h"
 
-#include "Application.h"
 #include "DialogLayout.h"
+#include "ProgramIcon.h"
 
 #include <QDesktopServices>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "Application.h"
+#include "ProgramIcon.h"
 #include "fAbout.h"
 
 #include <QApplication>
