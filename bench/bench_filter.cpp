@@ -11,7 +11,6 @@
 // of the paints that follow it.
 #include "AuthorIndex.h"
 #include "GuiBench.h"
-#include "History.h"
 #include "Selectors.h"
 
 #include <QDir>
@@ -111,13 +110,12 @@ double Median(std::vector<double> values) {
 }
 
 // The parts of a full FilterFiles through the window's current filter, each
-// timed alone beside the whole, in turns: FilterRows (the rows of both lists
-// and the history sort), the sort by itself on the revisions in table order,
-// and the chart. The rest of the whole is the model resets, the first-row
-// selections and what they start.
+// timed alone beside the whole, in turns: FilterRows (the rows of both lists,
+// the history picked from the table's order) and the chart. The rest of the whole is the model
+// resets, the first-row selections and what they start.
 void PrintFilterStages(TfrmMain& window) {
     const TFilter filter = window.CurrentFilter();
-    std::vector<double> whole, filterRows, sort, chart;
+    std::vector<double> whole, filterRows, chart;
     std::size_t history = 0;
     for (int run = 0; run < Repeats; ++run) {
         auto start = std::chrono::steady_clock::now();
@@ -126,27 +124,18 @@ void PrintFilterStages(TfrmMain& window) {
         start = std::chrono::steady_clock::now();
         const TViewRows rows = FilterRows(*window.RCSFiles, filter);
         filterRows.push_back(MsSince(start));
-        std::vector<TRevisionInfo*> tableOrder;
-        tableOrder.reserve(rows.History.size());
-        for (TRCSFile* file : rows.Files)
-            for (TRevisionInfo& revision : file->Revisions)
-                if (filter.RevisionPasses(revision))
-                    tableOrder.push_back(&revision);
-        history = tableOrder.size();
-        start = std::chrono::steady_clock::now();
-        SortNewestFirst(tableOrder);
-        sort.push_back(MsSince(start));
+        history = rows.History.size();
         start = std::chrono::steady_clock::now();
         window.FillChart();
         chart.push_back(MsSince(start));
     }
     std::printf("\nParts of a full FilterFiles (%zu history rows), each alone, median of %d:\n"
                 "  FilterFiles         %8.1f ms\n"
-                "  FilterRows          %8.1f ms  (of which SortNewestFirst %.1f ms)\n"
+                "  FilterRows          %8.1f ms\n"
                 "  FillChart           %8.1f ms\n"
                 "  the rest            %8.1f ms  (model resets, first-row selections; below\n"
                 "                                 0 when it is within the noise)\n",
-                history, Repeats, Median(whole), Median(filterRows), Median(sort), Median(chart),
+                history, Repeats, Median(whole), Median(filterRows), Median(chart),
                 Median(whole) - Median(filterRows) - Median(chart));
 }
 

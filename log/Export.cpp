@@ -1,5 +1,6 @@
 #include "Export.h"
 
+#include "ColumnCaptions.h"
 #include "DateTime.h"
 #include "DisplayText.h"
 
@@ -39,7 +40,7 @@ void EndRecord(std::string& out) {
     out += "\r\n";
 }
 
-void Header(std::string& out, std::initializer_list<const char*> captions) {
+void Header(std::string& out, const std::array<const char*, 8>& captions) {
     bool first = true;
     for (const char* caption : captions) {
         Field(out, QString::fromLatin1(caption), first);
@@ -62,8 +63,7 @@ QString IsoDate(double date) {
 
 std::string FilesCsv(const std::vector<const TRCSFile*>& files) {
     std::string out;
-    Header(out, {"File name", "Head", "No comments", "No changes", "Few changes", "Added",
-                 "Removed", "Description"});
+    Header(out, FileColumnCaptions);
     for (const TRCSFile* f : files) {
         Field(out, DisplayText(f->WorkingFile), true);
         Field(out, DisplayText(f->Head));
@@ -80,8 +80,7 @@ std::string FilesCsv(const std::vector<const TRCSFile*>& files) {
 
 std::string HistoryCsv(const std::vector<TRevisionInfo*>& revisions) {
     std::string out;
-    Header(out,
-           {"File name", "Revision", "Date", "Author", "State", "Added", "Removed", "Comments"});
+    Header(out, HistoryColumnCaptions);
     for (const TRevisionInfo* r : revisions) {
         Field(out, DisplayText(r->FileInfo->WorkingFile), true);
         Field(out, DisplayText(r->Revision));

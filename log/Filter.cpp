@@ -1,7 +1,6 @@
 #include "Filter.h"
 
 #include "CheckLog.h"
-#include "History.h"
 
 namespace quillon {
 
@@ -85,18 +84,10 @@ TViewRows FilterRows(TRCSFileTable& table, const TFilter& filter) {
         return listed[static_cast<std::size_t>(revision->FileInfo - files.data())] &&
                filter.RevisionPasses(*revision);
     };
-    if (const auto& order = table.HistoryOrder(); order.size() == table.RevisionCount()) {
-        // The order is sorted once per load; picking from it keeps it.
-        for (TRevisionInfo* revision : order)
-            if (passes(revision))
-                rows.History.push_back(revision);
-        return rows;
-    }
-    for (TRCSFile* file : rows.Files)
-        for (auto& revision : file->Revisions)
-            if (passes(&revision))
-                rows.History.push_back(&revision);
-    SortNewestFirst(rows.History);
+    table.PrepareHistoryOrder();
+    for (TRevisionInfo* revision : table.HistoryOrder())
+        if (passes(revision))
+            rows.History.push_back(revision);
     return rows;
 }
 

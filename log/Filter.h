@@ -44,6 +44,8 @@ struct TViewRows {
     int Skipped = 0;                     // files that got no row
 };
 
+// The history keeps the table's history order, which is prepared first when
+// it is not yet.
 TViewRows FilterRows(TRCSFileTable& table, const TFilter& filter);
 
 } // namespace quillon

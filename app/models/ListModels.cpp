@@ -1,17 +1,11 @@
 #include "ListModels.h"
 
+#include "ColumnCaptions.h"
 #include "DisplayText.h"
 
 namespace quillon {
 
 namespace {
-
-constexpr const char* FileCaptions[TFileListModel::ColumnCount] = {
-    "File name",   "Head",  "No comments", "No changes",
-    "Few changes", "Added", "Removed",     "Description"};
-
-constexpr const char* RevisionCaptions[] = {"File name", "Revision", "Date",    "Author",
-                                            "State",     "Added",    "Removed", "Comments"};
 
 // The whole comment in one cell: its lines joined by blanks.
 QString CommentCell(TText comment) {
@@ -91,7 +85,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
 QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < ColumnCount)
-        return QString::fromLatin1(FileCaptions[section]);
+        return QString::fromLatin1(FileColumnCaptions[section]);
     return {};
 }
 
@@ -176,7 +170,7 @@ QVariant TRevisionListModel::data(const QModelIndex& index, int role) const {
 QVariant TRevisionListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < columnCount())
-        return QString::fromLatin1(RevisionCaptions[ColumnAt(section)]);
+        return QString::fromLatin1(HistoryColumnCaptions[ColumnAt(section)]);
     return {};
 }
 

@@ -2,6 +2,7 @@
 // data is the file or revision it stands for; the file table owns them.
 #pragma once
 
+#include "ColumnCaptions.h"
 #include "RevisionModel.h"
 #include "RowStyle.h"
 
@@ -15,7 +16,7 @@ class TFileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum TColumn { FileName, Head, NoComments, NoChanges, FewChanges, Added, Removed, Description };
-    static constexpr int ColumnCount = 8;
+    static constexpr int ColumnCount = int(FileColumnCaptions.size());
 
     explicit TFileListModel(const TRowStyle& style, QObject* parent = nullptr);
 

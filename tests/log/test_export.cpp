@@ -2,7 +2,6 @@
 #include "CheckLog.h"
 #include "DateTime.h"
 #include "Export.h"
-#include "History.h"
 #include "ParseLog.h"
 
 #include <gtest/gtest.h>
@@ -184,7 +183,7 @@ TEST(HistoryCsv, DatesBeforeTheEpochOfTheEncoding) {
     EXPECT_EQ(records[2][2], "1601-01-01 00:00:00");
 }
 
-TEST(SortNewestFirst, NewestFirstAndStableForEqualDates) {
+TEST(HistoryOrder, NewestFirstAndStableForEqualDates) {
     auto table = ParseLog(File("a.c", Revision("1.3", "2005-03-02 00:00:00", "anna", "", "a3") +
                                           Revision("1.2", "2005-03-01 14:05:09", "anna", "", "a2") +
                                           Revision("1.1", "bad", "anna", "", "a1")) +
@@ -192,10 +191,9 @@ TEST(SortNewestFirst, NewestFirstAndStableForEqualDates) {
                                           Revision("1.1", "2005-03-01 14:05:10", "bob", "", "b1")) +
                           File("c.c", Revision("1.1", "2005-03-01 14:05:09", "carol", "", "c1") +
                                           Revision("1.0", "also bad", "carol", "", "c0")));
-    auto revisions = AllRevisions(*table);
-    SortNewestFirst(revisions);
+    table->PrepareHistoryOrder();
     std::vector<std::string> order;
-    for (const auto* r : revisions)
+    for (const auto* r : table->HistoryOrder())
         order.emplace_back(r->Comment);
     // Unknown dates (0) sort last; equal dates keep table order, then log order.
     EXPECT_EQ(order, (std::vector<std::string>{"a3", "b1", "a2", "b2", "c1", "a1", "c0"}));

@@ -1,0 +1,17 @@
+// The captions of the file list's and the history list's columns, in the
+// order the lists show them; the export's header rows are the same.
+#pragma once
+
+#include <array>
+
+namespace quillon {
+
+inline constexpr std::array<const char*, 8> FileColumnCaptions = {
+    "File name",   "Head",  "No comments", "No changes",
+    "Few changes", "Added", "Removed",     "Description"};
+
+// The revision list shows these without the first.
+inline constexpr std::array<const char*, 8> HistoryColumnCaptions = {
+    "File name", "Revision", "Date", "Author", "State", "Added", "Removed", "Comments"};
+
+} // namespace quillon
