@@ -72,7 +72,7 @@ std::string FilesCsv(const std::vector<const TRCSFile*>& files) {
         Field(out, f->FewChanges);
         Field(out, f->TotalAdded);
         Field(out, f->TotalRemoved);
-        Field(out, DisplayText(f->Description));
+        Field(out, DisplayComment(f->Description));
         EndRecord(out);
     }
     return out;

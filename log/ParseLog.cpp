@@ -160,11 +160,18 @@ public:
             Line(std::string_view(p, lineEnd - p), lineNumber++);
             p = next;
         }
+        if (InDescription)
+            DescriptionLine(RevisionRule, 0);
         FinishComment();
         Finish();
     }
 
 private:
+    struct TTextLine {
+        std::size_t Number;
+        std::string_view Text;
+    };
+
     static bool Starts(std::string_view line, std::string_view prefix) {
         return line.starts_with(prefix);
     }
@@ -180,6 +187,8 @@ private:
     }
 
     void Line(std::string_view line, std::size_t lineNumber) {
+        if (InDescription && DescriptionLine(line, lineNumber))
+            return;
         const bool afterDate = AfterDate;
         AfterDate = false;
         if (!line.empty()) {
@@ -230,10 +239,19 @@ private:
                 }
                 break;
             case 'd':
-                if (Starts(line, "description: ")) {
-                    if (auto* f = CurrentFile())
-                        f->Description = Trim(After(line, 13));
-                    return;
+                if (Starts(line, "description:")) {
+                    const auto text = Trim(After(line, 12));
+                    // A header line that ends at its colon: the description
+                    // is on the lines after it.
+                    if (text.empty() && !Collecting) {
+                        InDescription = CurrentFile() != nullptr;
+                        return;
+                    }
+                    if (Starts(line, "description: ")) {
+                        if (auto* f = CurrentFile())
+                            f->Description = text;
+                        return;
+                    }
                 }
                 if (Starts(line, "date: ")) {
                     DateLine(line);
@@ -272,6 +290,23 @@ private:
         if (notes.empty() || notes.back().Position != position)
             notes.push_back({position, {}, {}});
         return &notes.back();
+    }
+
+    // A line of the file's description, which ends at the first rule (or at
+    // the next file of a log cut short); false for the line that ends it,
+    // which is read as any other line.
+    bool DescriptionLine(std::string_view line, std::size_t lineNumber) {
+        if (!Starts(line, RevisionRule) && !Starts(line, FileEndRule) &&
+            !Starts(line, "RCS file: ")) {
+            if (!line.empty() || !DescriptionLines.empty())
+                DescriptionLines.push_back({lineNumber, line});
+            return true;
+        }
+        InDescription = false;
+        if (auto* f = CurrentFile())
+            f->Description = JoinLines(DescriptionLines);
+        DescriptionLines.clear();
+        return false;
     }
 
     void NewFile(std::string_view rcsPath) {
@@ -370,32 +405,34 @@ private:
         CommentLines.push_back({lineNumber, line});
     }
 
-    // Ends the current revision's message: trailing empty lines are dropped;
-    // a message that stands in the log as one piece is kept as a view of it.
+    // Ends the current revision's message.
     void FinishComment() {
-        while (!CommentLines.empty() && CommentLines.back().Text.empty())
-            CommentLines.pop_back();
-        TRevisionInfo* r = CurrentRevision();
-        if (r && !CommentLines.empty()) {
-            bool inOnePiece = true;
-            for (std::size_t i = 1; i < CommentLines.size() && inOnePiece; ++i)
-                inOnePiece = CommentLines[i].Number == CommentLines[i - 1].Number + 1;
-            const auto first = CommentLines.front().Text;
-            const auto last = CommentLines.back().Text;
-            if (inOnePiece) {
-                r->Comment =
-                    std::string_view(first.data(), last.data() + last.size() - first.data());
-            } else {
-                std::string& text = Table.ExtraTexts.emplace_back();
-                for (const auto& l : CommentLines) {
-                    if (&l != &CommentLines.front())
-                        text += '\n';
-                    text += l.Text;
-                }
-                r->Comment = text;
-            }
-        }
+        if (TRevisionInfo* r = CurrentRevision(); r && !CommentLines.empty())
+            r->Comment = JoinLines(CommentLines);
         CommentLines.clear();
+    }
+
+    // The lines, joined by LF, without the empty lines at their end; lines
+    // that stand in the log as one piece are kept as a view of it.
+    std::string_view JoinLines(std::vector<TTextLine>& lines) {
+        while (!lines.empty() && lines.back().Text.empty())
+            lines.pop_back();
+        if (lines.empty())
+            return {};
+        bool inOnePiece = true;
+        for (std::size_t i = 1; i < lines.size() && inOnePiece; ++i)
+            inOnePiece = lines[i].Number == lines[i - 1].Number + 1;
+        const auto first = lines.front().Text;
+        const auto last = lines.back().Text;
+        if (inOnePiece)
+            return std::string_view(first.data(), last.data() + last.size() - first.data());
+        std::string& text = Table.ExtraTexts.emplace_back();
+        for (const auto& l : lines) {
+            if (&l != &lines.front())
+                text += '\n';
+            text += l.Text;
+        }
+        return text;
     }
 
     void Finish() {
@@ -411,11 +448,6 @@ private:
             revisions[j].FileInfo = &files[RevisionFile[j]];
     }
 
-    struct TCommentLine {
-        std::size_t Number;
-        std::string_view Text;
-    };
-
     TRCSFileTable& Table;
     std::atomic<int>* FilesParsed;
     long CurrentFileIndex = -1;
@@ -424,7 +456,9 @@ private:
     TRevisionInfo Orphan;
     bool Collecting = false;
     bool AfterDate = false;
-    std::vector<TCommentLine> CommentLines;
+    bool InDescription = false;              // in a file's description
+    std::vector<TTextLine> CommentLines;     // of the message being read
+    std::vector<TTextLine> DescriptionLines; // of the description being read
     std::vector<std::size_t> FirstRevision;  // per file: index of its first revision
     std::vector<std::uint32_t> RevisionFile; // per revision: index of its file
 };

@@ -61,7 +61,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
         case Removed:
             return Number(f->TotalRemoved);
         case Description:
-            return DisplayText(f->Description);
+            return CommentCell(f->Description);
         }
         break;
     case Qt::DecorationRole:

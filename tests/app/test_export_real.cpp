@@ -112,14 +112,13 @@ TEST_F(ExportReal, FilesListHoldsTheSummaryOfEveryFile) {
     const TRun run = Run({"--export", "files", "--log", RealLog, "-o", out});
     ASSERT_EQ(run.ExitCode, 0) << run.Err;
     EXPECT_EQ(run.Out, "");
-    // Table order; counts for the default few-changes limit of 5. The client
-    // writes no description text on the "description:" line itself.
+    // Table order; counts for the default few-changes limit of 5.
     EXPECT_EQ(ReadAll(out),
               "File name,Head,No comments,No changes,Few changes,Added,Removed,Description\r\n"
               "README.txt,1.3,0,1,2,3,1,\r\n"
               "notes with blank.txt,1.2,1,1,1,2,0,\r\n"
               "old.txt,1.2,0,2,0,0,0,\r\n"
-              "src/main.c,1.4,0,1,2,15,4,\r\n");
+              "src/main.c,1.4,0,1,2,15,4,Entry point of the demo program.\r\n");
 }
 
 TEST_F(ExportReal, HistoryListsEveryRevisionNewestFirst) {

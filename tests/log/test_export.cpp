@@ -111,7 +111,7 @@ TEST(FilesCsv, HeaderAndOneRecordPerFileInTheGivenOrder) {
         File("a.c", Revision("1.2", Date1, "anna", "+12 -3", "m") +
                         Revision("1.1", Date1, "bob", "", "*** empty log message ***")) +
         "RCS file: /repo/b,c.txt,v\nWorking file: dir/b, \"c\".txt\nhead: 1.1\n"
-        "description: line one\n" +
+        "description:\r\nline one\r\nline two\r\n" +
         Rule77 + "\nRCS file: /repo/caf\xe9.c,v\nWorking file: caf\xe9.c\n" + Rule77 + "\n");
     CheckFiles(*table, 5);
     const auto files = table->Files();
@@ -122,7 +122,8 @@ TEST(FilesCsv, HeaderAndOneRecordPerFileInTheGivenOrder) {
                                   "Added", "Removed", "Description"}));
     EXPECT_EQ(records[1], (Record{"caf\xc3\xa9.c", "", "0", "0", "0", "0", "0", ""}));
     EXPECT_EQ(records[2], (Record{"a.c", "1.2", "1", "1", "0", "12", "3", ""}));
-    EXPECT_EQ(records[3], (Record{"dir/b, \"c\".txt", "1.1", "0", "0", "0", "0", "0", "line one"}));
+    EXPECT_EQ(records[3],
+              (Record{"dir/b, \"c\".txt", "1.1", "0", "0", "0", "0", "0", "line one\nline two"}));
     EXPECT_NE(csv.find("\r\n\"dir/b, \"\"c\"\".txt\",1.1,"), std::string::npos);
 
     EXPECT_EQ(FilesCsv({}), "File name,Head,No comments,No changes,Few changes,Added,Removed,"

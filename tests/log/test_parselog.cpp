@@ -393,6 +393,46 @@ TEST(ParseLog, RulesOfHyphensStartRevisionsAndEqualsSignsAreLeftOut) {
     EXPECT_EQ(f.Revisions[1].Comment, "second revision");
 }
 
+// The client writes a description on the lines after "description:", up to
+// the rule that follows.
+TEST(ParseLog, TheDescriptionIsTheLinesUpToTheFirstRule) {
+    auto table = ParseLog(Lines(
+        {
+            "RCS file: /repo/a.c,v",
+            "description:",
+            "",
+            "The main module.",
+            "revision 2 of it",
+            "",
+            "Last line.",
+            "",
+            Rule28,
+            "revision 1.1",
+            "date: 2005-02-20 18:30:00 +0000;  author: bob;  state: Exp;",
+            "description:",
+            "in the message",
+            Rule77,
+            "RCS file: /repo/b.c,v",
+            "description:",
+            "Only line",
+            Rule77,
+            "RCS file: /repo/c.c,v",
+            "description:",
+            "cut short",
+            "RCS file: /repo/d.c,v",
+        },
+        "\r\n"));
+    ASSERT_EQ(table->FileCount(), 4u);
+    const auto files = table->Files();
+    EXPECT_EQ(Lf(files[0].Description), "The main module.\nrevision 2 of it\n\nLast line.");
+    ASSERT_EQ(files[0].Revisions.size(), 1u);
+    EXPECT_EQ(files[0].Revisions[0].Revision, "1.1");
+    EXPECT_EQ(Lf(files[0].Revisions[0].Comment), "description:\nin the message");
+    EXPECT_EQ(files[1].Description, "Only line");
+    EXPECT_EQ(files[2].Description, "cut short");
+    EXPECT_EQ(files[3].Description, "");
+}
+
 TEST(ParseLog, MessageLinesThatStartWithAPrefixAreHandledByThatRule) {
     auto table = OneRevision({
         "revision 1.5",

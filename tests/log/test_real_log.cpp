@@ -113,11 +113,12 @@ void ExpectTableHoldsHistory(TRCSFileTable& table) {
         EXPECT_EQ(file.RCSPath, want.RCSPath);
         EXPECT_EQ(file.WorkingFile, want.WorkingFile);
         EXPECT_EQ(file.Head, want.Head);
-        // The client writes "branch:", "description:" and the other headers
-        // without a value after the colon: they set nothing.
+        // The client writes "branch:" without a value after the colon: it sets
+        // nothing. A description stands on the lines after "description:".
         EXPECT_EQ(file.Branch, "");
         EXPECT_EQ(file.Locks, "strict");
-        EXPECT_EQ(file.Description, "");
+        EXPECT_EQ(file.Description,
+                  file.WorkingFile == "src/main.c" ? "Entry point of the demo program." : "");
         ASSERT_EQ(file.Revisions.size(), want.Revisions.size());
         for (std::size_t j = 0; j < want.Revisions.size(); ++j) {
             const TExpectedRevision& w = want.Revisions[j];
