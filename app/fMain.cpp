@@ -84,7 +84,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
 
-    // FormCreate: the Files page, the settings, Abort disabled.
+    // Opens on the Files page with the stored settings and Abort disabled.
     PageControl->setCurrentIndex(0);
     LoadSettings(Settings, *OpenSettingsStore());
     Style.LinesLimit = Settings.LinesLimit;
@@ -344,7 +344,7 @@ void TfrmMain::FormActivate() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
-    // FormClose: a run in progress ends; its client is ended too.
+    // Closing ends a run in progress, its client included.
     Busy = false;
     ++LoadGeneration;
     Loading = false;

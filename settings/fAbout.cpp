@@ -112,7 +112,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     btnClose = new QPushButton(CloseText, this);
     btnClose->setObjectName(QStringLiteral("btnClose"));
 
-    // The bevel's line runs along the top of its design box.
+    // The bevel's line runs along the top of its box.
     auto* layout = new TAnchorLayout(this, ClientSize);
     layout->Add(imgIcon, {8, 8, 33, 33}, LeftTop);
     layout->Add(lblTitle, FitText(lblTitle, {48, 8, 211, 29}), LeftTop);

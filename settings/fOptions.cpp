@@ -75,8 +75,8 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     lblCVS->setBuddy(edCVS);
     lblLinesLimit->setBuddy(edLinesLimit);
 
-    // The edit and the up-down of the design share one control: the edit's
-    // left edge and the up-down's right edge.
+    // The number's edit and its up-down arrows are one control, spanning from
+    // the edit's left edge to the arrows' right edge.
     auto* layout = new TAnchorLayout(this, ClientSize);
     layout->Add(chkOpen, {8, 10, 406, 17}, LeftTopRight);
     layout->Add(lblCVS, FitText(lblCVS, {8, 32, 100, 13}), LeftTop);

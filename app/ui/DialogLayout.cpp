@@ -20,7 +20,7 @@ QFont DialogFont(const QString& family, int points) {
     return QFont(QFontDatabase::hasFamily(family) ? family : FallbackFamily, points);
 }
 
-TAnchorLayout::TAnchorLayout(QWidget* parent, QSize design) : QLayout(parent), Design(design) {
+TAnchorLayout::TAnchorLayout(QWidget* parent, QSize base) : QLayout(parent), Base(base) {
     setContentsMargins(0, 0, 0, 0);
 }
 
@@ -52,17 +52,17 @@ int TAnchorLayout::count() const {
 }
 
 QSize TAnchorLayout::sizeHint() const {
-    return Design;
+    return Base;
 }
 
 QSize TAnchorLayout::minimumSize() const {
-    return Design;
+    return Base;
 }
 
 void TAnchorLayout::setGeometry(const QRect& rect) {
     QLayout::setGeometry(rect);
-    const int dx = rect.width() - Design.width();
-    const int dy = rect.height() - Design.height();
+    const int dx = rect.width() - Base.width();
+    const int dy = rect.height() - Base.height();
     for (const TItem& item : Items) {
         QRect placed = item.Rect;
         if (item.Anchors & Qt::RightEdge) {

@@ -1,5 +1,5 @@
-// What the dialogs share: fonts by their design's name, and a layout that
-// keeps each widget where the design puts it.
+// What the dialogs share: fonts by family name, and a layout that keeps each
+// widget at the place it is given.
 #pragma once
 
 #include <QFont>
@@ -8,23 +8,23 @@
 
 namespace quillon {
 
-// The font family the design names, at its size; where that family is not
+// The font family named, at its size; where that family is not
 // installed, Arial, which the system maps to a font of the same metrics.
 QFont DialogFont(const QString& family, int points);
 
-// The design's rectangle of a label, grown where its text needs more room in
+// The given rectangle of a label, grown where its text needs more room in
 // the font it got.
 QRect FitText(const QWidget* label, const QRect& rect);
 
 // Keeps each widget at a fixed distance from the edges it is anchored to.
 class TAnchorLayout : public QLayout {
 public:
-    // design: the client size the rectangles of the widgets refer to; it is
+    // base: the client size the rectangles of the widgets refer to; it is
     // also the smallest size of the window.
-    TAnchorLayout(QWidget* parent, QSize design);
+    TAnchorLayout(QWidget* parent, QSize base);
     ~TAnchorLayout() override;
 
-    // Puts widget at rect of the design. Anchored to the left and the right
+    // Puts widget at rect of the base size. Anchored to the left and the right
     // edge it stretches with the window's width, anchored to the right edge
     // alone it moves with it; likewise top and bottom.
     void Add(QWidget* widget, const QRect& rect, Qt::Edges anchors);
@@ -43,7 +43,7 @@ private:
         QRect Rect;
         Qt::Edges Anchors;
     };
-    QSize Design;
+    QSize Base;
     QList<TItem> Items;
 };
 

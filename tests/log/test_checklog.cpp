@@ -36,7 +36,7 @@ std::string FileLog(const std::string& name, const std::vector<Rev>& revisions) 
 
 } // namespace
 
-TEST(CheckLog, WorkedExample) {
+TEST(CheckLog, CountsLinesAndSetsTheLastAuthorOfOneFile) {
     auto table =
         ParseLog(FileLog("src/main.c", {{"anna", "+12 -3", {"Fix the parser.", "Second line."}},
                                         {"bob", "", {"Initial revision"}}}));

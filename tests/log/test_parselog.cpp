@@ -61,7 +61,7 @@ const TRevisionInfo& Only(const std::unique_ptr<TRCSFileTable>& table) {
 
 } // namespace
 
-TEST(ParseLog, WorkedExampleFillsOneFileWithTwoRevisions) {
+TEST(ParseLog, FillsOneFileWithTwoRevisions) {
     auto table = ParseLog(Lines({
         "RCS file: /repo/src/main.c,v",
         "Working file: src/main.c",

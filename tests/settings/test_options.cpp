@@ -25,7 +25,7 @@ QString FocusedControl(QWidget* window) {
     return focus ? focus->objectName() : QString();
 }
 
-// The dialog by itself, shown at its design size.
+// The dialog by itself, shown at its smallest size.
 class OptionsDialog : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -37,7 +37,7 @@ protected:
 
 } // namespace
 
-TEST_F(OptionsDialog, HasTheControlsTextsAndPlacesOfItsDesign) {
+TEST_F(OptionsDialog, HasItsControlsTextsAndPlaces) {
     EXPECT_EQ(Dialog.objectName(), "frmOptions");
     EXPECT_EQ(Dialog.windowTitle(), "Options");
     EXPECT_EQ(Dialog.size(), QSize(423, 256));
@@ -69,7 +69,7 @@ TEST_F(OptionsDialog, HasTheControlsTextsAndPlacesOfItsDesign) {
         {"btnOk", "OK", {259, 223, 75, 25}, {359, 273, 75, 25}},
         {"btnCancel", "Cancel", {339, 223, 75, 25}, {439, 273, 75, 25}},
     };
-    // Labels grow to their text where the design's box is too small for it.
+    // Labels grow to their text where their box is too small for it.
     auto expectPlaced = [&](QWidget* widget, const QRect& rect) {
         const std::string name = widget->objectName().toStdString();
         if (qobject_cast<QLabel*>(widget)) {
@@ -109,7 +109,7 @@ TEST_F(OptionsDialog, HasTheControlsTextsAndPlacesOfItsDesign) {
     for (const TControl& control : controls)
         expectPlaced(Dialog.findChild<QWidget*>(QString::fromLatin1(control.Name)),
                      control.Resized);
-    // It does not shrink below its design.
+    // It does not shrink below its base size.
     EXPECT_EQ(Dialog.minimumSize(), QSize(423, 256));
 }
 
