@@ -49,6 +49,7 @@ constexpr int ProgressIntervalMs = 250;
 
 const QString Caption = QStringLiteral("Quillon");
 const QString CaptionPrefix = QStringLiteral("Quillon: ");
+const QString NoLogFound = QStringLiteral("no CVS log found in %1");
 const QString AllUsers = QStringLiteral("All users");
 const QString FewChangesPrefix =
     QStringLiteral("Show only files with number of changes in last revision less then ");
@@ -365,6 +366,7 @@ void TfrmMain::ClearViews() {
     HistoryRows->Reset({});
     mmComments->clear();
     mmCommentsHistory->clear();
+    FillChart();
 }
 
 void TfrmMain::StartLoad(const QString& caption) {
@@ -387,6 +389,8 @@ void TfrmMain::OpenFolder(const QString& folder) {
     CurrentFolder = folder;
     CurrentLogFile.clear();
     StartLoad(CaptionPrefix + folder);
+    if (const QString problem = CheckWorkingFolder(folder); !problem.isEmpty())
+        return EndLoad(problem);
     const int generation = LoadGeneration;
     RunCVS({QStringLiteral("log")}, folder, [this, generation](TCvsResult result) {
         if (generation != LoadGeneration)
@@ -498,6 +502,8 @@ void TfrmMain::Loaded(std::shared_ptr<TRCSFileTable> table, QString warning) {
         Busy = false;
         FilterFiles();
         QStringList notes;
+        if (RCSFiles->FileCount() == 0)
+            notes.append(NoLogFound.arg(CurrentLogFile.isEmpty() ? CurrentFolder : CurrentLogFile));
         if (const int bad = RCSFiles->BadDates())
             notes.append(QStringLiteral("%1 unreadable date%2").arg(bad).arg(bad == 1 ? "" : "s"));
         if (!warning.isEmpty())

@@ -201,7 +201,8 @@ TResult RunSize(std::size_t revisions) {
         const std::string log = MakeSyntheticLog(revisions, Seed);
         result.LogBytes = log.size();
         if (!WriteFile(logPath, log) || !QDir().mkpath(clientFolder) ||
-            !QDir().mkpath(workingFolder) || !MakeFakeClient(clientFolder, logPath)) {
+            !QDir().mkpath(workingFolder + QStringLiteral("/CVS")) ||
+            !MakeFakeClient(clientFolder, logPath)) {
             result.Error = QStringLiteral("cannot write the log file and the fake client");
             return result;
         }

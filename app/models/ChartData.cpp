@@ -101,7 +101,9 @@ TChartData::TChartData(std::span<TRevisionInfo* const> newestFirst, TChartMode m
 
 std::vector<TChartItem> TChartData::Items(std::size_t bar) const {
     std::vector<TChartItem> items;
-    if (bar >= BarList.size() || Table.expired())
+    // The table stays alive while its revisions are read.
+    const std::shared_ptr<const TRCSFileTable> table = Table.lock();
+    if (bar >= BarList.size() || !table)
         return items;
     const std::size_t end = bar + 1 < Starts.size() ? Starts[bar + 1] : Revisions.size();
     for (std::size_t i = Starts[bar]; i < end; ++i) {

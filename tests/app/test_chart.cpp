@@ -500,14 +500,15 @@ TEST_F(ChartPage, ALeftClickOnABarListsItsRevisionsAndNothingElseDoes) {
     EXPECT_EQ(MenuCaptions(), QStringList({"src/main.c in v1.1 +0 -0 lines by alice",
                                            "R&D notes.txt in v1.2 +1 -0 lines by alice"}));
 
-    // A load that fails drops the file table but leaves the chart as it was;
-    // its bars then have nothing to list.
+    // A load that fails empties the chart with the lists.
     Window.popChart->close();
+    const QPoint old10 = BarCentre(day10);
     Window.OpenLogFile(Dir.filePath(QStringLiteral("no-such.log")));
     ASSERT_TRUE(WaitForLoad(Window));
     ASSERT_FALSE(Window.RCSFiles);
-    EXPECT_EQ(Window.Chart->Data().Bars().size(), 4u);
-    QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, BarCentre(day10));
+    EXPECT_TRUE(Window.Chart->Data().Bars().empty());
+    EXPECT_EQ(Window.Chart->Series()->data()->size(), 0);
+    QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, old10);
     EXPECT_FALSE(Window.popChart->isVisible());
 }
 

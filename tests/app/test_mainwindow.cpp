@@ -111,7 +111,24 @@ TEST_F(MainWindow, OpensAFolderThroughTheClientAndRefreshes) {
 }
 
 TEST_F(MainWindow, FailuresEndIdleWithTheirReasonAndEmptyLists) {
+    // A folder that is none, or no working folder: said before any client runs.
     QTemporaryDir notWorking;
+    const QString gone = notWorking.filePath("gone");
+    Window.Settings.CVSPath = notWorking.filePath("no-such-folder");
+    QSignalSpy finished(&Window, &TfrmMain::loadFinished);
+    Window.OpenFolder(gone);
+    Window.OpenFolder(notWorking.path());
+    EXPECT_EQ(finished.count(), 2);
+    EXPECT_EQ(Status.Messages, QStringList({"Folder not found: " + gone,
+                                            "Not a CVS working folder: " + notWorking.path() +
+                                                " (no CVS subfolder)"}));
+    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Window.miOpen->isEnabled());
+
+    // The client's own complaint about a working folder without its files.
+    ASSERT_TRUE(QDir(notWorking.path()).mkdir("CVS"));
+    Window.Settings.CVSPath = QStringLiteral("/usr/bin");
+    Status.Messages.clear();
     Window.OpenFolder(notWorking.path());
     ASSERT_TRUE(WaitForLoad(Window));
     EXPECT_TRUE(Status.Messages.last().startsWith("CVS error: "))
@@ -145,6 +162,13 @@ TEST_F(MainWindow, FailuresEndIdleWithTheirReasonAndEmptyLists) {
     ASSERT_TRUE(WaitForLoad(Window));
     EXPECT_EQ(Window.FilesModel().rowCount(), 4);
     EXPECT_EQ(Status.Messages.last(), "Done (CVS reported: cvs [log aborted]: lost connection)");
+
+    // A client that writes no log at all.
+    WriteScript(clientDir.filePath("cvs"), "echo 'no log here'\n");
+    Window.OpenFolder(notWorking.path());
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(Window.FilesModel().rowCount(), 0);
+    EXPECT_EQ(Status.Messages.last(), "Done (no CVS log found in " + notWorking.path() + ")");
 }
 
 TEST_F(MainWindow, AbortEndsASlowClientAndBusyKeepsCommandsOut) {
@@ -154,6 +178,7 @@ TEST_F(MainWindow, AbortEndsASlowClientAndBusyKeepsCommandsOut) {
     WriteScript(clientDir.filePath("cvs"),
                 "sleep 60 &\necho $! >> '" + pidFile + "'\necho $$ >> '" + pidFile + "'\nwait\n");
     Window.Settings.CVSPath = clientDir.path();
+    ASSERT_TRUE(QDir(clientDir.path()).mkdir("CVS"));
     int optionsShown = 0, aboutShown = 0, foldersChosen = 0;
     TfrmOptions options(&Window);
     TMainWindowPeers peers;
@@ -246,6 +271,12 @@ TEST_F(MainWindow, AnUnreadableLogFileIsReported) {
     ASSERT_TRUE(WaitForLoad(Window));
     EXPECT_TRUE(Status.Messages.last().startsWith("Cannot read /no/such/file.log"));
     EXPECT_FALSE(Busy);
+
+    // A file of another kind is read but holds no log.
+    const QString other = SourcePath("CMakeLists.txt");
+    Window.OpenLogFile(other);
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(Status.Messages.last(), "Done (no CVS log found in " + other + ")");
 }
 
 TEST(LockService, StartsOnlyForALocalRootWithTheServicePresent) {
