@@ -369,15 +369,20 @@ void TfrmMain::ClearViews() {
     FillChart();
 }
 
-void TfrmMain::StartLoad(const QString& caption) {
-    ++LoadGeneration;
+void TfrmMain::DropTable() {
     ClearViews();
     cbxAuthors->clear();
-    // The views hold no row of the old table any more; it goes before the new
-    // one is built.
+    // The views hold no row of the table any more.
     RCSFiles.reset();
     Authors.reset();
     Style.Authors = nullptr;
+}
+
+void TfrmMain::StartLoad(const QString& caption) {
+    ++LoadGeneration;
+    LoadBytes = 0;
+    // The old table goes before the new one is built.
+    DropTable();
     SkippedCount = 0;
     SetLoading(true);
     setWindowTitle(caption);
@@ -402,7 +407,9 @@ void TfrmMain::OpenFolder(const QString& folder) {
         if (result.Failed() && result.Output.empty())
             return EndLoad(CvsErrorText(result));
         ShowStatus(Status::Done);
-        ParseOutput(std::move(result.Output), CvsReportedNote(result));
+        const QString incomplete = CvsIncompleteText(result);
+        ParseOutput(std::move(result.Output),
+                    incomplete.isEmpty() ? CvsReportedNote(result) : QString(), incomplete);
     });
 }
 
@@ -423,7 +430,7 @@ void TfrmMain::OpenLogFile(const QString& file) {
             if (!read.second.isEmpty())
                 return EndLoad(QStringLiteral("Cannot read %1: %2").arg(file, read.second));
             ShowStatus(Status::Done);
-            ParseOutput(TCvsOutput(std::move(read.first)), QString());
+            ParseOutput(TCvsOutput(std::move(read.first)), QString(), QString());
         });
 }
 
@@ -459,6 +466,8 @@ template <typename TWork, typename TDone> void TfrmMain::OffThread(TWork work, T
         QString error;
         try {
             result->emplace(work());
+        } catch (const std::bad_alloc&) {
+            error = OutOfMemoryText(LoadBytes);
         } catch (const std::exception& e) {
             error = QString::fromLocal8Bit(e.what());
         }
@@ -468,15 +477,18 @@ template <typename TWork, typename TDone> void TfrmMain::OffThread(TWork work, T
                 if (generation != LoadGeneration)
                     return;
                 Loading = false;
-                if (!error.isEmpty())
+                if (!error.isEmpty()) {
+                    // Nothing of a load that went wrong stays in view.
+                    DropTable();
                     return EndLoad(QStringLiteral("Error: %1").arg(error));
+                }
                 done(std::move(**result));
             },
             Qt::QueuedConnection);
     });
 }
 
-void TfrmMain::ParseOutput(TCvsOutput log, QString warning) {
+void TfrmMain::ParseOutput(TCvsOutput log, QString warning, QString ending) {
     ShowStatus(Status::ParsingLog);
     FilesParsed = 0;
     ProgressTimer->disconnect();
@@ -484,6 +496,7 @@ void TfrmMain::ParseOutput(TCvsOutput log, QString warning) {
         ShowStatus(QStringLiteral("%1 (%2 files)").arg(Status::ParsingLog).arg(FilesParsed.load()));
     });
     ProgressTimer->start();
+    LoadBytes = log.size();
     auto bytes = std::make_shared<TCvsOutput>(std::move(log));
     OffThread(
         [this, bytes] {
@@ -492,13 +505,13 @@ void TfrmMain::ParseOutput(TCvsOutput log, QString warning) {
         [this, warning](std::shared_ptr<TRCSFileTable> table) {
             ProgressTimer->stop();
             ShowStatus(Status::Done);
-            Loaded(std::move(table), warning);
+            Loaded(std::move(table), warning, ending);
         });
 }
 
-void TfrmMain::Loaded(std::shared_ptr<TRCSFileTable> table, QString warning) {
+void TfrmMain::Loaded(std::shared_ptr<TRCSFileTable> table, QString warning, QString ending) {
     RCSFiles = std::move(table);
-    CheckLog([this, warning] {
+    CheckLog([this, warning, ending] {
         Busy = false;
         FilterFiles();
         QStringList notes;
@@ -508,6 +521,8 @@ void TfrmMain::Loaded(std::shared_ptr<TRCSFileTable> table, QString warning) {
             notes.append(QStringLiteral("%1 unreadable date%2").arg(bad).arg(bad == 1 ? "" : "s"));
         if (!warning.isEmpty())
             notes.append(warning);
+        if (!ending.isEmpty())
+            return EndLoad(ending);
         EndLoad(notes.isEmpty() ? QString()
                                 : QStringLiteral("%1 (%2)").arg(Status::Done, notes.join("; ")));
     });
@@ -672,9 +687,7 @@ void TfrmMain::miAbortClick() {
         // The worker's result is dropped when it arrives; the table it works
         // on is no one else's.
         ++LoadGeneration;
-        RCSFiles.reset();
-        Authors.reset();
-        Style.Authors = nullptr;
+        DropTable();
         EndLoad(Status::Aborted);
     }
 }

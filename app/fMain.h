@@ -179,10 +179,13 @@ private:
     void FormActivate();
     void SetLoading(bool loading);
     void ClearViews();
+    // Empties the views and the author selector and lets the file table go.
+    void DropTable();
     void StartLoad(const QString& caption);
     void RunnerFinished();
-    void ParseOutput(TCvsOutput log, QString warning);
-    void Loaded(std::shared_ptr<TRCSFileTable> table, QString warning);
+    // warning: a note for the final "Done"; ending: the final status instead.
+    void ParseOutput(TCvsOutput log, QString warning, QString ending);
+    void Loaded(std::shared_ptr<TRCSFileTable> table, QString warning, QString ending);
     void EndLoad(const QString& message);
     void FillAuthors();
     void lvFilesSelectItem();
@@ -203,6 +206,7 @@ private:
     std::function<void(TCvsResult)> RunnerDone;
     QTimer* ProgressTimer = nullptr;
     std::atomic<int> FilesParsed{0};
+    std::size_t LoadBytes = 0; // the size of the log being parsed
     QThreadPool Workers;
     int LoadGeneration = 0;
     bool Loading = false;

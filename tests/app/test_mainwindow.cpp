@@ -163,6 +163,15 @@ TEST_F(MainWindow, FailuresEndIdleWithTheirReasonAndEmptyLists) {
     EXPECT_EQ(Window.FilesModel().rowCount(), 4);
     EXPECT_EQ(Status.Messages.last(), "Done (CVS reported: cvs [log aborted]: lost connection)");
 
+    // A client ended by a signal after part of its log: what came is shown,
+    // and said to be incomplete.
+    WriteScript(clientDir.filePath("cvs"), "cat '" + log.toLocal8Bit() + "'\nkill -SEGV $$\n");
+    Window.OpenFolder(notWorking.path());
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(Window.FilesModel().rowCount(), 4);
+    EXPECT_EQ(Status.Messages.last(),
+              "CVS error: the client was ended by signal 11; the history shown is incomplete");
+
     // A client that writes no log at all.
     WriteScript(clientDir.filePath("cvs"), "echo 'no log here'\n");
     Window.OpenFolder(notWorking.path());
