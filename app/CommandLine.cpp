@@ -14,16 +14,29 @@
 
 namespace quillon {
 
+namespace {
+
+const QString FilesKind = QStringLiteral("files");
+const QString HistoryKind = QStringLiteral("history");
+const QString ChartKind = QStringLiteral("chart");
+// The --chart values, in the order of the chart modes.
+const QStringList ChartModeNames = {QStringLiteral("commits"), QStringLiteral("lines")};
+
+} // namespace
+
 QString UsageText() {
     return QStringLiteral(
         "Usage:\n"
         "  quillon [FOLDER]                 open a CVS working folder\n"
         "  quillon --log FILE               open a saved `cvs log` output\n"
-        "  quillon --export files|history (--log FILE | FOLDER)\n"
-        "          [--filter 0|1|2] [--author NAME] [-o OUT.csv]\n"
+        "  quillon --export files|history|chart (--log FILE | FOLDER)\n"
+        "          [--filter 0|1|2] [--author NAME] [--chart commits|lines]\n"
+        "          [-o OUT.csv]\n"
         "\n"
-        "The export writes the Files or History list as CSV (UTF-8) to OUT.csv or\n"
-        "to standard output. --filter picks the filter mode: 0 all files, 1 files\n"
+        "The export writes the Files or History list, or the Charts page's values\n"
+        "per day (Date,Value; --chart picks commits, the default, or changed lines),\n"
+        "as CSV (UTF-8) to OUT.csv or to standard output (also for -o -). --filter picks the "
+        "filter mode: 0 all files, 1 files\n"
         "without comments in the last revision, 2 files with few changes in the\n"
         "last revision; --author picks one author (letter case aside). The include\n"
         "and exclude masks of the settings apply as in the lists. A working folder\n"
@@ -44,8 +57,9 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption author(QStringLiteral("author"), {}, QStringLiteral("NAME"));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, {},
                                     QStringLiteral("FILE"));
+    const QCommandLineOption chart(QStringLiteral("chart"), {}, QStringLiteral("MODE"));
     QCommandLineParser parser;
-    parser.addOptions({help, exportKind, logFile, filter, author, output});
+    parser.addOptions({help, exportKind, logFile, filter, author, output, chart});
     // The parser reads its arguments after a program name.
     if (!parser.parse(QStringList{QString()} + arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -79,8 +93,9 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
             return fail(QStringLiteral("-o needs a file"));
     }
     if (!parser.isSet(exportKind)) {
-        if (parser.isSet(filter) || parser.isSet(author) || parser.isSet(output))
-            return fail(QStringLiteral("--filter, --author and -o belong to --export"));
+        if (parser.isSet(filter) || parser.isSet(author) || parser.isSet(output) ||
+            parser.isSet(chart))
+            return fail(QStringLiteral("--filter, --author, --chart and -o belong to --export"));
         if (plain.size() > 1 || (plain.size() == 1 && !command.LogFile.isEmpty()))
             return fail(QStringLiteral("give one FOLDER or --log FILE, not %1 arguments")
                             .arg(plain.size() + (command.LogFile.isEmpty() ? 0 : 1)));
@@ -89,10 +104,19 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
         return command;
     }
     command.ExportKind = parser.value(exportKind);
-    if (command.ExportKind != QLatin1String("files") &&
-        command.ExportKind != QLatin1String("history"))
-        return fail(
-            QStringLiteral("--export takes files or history, not \"%1\"").arg(command.ExportKind));
+    if (command.ExportKind != FilesKind && command.ExportKind != HistoryKind &&
+        command.ExportKind != ChartKind)
+        return fail(QStringLiteral("--export takes files, history or chart, not \"%1\"")
+                        .arg(command.ExportKind));
+    if (parser.isSet(chart)) {
+        if (command.ExportKind != ChartKind)
+            return fail(QStringLiteral("--chart belongs to --export chart"));
+        const qsizetype mode = ChartModeNames.indexOf(parser.value(chart));
+        if (mode < 0)
+            return fail(QStringLiteral("--chart takes commits or lines, not \"%1\"")
+                            .arg(parser.value(chart)));
+        command.Chart = static_cast<TChartMode>(mode);
+    }
     command.Mode = TCommandLine::TMode::Export;
     if (command.LogFile.isEmpty() == (plain.size() != 1) || plain.size() > 1)
         return fail(QStringLiteral("--export needs either --log FILE or one FOLDER"));
@@ -148,7 +172,7 @@ int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err) {
         Print(err, QStringLiteral("quillon: %1\n").arg(error));
         return 1;
     }
-    auto table = ParseLog(std::move(log));
+    const std::shared_ptr<TRCSFileTable> table = ParseLog(std::move(log));
     CheckFiles(*table, settings.LinesLimit);
     const TAuthorIndex authors(*table);
 
@@ -166,9 +190,13 @@ int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err) {
                    settings.DoInclude ? settings.Include : QString(),
                    settings.DoExclude ? settings.Exclude : QString(), authorPosition, &authors);
     TViewRows rows = FilterRows(*table, filter);
-    const std::string csv = command.ExportKind == QLatin1String("files")
-                                ? FilesCsv({rows.Files.begin(), rows.Files.end()})
-                                : HistoryCsv(rows.History);
+    std::string csv;
+    if (command.ExportKind == FilesKind)
+        csv = FilesCsv({rows.Files.begin(), rows.Files.end()});
+    else if (command.ExportKind == HistoryKind)
+        csv = HistoryCsv(rows.History);
+    else
+        csv = ChartCsv(TChartData(rows.History, command.Chart, table).Bars());
 
     if (command.Output.isEmpty() || command.Output == StandardOutput) {
         if (std::fwrite(csv.data(), 1, csv.size(), out) != csv.size() || std::fflush(out) != 0) {

@@ -1,6 +1,8 @@
 // Quillon's command line: the folder or saved log to open, or a headless export.
 #pragma once
 
+#include "ChartData.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,11 +15,12 @@ struct TCommandLine {
     TMode Mode = TMode::Window;
     QString Folder;     // the working folder to open (exactly one plain argument)
     QString LogFile;    // --log FILE: a saved `cvs log` output
-    QString ExportKind; // "files" or "history"
-    int Filter = 0;     // --filter: the filter mode
-    QString Author;     // --author: the author filter, empty for all users
-    QString Output;     // -o: the CSV file; standard output when empty or "-"
-    QString Error;      // what is wrong with the arguments
+    QString ExportKind; // "files", "history" or "chart"
+    TChartMode Chart = TChartMode::Commits; // --chart: what the chart export counts
+    int Filter = 0;                         // --filter: the filter mode
+    QString Author;                         // --author: the author filter, empty for all users
+    QString Output;                         // -o: the CSV file; standard output when empty or "-"
+    QString Error;                          // what is wrong with the arguments
 };
 
 // Reads the arguments after the program name.

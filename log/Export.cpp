@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <span>
 
 namespace quillon {
 
@@ -40,7 +41,10 @@ void EndRecord(std::string& out) {
     out += "\r\n";
 }
 
-void Header(std::string& out, const std::array<const char*, 8>& captions) {
+// The chart export's header.
+constexpr std::array<const char*, 2> ChartColumnCaptions = {"Date", "Value"};
+
+void Header(std::string& out, std::span<const char* const> captions) {
     bool first = true;
     for (const char* caption : captions) {
         Field(out, QString::fromLatin1(caption), first);
@@ -90,6 +94,22 @@ std::string HistoryCsv(const std::vector<TRevisionInfo*>& revisions) {
         Field(out, r->LinesAdded);
         Field(out, r->LinesRemoved);
         Field(out, DisplayComment(r->Comment));
+        EndRecord(out);
+    }
+    return out;
+}
+
+std::string ChartCsv(const std::vector<TChartBar>& bars) {
+    std::string out;
+    Header(out, ChartColumnCaptions);
+    for (const TChartBar& bar : bars) {
+        if (bar.Total == 0)
+            continue;
+        const auto p = DecodeDateTime(bar.Day);
+        char day[16];
+        std::snprintf(day, sizeof day, "%04d-%02d-%02d", p.Year, p.Month, p.Day);
+        Field(out, QString::fromLatin1(day), true);
+        Field(out, static_cast<std::int64_t>(bar.Total));
         EndRecord(out);
     }
     return out;

@@ -1,6 +1,7 @@
 // CSV export of the file list and the history list.
 #pragma once
 
+#include "ChartData.h"
 #include "RevisionModel.h"
 
 #include <QString>
@@ -18,6 +19,10 @@ std::string FilesCsv(const std::vector<const TRCSFile*>& files);
 // in the given order. Dates read "YYYY-MM-DD HH:MM:SS" (empty when unknown); a
 // comment keeps its lines, joined by LF.
 std::string HistoryCsv(const std::vector<TRevisionInfo*>& revisions);
+
+// The chart's values: a "Date,Value" header, then one record per bar whose
+// total is not 0, oldest first, the day as YYYY-MM-DD.
+std::string ChartCsv(const std::vector<TChartBar>& bars);
 
 // Writes bytes to the file at path; false with the reason in error. A regular
 // file, or a name that does not exist yet, is replaced as a whole or not at

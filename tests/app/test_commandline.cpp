@@ -103,6 +103,15 @@ TEST(CommandLine, ExportOptions) {
     ExpectError({"--export", "files", "--log", "a", "-o", ""});
 }
 
+TEST(CommandLine, ChartExport) {
+    EXPECT_EQ(Parse({"--export", "chart", "--log", "a"}).Chart, TChartMode::Commits);
+    EXPECT_EQ(Parse({"--export", "chart", "--log", "a", "--chart", "lines"}).Chart,
+              TChartMode::ChangedLines);
+    ExpectError({"--export", "chart", "--log", "a", "--chart", "days"});
+    ExpectError({"--export", "history", "--log", "a", "--chart", "lines"});
+    ExpectError({"--chart", "lines", "/work/tree"});
+}
+
 TEST(CommandLine, ExportOptionsNeedExport) {
     ExpectError({"--filter", "1", "/work/tree"});
     ExpectError({"--author", "anna"});

@@ -2,11 +2,14 @@
 // real `cvs` client (tests/data/real-cvs.log, the history of
 // scripts/make-cvs-history).
 #include <QByteArray>
+#include <QComboBox>
+#include <QDate>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
+#include "ActivityChart.h"
 #include "MainWindowFixture.h"
 #include "Selectors.h"
 
@@ -344,6 +347,42 @@ TEST_F(ExportReal, FiltersAgreeWithTheLists) {
     // An author the log does not know lists nothing.
     EXPECT_TRUE(
         exported({"--export", "history", "--log", RealLog, "--author", "nobody"}, true).empty());
+}
+
+// The chart export holds the Charts page's bars for the same log and filters,
+// without the days whose value is 0.
+TEST_F(ExportReal, ChartValuesPerDay) {
+    const TRun lines = Run({"--export", "chart", "--chart", "lines", "--log", RealLog});
+    ASSERT_EQ(lines.ExitCode, 0) << lines.Err;
+    EXPECT_EQ(lines.Out, "Date,Value\r\n2024-02-02,8\r\n2024-02-06,2\r\n2024-02-09,2\r\n"
+                         "2024-02-12,2\r\n2024-02-16,2\r\n2024-02-19,2\r\n2024-02-21,7\r\n");
+
+    quillon::TfrmMain window;
+    window.OpenLogFile(RealLog);
+    ASSERT_TRUE(quillon::test::WaitForLoad(window));
+    auto* authors = window.findChild<QComboBox*>(QStringLiteral("cbxAuthors"));
+    auto* modes = window.findChild<QComboBox*>(QStringLiteral("cbxChart"));
+    auto* chart = window.findChild<quillon::TActivityChart*>();
+    ASSERT_TRUE(authors && modes && chart);
+    const int anna = authors->findText(QStringLiteral("anna"), Qt::MatchFixedString);
+    authors->setCurrentIndex(anna);
+    emit authors->activated(anna);
+    for (const int mode : {0, 1}) {
+        modes->setCurrentIndex(mode);
+        emit modes->activated(mode);
+        std::string shown = "Date,Value\r\n";
+        for (const quillon::TChartBar& bar : chart->Data().Bars())
+            if (bar.Total != 0)
+                shown += QDate(1899, 12, 30)
+                             .addDays(qint64(bar.Day))
+                             .toString(Qt::ISODate)
+                             .toStdString() +
+                         "," + std::to_string(qint64(bar.Total)) + "\r\n";
+        const TRun run = Run({"--export", "chart", "--chart", mode ? "lines" : "commits", "--log",
+                              RealLog, "--author", "anna"});
+        EXPECT_EQ(run.ExitCode, 0) << run.Err;
+        EXPECT_EQ(run.Out, shown) << "mode " << mode;
+    }
 }
 
 } // namespace
