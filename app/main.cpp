@@ -1,5 +1,6 @@
 #include "Application.h"
 #include "CommandLine.h"
+#include "NativePath.h"
 #include "Windows.h"
 
 #include <QCoreApplication>
@@ -9,7 +10,7 @@
 int main(int argc, char* argv[]) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(quillon::DecodePath(argv[i]));
     const auto command = quillon::ParseCommandLine(arguments);
     using TMode = quillon::TCommandLine::TMode;
     switch (command.Mode) {

@@ -1,5 +1,7 @@
 #include "CvsRunner.h"
 
+#include "NativePath.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,7 +11,6 @@
 
 #ifdef Q_OS_UNIX
 #include <csignal>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -29,21 +30,6 @@ bool IsProgressLine(QByteArrayView line) {
     while (i < line.size() && line[i] >= 'a' && line[i] <= 'z')
         ++i;
     return i > command && line.sliced(i).startsWith(": Logging ");
-}
-
-// 0 when the client can run in folder, else the errno that says why not.
-int FolderErrno(const QString& folder) {
-#ifdef Q_OS_UNIX
-    const QByteArray native = QFile::encodeName(folder);
-    struct stat info {};
-    if (::stat(native.constData(), &info) != 0)
-        return errno;
-    if (!S_ISDIR(info.st_mode))
-        return ENOTDIR;
-    return ::access(native.constData(), X_OK) == 0 ? 0 : errno;
-#else
-    return QFileInfo(folder).isDir() ? 0 : ENOENT;
-#endif
 }
 
 QString StartFailureText(const TCvsResult& result) {
@@ -66,6 +52,11 @@ QString EndText(const TCvsResult& result) {
 }
 
 const QString CvsErrorPrefix = QStringLiteral("CVS error: ");
+
+#ifdef Q_OS_UNIX
+// The exit code of a client that could not enter its folder after all.
+constexpr int ChdirFailedExitCode = 127;
+#endif
 
 } // namespace
 
@@ -210,14 +201,21 @@ void TCvsRunner::Start(const QString& program, const QStringList& arguments,
     FailedToStart = false;
     PendingErrorLine.clear();
     Process = new QProcess(this);
-    Process->setWorkingDirectory(folder);
+
     Process->setProgram(program);
     Process->setArguments(arguments);
     Process->setStandardInputFile(QProcess::nullDevice());
 #ifdef Q_OS_UNIX
-    // The client and whatever it starts (a remote shell, say) form a process
-    // group of their own, so that Abort ends all of them.
-    Process->setChildProcessModifier([] { ::setpgid(0, 0); });
+    // The client enters the folder by the system's own bytes for its name,
+    // which need not be UTF-8. It and whatever it starts (a remote shell, say)
+    // form a process group of their own, so that Abort ends all of them.
+    Process->setChildProcessModifier([native = EncodePath(folder)] {
+        if (::chdir(native.constData()) != 0)
+            ::_exit(ChdirFailedExitCode);
+        ::setpgid(0, 0);
+    });
+#else
+    Process->setWorkingDirectory(folder);
 #endif
     connect(Process, &QProcess::readyReadStandardOutput, this, [this] { ReadOutput(Process); });
     connect(Process, &QProcess::readyReadStandardError, this,

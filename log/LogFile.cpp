@@ -1,8 +1,8 @@
 #include "LogFile.h"
 
-#include <QDir>
+#include "NativePath.h"
+
 #include <QFile>
-#include <QFileInfo>
 
 namespace quillon {
 
@@ -39,9 +39,9 @@ bool ReadLogFile(const QString& path, std::string& bytes, QString& error) {
 }
 
 QString CheckWorkingFolder(const QString& folder) {
-    if (!QFileInfo(folder).isDir())
+    if (FolderErrno(folder) != 0)
         return FolderNotFound.arg(folder);
-    if (!QFileInfo(QDir(folder).filePath(AdminFolder)).isDir())
+    if (FolderErrno(folder + QLatin1Char('/') + AdminFolder) != 0)
         return NoAdminFolder.arg(folder);
     return {};
 }

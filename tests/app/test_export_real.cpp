@@ -80,14 +80,15 @@ protected:
 
     // Runs the program with a home folder of its own, so that no settings of
     // the user are read.
-    TRun Run(const QStringList& arguments) {
+    TRun Run(const QStringList& arguments) { return RunProgram(Binary, arguments); }
+    TRun RunProgram(const QString& program, const QStringList& arguments) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), Home.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), Home.filePath(QStringLiteral("config")));
         QProcess process;
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(Home.path());
-        process.start(Binary, arguments);
+        process.start(program, arguments);
         TRun run;
         EXPECT_TRUE(process.waitForFinished(ProcessTimeoutMs))
             << process.errorString().toStdString();
@@ -386,3 +387,20 @@ TEST_F(ExportReal, ChartValuesPerDay) {
 }
 
 } // namespace
+
+// A working folder whose name is not UTF-8 is read as any other. The shell
+// makes the name: no QString carries it to a process.
+TEST_F(ExportReal, AFolderNamedInBytesThatAreNoUtf8IsRead) {
+    auto& history = quillon::test::TCvsHistory::Shared();
+    ASSERT_TRUE(history.Ok()) << history.Output.toStdString();
+    QTemporaryDir dir;
+    const TRun run = RunProgram(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("name=$(printf 'w\\377'); cd \"$1\" && cvs -f -Q -d \"$2\" checkout -d "
+                        "\"$name\" demo && exec \"$3\" --export files \"$1/$name\""),
+         QStringLiteral("sh"), dir.path(), history.WorkingFolder() + QStringLiteral("/../repo"),
+         Binary});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Out, Run({"--export", "files", "--log", RealLog}).Out);
+}
