@@ -502,7 +502,7 @@ void TfrmMain::ParseOutput(TCvsOutput log, QString warning, QString ending) {
         [this, bytes] {
             return std::shared_ptr<TRCSFileTable>(ParseLog(bytes->Take(), &FilesParsed));
         },
-        [this, warning](std::shared_ptr<TRCSFileTable> table) {
+        [this, warning, ending](std::shared_ptr<TRCSFileTable> table) {
             ProgressTimer->stop();
             ShowStatus(Status::Done);
             Loaded(std::move(table), warning, ending);
