@@ -1,11 +1,13 @@
 #include "Application.h"
 
 #include "ProgramIcon.h"
+#include "Version.h"
 
 namespace quillon {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
-    setApplicationName(QStringLiteral("Quillon"));
+    setApplicationName(QLatin1String(ProgramName));
+    setApplicationVersion(QLatin1String(ProgramVersion));
     setWindowIcon(ApplicationIcon());
 }
 

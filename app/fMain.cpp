@@ -2,6 +2,7 @@
 
 #include "CheckLog.h"
 #include "DisplayText.h"
+#include "Fonts.h"
 #include "LogFile.h"
 #include "ParseLog.h"
 #include "Selectors.h"
@@ -9,7 +10,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFileDialog>
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -34,7 +34,6 @@ namespace {
 
 constexpr QSize InitialSize(796, 640);
 constexpr QSize MinimumSize(500, 400);
-constexpr int FontPixelHeight = 11;
 constexpr int FilterPanelHeight = 33;
 constexpr int PageBorder = 4;
 constexpr int SplitterWidth = 6;
@@ -66,11 +65,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(Caption);
     resize(InitialSize);
     setMinimumSize(MinimumSize);
-    if (QFontDatabase::families().contains(QStringLiteral("Tahoma"))) {
-        QFont tahoma(QStringLiteral("Tahoma"));
-        tahoma.setPixelSize(FontPixelHeight);
-        setFont(tahoma);
-    }
+    UseWindowFont(*this);
     Style.Font = font();
     Workers.setMaxThreadCount(2);
     ChooseFolder = [this](const QString& start) {

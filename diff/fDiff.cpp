@@ -1,12 +1,12 @@
 #include "fDiff.h"
 
 #include "DisplayText.h"
+#include "Fonts.h"
 
 #include <QAbstractItemDelegate>
 #include <QAbstractTableModel>
 #include <QAction>
 #include <QClipboard>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -23,14 +23,13 @@ namespace quillon {
 namespace {
 
 constexpr QSize InitialSize(756, 577);
-constexpr int FontPixelHeight = 11; // 8 points on a screen of 96 dots per inch
-constexpr int EmptyRows = 100;      // rows of the grid before the first load
+constexpr int CellFontPixels = 11;
+constexpr int EmptyRows = 100; // rows of the grid before the first load
 constexpr int DarkenStep = 20;
 constexpr int TextIndent = 4;
 constexpr int TextRightMargin = 2;
 
 const QString Caption = QStringLiteral("Diff");
-const QString WindowFontFamily = QStringLiteral("Tahoma");
 const QString CellFontFamily = QStringLiteral("Courier New");
 const QString LineBreak = QStringLiteral("\n");
 
@@ -46,13 +45,6 @@ constexpr QColor StripBackground(240, 240, 240);
 constexpr QColor FrameColor(0, 0, 0);
 // The fills are light whatever the desktop's colours, so the text is dark.
 constexpr QColor CellTextColor(0, 0, 0);
-
-QFont FontOrFallback(const QString& family, QFontDatabase::SystemFont fallback) {
-    QFont font = QFontDatabase::families().contains(family) ? QFont(family)
-                                                            : QFontDatabase::systemFont(fallback);
-    font.setPixelSize(FontPixelHeight);
-    return font;
-}
 
 } // namespace
 
@@ -151,9 +143,8 @@ TfrmDiff::TfrmDiff(QWidget* parent) : QDialog(parent) {
     setWindowTitle(Caption);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
-    if (QFontDatabase::families().contains(WindowFontFamily))
-        setFont(FontOrFallback(WindowFontFamily, QFontDatabase::GeneralFont));
-    CellFont = FontOrFallback(CellFontFamily, QFontDatabase::FixedFont);
+    UseWindowFont(*this);
+    CellFont = FontOrSystem(CellFontFamily, QFontDatabase::FixedFont, CellFontPixels);
     resize(InitialSize);
 
     Paint = new QWidget;

@@ -1,7 +1,9 @@
 #include "fAbout.h"
 
 #include "DialogLayout.h"
+#include "Fonts.h"
 #include "ProgramIcon.h"
+#include "Version.h"
 
 #include <QDesktopServices>
 #include <QFrame>
@@ -15,7 +17,6 @@ namespace quillon {
 namespace {
 
 constexpr QSize ClientSize(398, 194);
-const QString FontFamily = QStringLiteral("Tahoma");
 constexpr int FontPoints = 8;
 const QString TitleFontFamily = QStringLiteral("Arial");
 constexpr int TitleFontPoints = 18;
@@ -26,7 +27,6 @@ constexpr QColor MemoColor(255, 255, 255);
 constexpr int IconSize = 32;
 
 const QString Caption = QStringLiteral("About");
-const QString TitleText = QStringLiteral("Quillon v1.0.1");
 const QString MailPrefix = QStringLiteral("Mail author: ");
 const QString MailScheme = QStringLiteral("mailto:");
 const QString CloseText = QStringLiteral("Close");
@@ -65,7 +65,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     setWindowTitle(Caption);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFont(DialogFont(FontFamily, FontPoints));
+    setFont(DialogFont(WindowFontFamily, FontPoints));
     OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
     imgIcon = new TClickableLabel(this, [this] { lblTitleClick(); });
@@ -75,7 +75,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
 
     lblTitle = new TClickableLabel(this, [this] { lblTitleClick(); });
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    lblTitle->setText(TitleText);
+    lblTitle->setText(
+        QStringLiteral("%1 v%2").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)));
     QFont titleFont = DialogFont(TitleFontFamily, TitleFontPoints);
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);

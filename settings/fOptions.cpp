@@ -1,6 +1,7 @@
 #include "fOptions.h"
 
 #include "DialogLayout.h"
+#include "Fonts.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -18,7 +19,6 @@ namespace quillon {
 namespace {
 
 constexpr QSize ClientSize(423, 256);
-const QString FontFamily = QStringLiteral("Tahoma");
 constexpr int FontPoints = 8;
 constexpr int LinesLimitMinimum = 0;
 constexpr int LinesLimitMaximum = 100;
@@ -44,7 +44,7 @@ constexpr Qt::Edges RightBottom = Qt::RightEdge | Qt::BottomEdge;
 TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(Caption);
-    setFont(DialogFont(FontFamily, FontPoints));
+    setFont(DialogFont(WindowFontFamily, FontPoints));
     ChooseFolder = [this](const QString& start) {
         return QFileDialog::getExistingDirectory(this, ChooseFolderTitle, start,
                                                  QFileDialog::ShowDirsOnly | QFileDialog::ReadOnly);

@@ -1,23 +1,12 @@
 #include "DialogLayout.h"
 
-#include <QFontDatabase>
 #include <QWidget>
 
 namespace quillon {
 
-namespace {
-
-const QString FallbackFamily = QStringLiteral("Arial");
-
-} // namespace
-
 QRect FitText(const QWidget* label, const QRect& rect) {
     const QSize needed = label->sizeHint();
     return QRect(rect.topLeft(), rect.size().expandedTo(needed));
-}
-
-QFont DialogFont(const QString& family, int points) {
-    return QFont(QFontDatabase::hasFamily(family) ? family : FallbackFamily, points);
 }
 
 TAnchorLayout::TAnchorLayout(QWidget* parent, QSize base) : QLayout(parent), Base(base) {

@@ -1,16 +1,10 @@
-// What the dialogs share: fonts by family name, and a layout that keeps each
-// widget at the place it is given.
+// The dialogs' layout: it keeps each widget at the place it is given.
 #pragma once
 
-#include <QFont>
 #include <QLayout>
 #include <QList>
 
 namespace quillon {
-
-// The font family named, at its size; where that family is not
-// installed, Arial, which the system maps to a font of the same metrics.
-QFont DialogFont(const QString& family, int points);
 
 // The given rectangle of a label, grown where its text needs more room in
 // the font it got.

@@ -44,7 +44,7 @@ TEST_F(AboutWindow, ShowsTheProgramItsIconAndDescription) {
     EXPECT_EQ(icon.size(), QSize(32, 32));
     EXPECT_TRUE(ApplicationIcon().availableSizes().contains(QSize(16, 16)));
 
-    EXPECT_EQ(About.lblTitle->text(), "Quillon v1.0.1");
+    EXPECT_EQ(About.lblTitle->text(), "Quillon v" QUILLON_PROJECT_VERSION);
     EXPECT_TRUE(About.lblTitle->font().bold());
     EXPECT_EQ(About.lblTitle->font().pointSize(), 18);
     EXPECT_EQ(About.lblTitle->pos(), QPoint(48, 8));
@@ -116,7 +116,7 @@ TEST_F(AboutWindow, EscapeCloseAndTheCloseBoxCloseItAndItReopensTheSame) {
         About.open();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&About)) << name;
         EXPECT_EQ(About.focusWidget(), About.btnClose) << name;
-        EXPECT_EQ(About.lblTitle->text(), "Quillon v1.0.1") << name;
+        EXPECT_EQ(About.lblTitle->text(), "Quillon v" QUILLON_PROJECT_VERSION) << name;
         QSignalSpy finished(&About, &QDialog::finished);
         close();
         ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 1; }, 2000)) << name;
