@@ -1,10 +1,13 @@
 #include "fMain.h"
 
+#include "CellText.h"
 #include "CheckLog.h"
+#include "ColumnWidths.h"
 #include "DisplayText.h"
 #include "Fonts.h"
 #include "LogFile.h"
 #include "ParseLog.h"
+#include "RowOpening.h"
 #include "Selectors.h"
 
 #include <QAction>
@@ -45,6 +48,17 @@ constexpr int AuthorSelectorWidth = 153;
 constexpr int FilterMaxVisible = 20;
 constexpr int AuthorsMaxVisible = 8;
 constexpr int ProgressIntervalMs = 250;
+
+// Open log file: Ctrl+Shift+O beside Open's Ctrl+O. Options: the platform's
+// key for preferences, Ctrl+, where it has none.
+QKeySequence OpenLogShortcut() {
+    return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O);
+}
+
+QKeySequence OptionsShortcut() {
+    const QKeySequence preferences(QKeySequence::Preferences);
+    return preferences.isEmpty() ? QKeySequence(Qt::CTRL | Qt::Key_Comma) : preferences;
+}
 
 const QString Caption = QStringLiteral("Quillon");
 const QString CaptionPrefix = QStringLiteral("Quillon: ");
@@ -106,26 +120,27 @@ void TfrmMain::CreateMenu() {
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
-    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("miFile"));
-    miOpen = add(file, "miOpen", QStringLiteral("Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
+    miOpen = add(file, "miOpen", QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
                  &TfrmMain::miOpenClick);
-    miOpenLog =
-        add(file, "miOpenLog", QStringLiteral("Open log file..."), {}, &TfrmMain::miOpenLogClick);
-    miAbort = add(file, "miAbort", QStringLiteral("Abort"), QKeySequence(Qt::Key_Escape),
+    miOpenLog = add(file, "miOpenLog", QStringLiteral("Open &log file..."), OpenLogShortcut(),
+                    &TfrmMain::miOpenLogClick);
+    miAbort = add(file, "miAbort", QStringLiteral("&Abort"), QKeySequence(Qt::Key_Escape),
                   &TfrmMain::miAbortClick);
     file->addSeparator();
-    miExit = add(file, "miExit", QStringLiteral("Exit"), QKeySequence(Qt::ALT | Qt::Key_F4),
+    miExit = add(file, "miExit", QStringLiteral("E&xit"), QKeySequence(Qt::ALT | Qt::Key_F4),
                  &TfrmMain::miExitClick);
-    QMenu* view = menuBar()->addMenu(QStringLiteral("View"));
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("miView"));
-    miRefresh = add(view, "miRefresh", QStringLiteral("Refresh"), QKeySequence(Qt::Key_F5),
+    miRefresh = add(view, "miRefresh", QStringLiteral("&Refresh"), QKeySequence(Qt::Key_F5),
                     &TfrmMain::miRefreshClick);
     view->addSeparator();
-    miOptions = add(view, "miOptions", QStringLiteral("Options"), {}, &TfrmMain::miOptionsClick);
-    QMenu* help = menuBar()->addMenu(QStringLiteral("?"));
+    miOptions = add(view, "miOptions", QStringLiteral("&Options"), OptionsShortcut(),
+                    &TfrmMain::miOptionsClick);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&?"));
     help->setObjectName(QStringLiteral("miHelp"));
-    miAbout = add(help, "miAbout", QStringLiteral("About"), QKeySequence(Qt::Key_F1),
+    miAbout = add(help, "miAbout", QStringLiteral("&About"), QKeySequence(Qt::Key_F1),
                   &TfrmMain::miAboutClick);
 }
 
@@ -145,9 +160,7 @@ QTableView* TfrmMain::CreateList(QAbstractItemModel* model, std::initializer_lis
     list->horizontalHeader()->setSectionsClickable(false);
     list->horizontalHeader()->setHighlightSections(false);
     list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    int column = 0;
-    for (const int width : widths)
-        list->setColumnWidth(column++, width);
+    SetColumnWidths(*list, font(), widths);
     // The selection stays as visible without the focus as with it.
     QPalette palette = list->palette();
     palette.setColor(QPalette::Inactive, QPalette::Highlight,
@@ -273,11 +286,9 @@ void TfrmMain::CreateViews() {
             &TfrmMain::lvRevisionsSelectItem);
     connect(lvHistory->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfrmMain::lvHistorySelectItem);
-    connect(lvFiles, &QTableView::doubleClicked, this, &TfrmMain::lvFilesDblClick);
-    connect(lvRevisions, &QTableView::doubleClicked, this,
-            [this] { lvRevisionsDblClick(lvRevisions); });
-    connect(lvHistory, &QTableView::doubleClicked, this,
-            [this] { lvRevisionsDblClick(lvHistory); });
+    OnRowOpened(*lvFiles, [this] { lvFilesDblClick(); });
+    OnRowOpened(*lvRevisions, [this] { lvRevisionsDblClick(lvRevisions); });
+    OnRowOpened(*lvHistory, [this] { lvRevisionsDblClick(lvHistory); });
 
     // The status bar: four counters and the message.
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
@@ -291,7 +302,8 @@ void TfrmMain::CreateViews() {
             panel->setAlignment(Qt::AlignCenter);
             statusBar()->addWidget(panel);
         } else {
-            panel->setMinimumWidth(StatusPanelWidth);
+            // The message takes the room the counters leave, never more.
+            panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
             panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
             statusBar()->addWidget(panel, 1);
         }
@@ -565,7 +577,7 @@ void TfrmMain::FillAuthors() {
     cbxAuthors->setItemData(0, IndexColor(0), Qt::ForegroundRole);
     int position = 1;
     for (const TText name : Authors->Names()) {
-        cbxAuthors->addItem(DisplayText(name));
+        cbxAuthors->addItem(CellText(name));
         cbxAuthors->setItemData(position, IndexColor(position), Qt::ForegroundRole);
         ++position;
     }

@@ -1,15 +1,28 @@
 #include "ListModels.h"
 
+#include "CellText.h"
 #include "ColumnCaptions.h"
+#include "DateTime.h"
 #include "DisplayText.h"
 
 namespace quillon {
 
 namespace {
 
-// The whole comment in one cell: its lines joined by blanks.
+// The comment in one cell: its lines joined by blanks.
 QString CommentCell(TText comment) {
-    return DisplayComment(comment).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return CellText(comment, DisplayComment).replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+// As wide as revision numbers and dates commonly are.
+const QString TypicalRevision = QStringLiteral("1.151");
+
+QString TypicalDate() {
+    static const QString date = FormatListDate(
+        EncodeDateTime(
+            {.Year = 2004, .Month = 5, .Day = 28, .Hour = 18, .Minute = 58, .Second = 58})
+            .value_or(0));
+    return date;
 }
 
 QString Number(std::int64_t value) {
@@ -47,9 +60,9 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         switch (index.column()) {
         case FileName:
-            return DisplayText(f->WorkingFile);
+            return CellText(f->WorkingFile);
         case Head:
-            return DisplayText(f->Head);
+            return CellText(f->Head);
         case NoComments:
             return Number(f->NoComments);
         case NoChanges:
@@ -74,7 +87,7 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
         return Style.FileFont(*f);
     case Qt::ToolTipRole:
         if (index.column() == FileName)
-            return DisplayText(f->RCSPath);
+            return CellText(f->RCSPath);
         break;
     default:
         break;
@@ -83,10 +96,18 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
-        section < ColumnCount)
+    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
         return QString::fromLatin1(FileColumnCaptions[section]);
-    return {};
+    case TypicalTextRole:
+        return section == Head ? TypicalRevision : QVariant();
+    case TypicalIconRole:
+        return section == FileName ? FileRowImage() : QVariant();
+    default:
+        return {};
+    }
 }
 
 TRevisionListModel::TRevisionListModel(TKind kind, const TRowStyle& style, QObject* parent)
@@ -123,15 +144,15 @@ QVariant TRevisionListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         switch (column) {
         case FileName:
-            return DisplayText(r->FileInfo->WorkingFile);
+            return CellText(r->FileInfo->WorkingFile);
         case Revision:
-            return DisplayText(r->Revision);
+            return CellText(r->Revision);
         case Date:
             return FormatListDate(r->Date);
         case Author:
-            return DisplayText(r->Author);
+            return CellText(r->Author);
         case State:
-            return DisplayText(r->State);
+            return CellText(r->State);
         case Added:
             return Number(r->LinesAdded);
         case Removed:
@@ -150,13 +171,13 @@ QVariant TRevisionListModel::data(const QModelIndex& index, int role) const {
         return Style.RevisionFont(*r);
     case Qt::ToolTipRole:
         if (column == Comments)
-            return DisplayComment(r->Comment);
+            return CellText(r->Comment, DisplayComment);
         if (column == Revision) {
             QStringList notes;
             if (const TText locker = Locker(*r); !locker.empty())
-                notes.append(QStringLiteral("locked by: %1").arg(DisplayText(locker)));
+                notes.append(QStringLiteral("locked by: %1").arg(CellText(locker)));
             if (const TText branches = Branches(*r); !branches.empty())
-                notes.append(QStringLiteral("branches: %1").arg(DisplayText(branches)));
+                notes.append(QStringLiteral("branches: %1").arg(CellText(branches)));
             if (!notes.isEmpty())
                 return notes.join(QLatin1Char('\n'));
         }
@@ -168,10 +189,21 @@ QVariant TRevisionListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TRevisionListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
-        section < columnCount())
-        return QString::fromLatin1(HistoryColumnCaptions[ColumnAt(section)]);
-    return {};
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
+        return {};
+    const TColumn column = ColumnAt(section);
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::fromLatin1(HistoryColumnCaptions[column]);
+    case TypicalTextRole:
+        if (column == Revision)
+            return TypicalRevision;
+        return column == Date ? TypicalDate() : QVariant();
+    case TypicalIconRole:
+        return section == 0 ? RevisionRowImage() : QVariant();
+    default:
+        return {};
+    }
 }
 
 } // namespace quillon

@@ -12,6 +12,12 @@
 
 namespace quillon {
 
+// Header data of a column for its width: a value as wide as the column's
+// values commonly are (QString), and the icon its cells show before the text
+// (QIcon).
+inline constexpr int TypicalTextRole = Qt::UserRole + 1;
+inline constexpr int TypicalIconRole = Qt::UserRole + 2;
+
 class TFileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 #include "Selectors.h"
 
 #include <QPainter>
+#include <QProxyStyle>
 #include <QStylePainter>
 
 namespace quillon {
@@ -19,6 +20,19 @@ void DrawEntryText(QPainter& painter, const QRect& rect, const QModelIndex& inde
                      index.data(Qt::DisplayRole).toString());
     painter.restore();
 }
+
+// Some styles open a drop-down as a menu over the closed box that shows every
+// entry at once; the selectors always open a list below the box that shows
+// at most maxVisibleItems entries and scrolls.
+class TListPopupStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 } // namespace
 
@@ -43,6 +57,9 @@ QSize TSelectorEntryDelegate::sizeHint(const QStyleOptionViewItem& option,
 }
 
 TOwnerDrawnSelector::TOwnerDrawnSelector(QWidget* parent) : QComboBox(parent) {
+    auto* style = new TListPopupStyle;
+    style->setParent(this);
+    setStyle(style);
     setItemDelegate(new TSelectorEntryDelegate(this));
 }
 
