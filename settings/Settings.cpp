@@ -96,12 +96,4 @@ bool SaveSettings(const TSettings& s, QSettings& store) {
     return true;
 }
 
-QString CVSExecutable(const TSettings& s) {
-#ifdef Q_OS_WIN
-    return s.CVSPath + QStringLiteral("\\cvs.exe");
-#else
-    return s.CVSPath + QStringLiteral("/cvs");
-#endif
-}
-
 } // namespace quillon

@@ -40,7 +40,4 @@ void LoadSettings(TSettings& settings, QSettings& store);
 // not be written.
 bool SaveSettings(const TSettings& settings, QSettings& store);
 
-// The CVS client's program file inside CVSPath.
-QString CVSExecutable(const TSettings& settings);
-
 } // namespace quillon

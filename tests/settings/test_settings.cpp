@@ -210,9 +210,3 @@ TEST(SettingsStore, TheUserStoreIsTevrinQuillon) {
     EXPECT_EQ(store->scope(), QSettings::UserScope);
     EXPECT_TRUE(store->fileName().contains(QStringLiteral("/Tevrin/Quillon")));
 }
-
-TEST(SettingsStore, ExecutableLivesInCVSPath) {
-    TSettings s;
-    s.CVSPath = QStringLiteral("/opt/cvs");
-    EXPECT_EQ(CVSExecutable(s), QStringLiteral("/opt/cvs/cvs"));
-}
