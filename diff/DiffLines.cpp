@@ -1,5 +1,7 @@
 #include "DiffLines.h"
 
+#include "TextUtil.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -22,13 +24,6 @@ std::string HeaderLeft(std::string_view label, std::string_view text) {
     left += HeaderMarker;
     left += HeaderGap;
     return left;
-}
-
-std::string_view TrimTrailing(std::string_view text) {
-    std::size_t end = text.size();
-    while (end > 0 && static_cast<unsigned char>(text[end - 1]) <= ' ')
-        --end;
-    return text.substr(0, end);
 }
 
 } // namespace
@@ -235,12 +230,12 @@ bool TDiffLines::IsChanged(std::size_t row) const {
 }
 
 std::string_view TDiffLines::LeftText(std::size_t row) const {
-    return TrimTrailing(Left(Lines[row]));
+    return TrimRight(Left(Lines[row]));
 }
 
 std::string_view TDiffLines::RightText(std::size_t row) const {
     const TLine& line = Lines[row];
-    return TrimTrailing(Tail(line).substr(line.RightStart));
+    return TrimRight(Tail(line).substr(line.RightStart));
 }
 
 TStripScale::TBand TStripScale::Band(std::size_t row) const {
