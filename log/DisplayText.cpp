@@ -1,46 +1,10 @@
 #include "DisplayText.h"
 
+#include <QByteArrayView>
+
 namespace quillon {
 
 namespace {
-
-bool IsValidUtf8(std::string_view s) {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const auto* const end = p + s.size();
-    while (p < end) {
-        const unsigned char c = *p;
-        if (c < 0x80) {
-            ++p;
-            continue;
-        }
-        int extra;
-        char32_t cp;
-        if (c >= 0xC2 && c <= 0xDF) {
-            extra = 1;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            extra = 3;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (end - p <= extra)
-            return false;
-        for (int i = 1; i <= extra; ++i) {
-            if ((p[i] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (p[i] & 0x3F);
-        }
-        if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        p += extra + 1;
-    }
-    return true;
-}
 
 // Windows-1252 in 0x80..0x9F; the five unassigned codes map to the C1 controls.
 constexpr char16_t Cp1252High[32] = {
@@ -61,7 +25,7 @@ QString FromCp1252(std::string_view s) {
 } // namespace
 
 QString DisplayText(std::string_view bytes) {
-    if (IsValidUtf8(bytes))
+    if (QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())).isValidUtf8())
         return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     return FromCp1252(bytes);
 }
