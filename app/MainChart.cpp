@@ -61,7 +61,7 @@ void TfrmMain::FillChart() {
 }
 
 void TfrmMain::cbxChartSelect() {
-    if (!Busy && !Loading)
+    if (MayStart())
         FilterFiles();
 }
 
@@ -71,7 +71,7 @@ void TfrmMain::ChartScroll() {
 }
 
 void TfrmMain::ChartMouseDown(Qt::MouseButton button, QPoint position) {
-    if (Busy || Loading || button != Qt::LeftButton)
+    if (!MayStart() || button != Qt::LeftButton)
         return;
     const int bar = Chart->BarAt(position);
     if (bar < 0)
@@ -89,7 +89,7 @@ void TfrmMain::ChartMouseDown(Qt::MouseButton button, QPoint position) {
 }
 
 void TfrmMain::miItemClick(QAction* item) {
-    if (Busy || Loading)
+    if (!MayStart())
         return;
     const TChartMenu::TItem* chosen = popChart->ItemOf(item);
     if (!chosen)

@@ -20,13 +20,13 @@ bool ComparisonFailed(const TCvsResult& result) {
 } // namespace
 
 void TfrmMain::ShowDiff(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* previous) {
-    if (Working())
+    if (!MayStart())
         return;
     if (!file || !revision || !previous)
         return ShowStatus(Status::NoPrevious);
     if (!CurrentLogFile.isEmpty() || CurrentFolder.isEmpty())
         return ShowStatus(Status::NoWorkingFolder);
-    Busy = true;
+    SetActivity(TActivity::Comparing);
     miAbort->setEnabled(true);
 
     // The request holds its own copies: the texts of the table live only as
@@ -56,10 +56,7 @@ void TfrmMain::ShowDiff(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* 
                if (frmDiff)
                    frmDiff->LoadDiff(request, result.Output.Take());
                ShowStatus(Status::Done);
-               // An Abort during the run has cleared Busy; nothing may start
-               // while the comparison is open either.
-               Busy = true;
-               miAbort->setEnabled(true);
+               // Nothing may start while the comparison is open either.
                if (Peers.ShowComparison)
                    Peers.ShowComparison();
                EndDiff();
@@ -67,12 +64,12 @@ void TfrmMain::ShowDiff(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* 
 }
 
 void TfrmMain::EndDiff() {
-    Busy = false;
+    SetActivity(TActivity::Idle);
     miAbort->setEnabled(false);
 }
 
 void TfrmMain::lvRevisionsDblClick(QTableView* list) {
-    if (Working())
+    if (!MayStart())
         return;
     const QModelIndexList selected = list->selectionModel()->selectedRows();
     auto* model = qobject_cast<TRevisionListModel*>(list->model());
@@ -83,7 +80,7 @@ void TfrmMain::lvRevisionsDblClick(QTableView* list) {
 }
 
 void TfrmMain::lvFilesDblClick() {
-    if (!Working())
+    if (MayStart())
         lvRevisionsDblClick(lvRevisions);
 }
 

@@ -11,7 +11,7 @@
 namespace quillon {
 
 void TfrmMain::miOptionsClick() {
-    if (Working() || !Peers.Options || !Peers.ShowOptions)
+    if (!MayStart() || !Peers.Options || !Peers.ShowOptions)
         return;
     TfrmOptions& dialog = *Peers.Options;
     dialog.chkOpen->setChecked(IsFolderCommandRegistered());

@@ -31,8 +31,6 @@
 
 namespace quillon {
 
-bool Busy = false;
-
 namespace {
 
 constexpr QSize InitialSize(796, 640);
@@ -74,7 +72,6 @@ const QStringList FilterEntries = {
 } // namespace
 
 TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
-    Busy = false;
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Caption);
     resize(InitialSize);
@@ -206,11 +203,11 @@ void TfrmMain::CreateViews() {
     filterLayout->addWidget(cbxAuthors);
     layout->addWidget(filterPanel);
     connect(cbxFilter, &QComboBox::activated, this, [this] {
-        if (!Working())
+        if (MayStart())
             FilterFiles();
     });
     connect(cbxAuthors, &QComboBox::activated, this, [this] {
-        if (!Working())
+        if (MayStart())
             FilterFiles();
     });
 
@@ -353,15 +350,14 @@ void TfrmMain::FormActivate() {
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
     // Closing ends a run in progress, its client included.
-    Busy = false;
+    SetActivity(TActivity::Idle);
     ++LoadGeneration;
-    Loading = false;
     Runner.Abort();
     event->accept();
 }
 
 void TfrmMain::SetLoading(bool loading) {
-    Busy = loading;
+    SetActivity(loading ? TActivity::Working : TActivity::Idle);
     miOpen->setEnabled(!loading);
     miOpenLog->setEnabled(!loading);
     miAbort->setEnabled(loading);
@@ -396,7 +392,7 @@ void TfrmMain::StartLoad(const QString& caption) {
 }
 
 void TfrmMain::OpenFolder(const QString& folder) {
-    if (Working())
+    if (!MayStart())
         return;
     CurrentFolder = folder;
     CurrentLogFile.clear();
@@ -421,7 +417,7 @@ void TfrmMain::OpenFolder(const QString& folder) {
 }
 
 void TfrmMain::OpenLogFile(const QString& file) {
-    if (Working())
+    if (!MayStart())
         return;
     CurrentLogFile = file;
     StartLoad(CaptionPrefix + file);
@@ -467,7 +463,6 @@ void TfrmMain::RunnerFinished() {
 template <typename TWork, typename TDone> void TfrmMain::OffThread(TWork work, TDone done) {
     using TResult = decltype(work());
     const int generation = LoadGeneration;
-    Loading = true;
     Workers.start([this, generation, work = std::move(work), done = std::move(done)]() mutable {
         auto result = std::make_shared<std::optional<TResult>>();
         QString error;
@@ -483,7 +478,6 @@ template <typename TWork, typename TDone> void TfrmMain::OffThread(TWork work, T
             [this, generation, result, error, done = std::move(done)]() mutable {
                 if (generation != LoadGeneration)
                     return;
-                Loading = false;
                 if (!error.isEmpty()) {
                     // Nothing of a load that went wrong stays in view.
                     DropTable();
@@ -519,7 +513,8 @@ void TfrmMain::ParseOutput(TCvsOutput log, QString warning, QString ending) {
 void TfrmMain::Loaded(std::shared_ptr<TRCSFileTable> table, QString warning, QString ending) {
     RCSFiles = std::move(table);
     CheckLog([this, warning, ending] {
-        Busy = false;
+        // The selections that the fill makes are followed.
+        SetActivity(TActivity::Idle);
         FilterFiles();
         QStringList notes;
         if (RCSFiles->FileCount() == 0)
@@ -537,7 +532,6 @@ void TfrmMain::Loaded(std::shared_ptr<TRCSFileTable> table, QString warning, QSt
 
 void TfrmMain::EndLoad(const QString& message) {
     ProgressTimer->stop();
-    Loading = false;
     SetLoading(false);
     if (!message.isEmpty())
         ShowStatus(message);
@@ -548,8 +542,8 @@ void TfrmMain::CheckLog(std::function<void()> then) {
     ShowStatus(Status::CheckingLog);
     // Nothing may read the table while its summaries are rewritten.
     ClearViews();
-    const bool wasBusy = Busy;
-    Busy = true;
+    const TActivity before = Phase;
+    SetActivity(TActivity::Working);
     auto table = RCSFiles;
     const std::int32_t limit = Settings.LinesLimit;
     OffThread(
@@ -560,13 +554,13 @@ void TfrmMain::CheckLog(std::function<void()> then) {
             }
             return std::make_shared<TAuthorIndex>(table ? TAuthorIndex(*table) : TAuthorIndex());
         },
-        [this, wasBusy, then = std::move(then)](std::shared_ptr<TAuthorIndex> authors) {
+        [this, before, then = std::move(then)](std::shared_ptr<TAuthorIndex> authors) {
             Authors = std::make_unique<TAuthorIndex>(std::move(*authors));
             Style.Authors = Authors.get();
             Style.LinesLimit = Settings.LinesLimit;
             FillAuthors();
             ShowStatus(Status::Done);
-            Busy = wasBusy;
+            SetActivity(before);
             then();
         });
 }
@@ -623,7 +617,7 @@ void TfrmMain::FilterFiles() {
 }
 
 void TfrmMain::lvFilesSelectItem() {
-    if (Busy)
+    if (!MayStart())
         return;
     ShowStatus(Status::FilteringRevisions);
     std::vector<TRevisionInfo*> revisions;
@@ -656,17 +650,17 @@ void ShowSelectedComment(QTableView* list, const TRevisionListModel& model, QPla
 } // namespace
 
 void TfrmMain::lvRevisionsSelectItem() {
-    if (!Busy)
+    if (MayStart())
         ShowSelectedComment(lvRevisions, *RevisionRows, mmComments);
 }
 
 void TfrmMain::lvHistorySelectItem() {
-    if (!Busy)
+    if (MayStart())
         ShowSelectedComment(lvHistory, *HistoryRows, mmCommentsHistory);
 }
 
 void TfrmMain::miOpenClick() {
-    if (Working())
+    if (!MayStart())
         return;
     const QString folder = ChooseFolder(CurrentFolder);
     if (folder.isEmpty())
@@ -676,7 +670,7 @@ void TfrmMain::miOpenClick() {
 }
 
 void TfrmMain::miOpenLogClick() {
-    if (Working())
+    if (!MayStart())
         return;
     const QString file =
         QFileDialog::getOpenFileName(this, QStringLiteral("Open log file"), CurrentLogFile);
@@ -685,12 +679,11 @@ void TfrmMain::miOpenLogClick() {
 }
 
 void TfrmMain::miAbortClick() {
-    Busy = false;
     if (Runner.IsRunning()) {
         Runner.Abort(); // the run ends through its finished report
         return;
     }
-    if (Loading) {
+    if (Phase == TActivity::Working) {
         // The worker's result is dropped when it arrives; the table it works
         // on is no one else's.
         ++LoadGeneration;
@@ -704,7 +697,7 @@ void TfrmMain::miExitClick() {
 }
 
 void TfrmMain::miRefreshClick() {
-    if (Working())
+    if (!MayStart())
         return;
     if (!CurrentLogFile.isEmpty())
         OpenLogFile(CurrentLogFile);
@@ -713,7 +706,7 @@ void TfrmMain::miRefreshClick() {
 }
 
 void TfrmMain::miAboutClick() {
-    if (Working())
+    if (!MayStart())
         return;
     if (Peers.ShowAbout)
         Peers.ShowAbout();

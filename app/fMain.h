@@ -33,9 +33,13 @@ class TChartMenu;
 class TfrmOptions;
 class TfrmDiff;
 
-// A CVS command, or the sequence around it, is in progress; every command of
-// the main window does nothing while it is set. One flag for the program.
-extern bool Busy;
+// What the main window is doing. A command starts only while it is idle.
+enum class TActivity {
+    Idle,
+    RunningClient, // the client runs, or has been asked to end and has not yet
+    Working,       // a load or a re-check of the log is in progress
+    Comparing,     // a comparison is being loaded or shown
+};
 
 // The texts of the status bar's message panel.
 namespace Status {
@@ -82,10 +86,9 @@ public:
 
     void ShowStatus(const QString& message);
     // "CVS error: " and the reason the client gave for failing.
-    // A command is in progress: Busy, a load's work off the GUI thread, or a
-    // client that Abort has asked to end and that has not ended yet. Commands
-    // that would start work do nothing meanwhile.
-    bool Working() const { return Busy || Loading || Runner.IsRunning(); }
+    TActivity Activity() const { return Runner.IsRunning() ? TActivity::RunningClient : Phase; }
+    // May a command start now? Every command that would start work asks.
+    bool MayStart() const { return Activity() == TActivity::Idle; }
     void OpenFolder(const QString& folder);
     void OpenLogFile(const QString& file);
     // Recomputes the per-file summaries and the author selector off the GUI
@@ -94,7 +97,7 @@ public:
     void FilterFiles();
 
     // Runs the client with arguments in folder; done receives the outcome on
-    // the GUI thread. The caller sets Busy before and clears it afterwards.
+    // the GUI thread.
     void RunCVS(const QStringList& arguments, const QString& folder,
                 std::function<void(TCvsResult)> done);
 
@@ -168,6 +171,8 @@ signals:
     void filesFiltered();
 
 protected:
+    // Each sequence sets what it does; a running client counts by itself.
+    void SetActivity(TActivity activity) { Phase = activity; }
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -209,7 +214,7 @@ private:
     std::size_t LoadBytes = 0; // the size of the log being parsed
     QThreadPool Workers;
     int LoadGeneration = 0;
-    bool Loading = false;
+    TActivity Phase = TActivity::Idle;
 
     std::unique_ptr<TAuthorIndex> Authors;
     TRowStyle Style;

@@ -239,7 +239,7 @@ protected:
     }
     void TearDown() override {
         Window.popChart->close();
-        Busy = false;
+        Window.SetActivity(TActivity::Idle);
     }
     void Open(const QByteArray& log) {
         const QString path = Dir.filePath(QStringLiteral("history.log"));
@@ -295,7 +295,7 @@ protected:
     }
 
     QTemporaryDir Dir;
-    TfrmMain Window;
+    TTestMainWindow Window;
     TStatusRecorder Status{Window};
 };
 
@@ -407,7 +407,7 @@ TEST_F(ChartPage, FillsFromTheHistoryAndFollowsTheMode) {
     EXPECT_EQ(data.Bars()[1].Total, 5);
 
     // While busy a mode choice rebuilds nothing.
-    Busy = true;
+    Window.SetActivity(TActivity::Working);
     Window.cbxChart->setCurrentIndex(0);
     emit Window.cbxChart->activated(0);
     EXPECT_EQ(filtered.count(), 2);
@@ -444,14 +444,14 @@ TEST_F(ChartPage, PansWithTheRightButtonAndNamesTheMonthAtTheLeftEdge) {
     EXPECT_NE(BottomTitle(), month);
 
     // And back to the left, past the present; panning goes on while busy.
-    Busy = true;
+    Window.SetActivity(TActivity::Working);
     const double panned = Window.Chart->VisibleFirst();
     DragRight(QPoint(600, 100), -500);
     EXPECT_NEAR(Window.Chart->VisibleFirst(), panned + 500 * daysPerPixel, 1e-6);
     EXPECT_EQ(BottomTitle(), MonthTitle(Window.Chart->VisibleFirst()));
 
     // Left-dragging pans nothing.
-    Busy = false;
+    Window.SetActivity(TActivity::Idle);
     const double still = Window.Chart->VisibleFirst();
     QTest::mousePress(Window.Chart, Qt::LeftButton, {}, QPoint(10, 100));
     QTest::mouseMove(Window.Chart, QPoint(200, 100));
@@ -481,10 +481,10 @@ TEST_F(ChartPage, ALeftClickOnABarListsItsRevisionsAndNothingElseDoes) {
     QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, between);
     EXPECT_FALSE(Window.popChart->isVisible());
     EXPECT_TRUE(Window.popChart->actions().isEmpty());
-    Busy = true;
+    Window.SetActivity(TActivity::Working);
     QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, bar);
     EXPECT_FALSE(Window.popChart->isVisible());
-    Busy = false;
+    Window.SetActivity(TActivity::Idle);
 
     QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, bar);
     ASSERT_TRUE(Window.popChart->isVisible());
@@ -552,11 +552,11 @@ TEST_F(ChartPage, MenuItemsShowTheirCaptionsAsBuiltAndOpenTheirOwnRevision) {
     EXPECT_EQ(Status.Messages, QStringList({Status::NoPrevious, Status::NoWorkingFolder}));
 
     // While busy a choice does nothing.
-    Busy = true;
+    Window.SetActivity(TActivity::Working);
     Status.Messages.clear();
     menu->actions()[1]->trigger();
     EXPECT_TRUE(Status.Messages.isEmpty());
-    Busy = false;
+    Window.SetActivity(TActivity::Idle);
 
     // Drawn: the highlighted item on light grey, the text in the author's colour.
     menu->setActiveAction(menu->actions()[1]);
@@ -608,7 +608,7 @@ TEST_F(ChartPage, AChosenRevisionOpensItsComparisonThroughTheClient) {
     Window.popChart->close();
     Status.Messages.clear();
     readme->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shown == 1 && !Busy; }, 30000))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown == 1 && Window.MayStart(); }, 30000))
         << Status.Messages.join(" | ").toStdString();
     EXPECT_TRUE(Status.Messages.contains(Status::ParsingDiff));
 }

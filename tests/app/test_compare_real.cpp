@@ -27,7 +27,6 @@ QString ClientFolder() {
 class Comparison : public ::testing::Test {
 protected:
     void SetUp() override {
-        Busy = false;
         Main.Settings.CVSPath = ClientFolder();
         Main.SetComparisonWindow(&Diff);
         Main.SetPeers({{}, {}, [this] { ShowComparison(); }});
@@ -39,7 +38,7 @@ protected:
         QTimer::singleShot(0, &Diff, [this] {
             ++Shown;
             ShownModal = Diff.isVisible() && Diff.isModal();
-            BusyWhileShown = Busy && Main.miAbort->isEnabled();
+            BusyWhileShown = !Main.MayStart() && Main.miAbort->isEnabled();
             Diff.reject();
         });
         Diff.exec();
@@ -48,7 +47,7 @@ protected:
     // Starts a comparison and waits until it has ended.
     void Compare(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* previous) {
         Main.ShowDiff(file, revision, previous);
-        ASSERT_TRUE(QTest::qWaitFor([] { return !Busy; }, 30000));
+        ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
     }
     void CompareWithPrevious(const char* name, const char* number) {
         TRCSFile* file = FindFile(*Main.RCSFiles, name);
@@ -77,7 +76,7 @@ protected:
     QString Left(int row) const { return Diff.Grid->model()->index(row, 0).data().toString(); }
     QString Right(int row) const { return Diff.Grid->model()->index(row, 1).data().toString(); }
 
-    TfrmMain Main;
+    TTestMainWindow Main;
     TfrmDiff Diff{&Main};
     TStatusRecorder Status{Main};
     int Shown = 0;
@@ -97,7 +96,7 @@ TEST_F(Comparison, ABranchRevisionIsComparedWithItsBranchPoint) {
     EXPECT_EQ(Shown, 1);
     EXPECT_TRUE(ShownModal);
     EXPECT_TRUE(BusyWhileShown);
-    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Main.MayStart());
     EXPECT_FALSE(Main.miAbort->isEnabled());
 
     EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.2.2.1 (+1 -1)");
@@ -141,7 +140,7 @@ TEST_F(Comparison, DoubleClicksCompareTheSelectedRevision) {
                                                     QItemSelectionModel::ClearAndSelect |
                                                         QItemSelectionModel::Rows);
     Main.lvFilesDblClick();
-    ASSERT_TRUE(QTest::qWaitFor([] { return !Busy; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
     EXPECT_EQ(Shown, 1);
     EXPECT_EQ(Diff.windowTitle(), "Diff: notes with blank.txt v1.2 (+2 -0)");
     const int added = RowWithMarker('>');
@@ -153,7 +152,7 @@ TEST_F(Comparison, DoubleClicksCompareTheSelectedRevision) {
 
     // The history list: its newest row.
     Main.lvRevisionsDblClick(Main.lvHistory);
-    ASSERT_TRUE(QTest::qWaitFor([] { return !Busy; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
     EXPECT_EQ(Shown, 2);
     EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.4 (+7 -0)");
     EXPECT_EQ(Left(1), "Revision: 1.3");
@@ -162,7 +161,7 @@ TEST_F(Comparison, DoubleClicksCompareTheSelectedRevision) {
     Main.lvRevisions->selectionModel()->clearSelection();
     Status.Messages.clear();
     Main.lvFilesDblClick();
-    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Main.MayStart());
     EXPECT_TRUE(Status.Messages.isEmpty());
     EXPECT_EQ(Shown, 2);
 }
@@ -174,11 +173,11 @@ TEST_F(Comparison, RefusalsAndFailuresOpenNoWindow) {
     TRevisionInfo* previous = FindRevision(main, "1.1");
 
     // Another command in progress: ignored without a word.
-    Busy = true;
+    Main.SetActivity(TActivity::Working);
     Main.ShowDiff(main, revision, previous);
     Main.lvFilesDblClick();
     EXPECT_TRUE(Status.Messages.isEmpty());
-    Busy = false;
+    Main.SetActivity(TActivity::Idle);
 
     // A dead revision: the client says so on standard error only.
     TRCSFile* old = FindFile(*Main.RCSFiles, "old.txt");
@@ -280,7 +279,7 @@ TEST_F(StandInClient, AnExitCodeAboveOneIsAFailureWhateverTheOutput) {
     Compare(&File, &Revision, &Previous);
     EXPECT_EQ(Status.Messages.last(), "CVS error: exit code 3");
     EXPECT_EQ(Shown, 0);
-    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Main.MayStart());
 }
 
 TEST_F(StandInClient, AbortShowsWhatHadArrivedOrNothing) {
@@ -290,7 +289,7 @@ TEST_F(StandInClient, AbortShowsWhatHadArrivedOrNothing) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(WorkDir.filePath("started")); }, 5000));
     Main.miAbortClick();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Status.Messages.contains("Aborted"); }, 5000));
-    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Main.MayStart());
     EXPECT_EQ(Shown, 0);
     EXPECT_FALSE(Main.miAbort->isEnabled());
 
@@ -301,7 +300,7 @@ TEST_F(StandInClient, AbortShowsWhatHadArrivedOrNothing) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(WorkDir.filePath("started")); }, 5000));
     QTest::qWait(200);
     Main.miAbortClick();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Shown == 1 && !Busy; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Shown == 1 && Main.MayStart(); }, 5000));
     EXPECT_EQ(Diff.Lines()->Count(), 12u);
     EXPECT_FALSE(Main.miAbort->isEnabled());
 }

@@ -76,14 +76,14 @@ TEST_F(MainWindow, OpensAFolderThroughTheClientAndRefreshes) {
     auto& history = TCvsHistory::Shared();
     ASSERT_TRUE(history.Ok()) << history.Output.toStdString();
     Window.OpenFolder(history.WorkingFolder());
-    EXPECT_TRUE(Busy);
+    EXPECT_FALSE(Window.MayStart());
     EXPECT_FALSE(Window.miOpen->isEnabled());
     EXPECT_TRUE(Window.miAbort->isEnabled());
     ASSERT_TRUE(WaitForLoad(Window));
 
     EXPECT_EQ(Status.Messages, LoadSequence);
     EXPECT_EQ(Window.windowTitle(), "Quillon: " + history.WorkingFolder());
-    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Window.MayStart());
     EXPECT_TRUE(Window.miOpen->isEnabled());
     EXPECT_FALSE(Window.miAbort->isEnabled());
     ASSERT_TRUE(Window.RCSFiles);
@@ -122,7 +122,7 @@ TEST_F(MainWindow, FailuresEndIdleWithTheirReasonAndEmptyLists) {
     EXPECT_EQ(Status.Messages, QStringList({"Folder not found: " + gone,
                                             "Not a CVS working folder: " + notWorking.path() +
                                                 " (no CVS subfolder)"}));
-    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Window.MayStart());
     EXPECT_TRUE(Window.miOpen->isEnabled());
 
     // The client's own complaint about a working folder without its files.
@@ -135,7 +135,7 @@ TEST_F(MainWindow, FailuresEndIdleWithTheirReasonAndEmptyLists) {
         << Status.Messages.last().toStdString();
     EXPECT_FALSE(Status.Messages.contains("Parsing log..."));
     EXPECT_EQ(Window.FilesModel().rowCount(), 0);
-    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Window.MayStart());
     EXPECT_TRUE(Window.miOpen->isEnabled());
     EXPECT_FALSE(Window.miAbort->isEnabled());
     EXPECT_EQ(Window.windowTitle(), "Quillon: " + notWorking.path());
@@ -146,7 +146,7 @@ TEST_F(MainWindow, FailuresEndIdleWithTheirReasonAndEmptyLists) {
     ASSERT_TRUE(WaitForLoad(Window));
     EXPECT_EQ(Status.Messages,
               QStringList({"Executing CVS command...", "CVS executable not found"}));
-    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Window.MayStart());
 
     // A client that fails after writing a usable log: the log is shown and
     // the failure named.
@@ -224,7 +224,7 @@ TEST_F(MainWindow, AbortEndsASlowClientAndBusyKeepsCommandsOut) {
     ASSERT_TRUE(WaitForLoad(Window, 5000));
     EXPECT_LT(clock.elapsed(), 500);
     EXPECT_EQ(Status.Messages.last(), "Aborted");
-    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Window.MayStart());
     EXPECT_EQ(Window.FilesModel().rowCount(), 0);
 
     QFile pids(clientDir.filePath("pids"));
@@ -279,7 +279,7 @@ TEST_F(MainWindow, AnUnreadableLogFileIsReported) {
     Window.OpenLogFile(QStringLiteral("/no/such/file.log"));
     ASSERT_TRUE(WaitForLoad(Window));
     EXPECT_TRUE(Status.Messages.last().startsWith("Cannot read /no/such/file.log"));
-    EXPECT_FALSE(Busy);
+    EXPECT_TRUE(Window.MayStart());
 
     // A file of another kind is read but holds no log.
     const QString other = SourcePath("CMakeLists.txt");

@@ -1,5 +1,6 @@
 // The Options command of the main window: what it stores and rebuilds.
 #include "FolderCommand.h"
+#include "MainWindowFixture.h"
 #include "Selectors.h"
 #include "TestHome.h"
 #include "fMain.h"
@@ -35,9 +36,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(Home.IsValid());
         ASSERT_EQ(OpenSettingsStore()->fileName(), Home.StorePath());
-        Busy = false;
     }
-    void TearDown() override { Busy = false; }
 
     // Puts values into the store before the window loads it.
     void Store(std::initializer_list<std::pair<const char*, QVariant>> values) {
@@ -49,7 +48,7 @@ protected:
     }
 
     void CreateWindow() {
-        Window = std::make_unique<TfrmMain>();
+        Window = std::make_unique<test::TTestMainWindow>();
         Dialog = new TfrmOptions(Window.get());
         TMainWindowPeers peers;
         peers.ShowOptions = [this] {
@@ -129,7 +128,7 @@ protected:
     }
 
     TTestHome Home;
-    std::unique_ptr<TfrmMain> Window;
+    std::unique_ptr<test::TTestMainWindow> Window;
     TfrmOptions* Dialog = nullptr;
     std::function<bool(TfrmOptions&)> Answer;
     bool Answered = false;
@@ -311,13 +310,13 @@ TEST_F(OptionsCommand, OptionsAndAboutAreRefusedWhileBusy) {
     CreateWindow();
     Reply(false, [](TfrmOptions& d) { d.edCVS->setText(QStringLiteral("/typed")); });
 
-    Busy = true;
+    Window->SetActivity(TActivity::Working);
     Window->miOptionsClick();
     Window->miAboutClick();
     EXPECT_EQ(OptionsShown, 0);
     EXPECT_EQ(AboutShown, 0);
     EXPECT_TRUE(Dialog->edCVS->text().isEmpty()); // not even filled
-    Busy = false;
+    Window->SetActivity(TActivity::Idle);
 
     // While a log is being loaded.
     QSignalSpy finished(Window.get(), &TfrmMain::loadFinished);

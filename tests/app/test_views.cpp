@@ -92,7 +92,7 @@ protected:
     }
 
     QTemporaryDir Dir;
-    TfrmMain Window;
+    TTestMainWindow Window;
     QAbstractItemModelTester FilesTester{&Window.FilesModel()};
     QAbstractItemModelTester RevisionsTester{&Window.RevisionsModel()};
     QAbstractItemModelTester HistoryTester{&Window.HistoryModel()};
@@ -204,10 +204,10 @@ TEST_F(Views, AuthorFilterIgnoresLetterCase) {
     EXPECT_EQ(Files().size(), 4);
 
     // While a command runs, a choice changes the selector but rebuilds nothing.
-    Busy = true;
+    Window.SetActivity(TActivity::Working);
     Choose(Window.cbxAuthors, 3);
     EXPECT_EQ(Files().size(), 4);
-    Busy = false;
+    Window.SetActivity(TActivity::Idle);
 }
 
 TEST_F(Views, EveryRebuildSelectsTheFirstFile) {

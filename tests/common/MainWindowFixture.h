@@ -16,6 +16,13 @@
 
 namespace quillon::test {
 
+// The main window whose activity a test can set, to see what the commands do
+// while it is not idle.
+class TTestMainWindow : public TfrmMain {
+public:
+    using TfrmMain::SetActivity;
+};
+
 // Every status message a window shows, in order, without the progress
 // variants ("Parsing log... (12 files)").
 class TStatusRecorder {
