@@ -644,7 +644,7 @@ void ShowSelectedComment(QTableView* list, const TRevisionListModel& model, QPla
     const QModelIndexList selected = list->selectionModel()->selectedRows();
     const TRevisionInfo* revision =
         selected.isEmpty() ? nullptr : model.RevisionAt(selected.front().row());
-    box->setPlainText(revision ? DisplayComment(revision->Comment) : QString());
+    box->setPlainText(revision ? CommentBoxText(revision->Comment) : QString());
 }
 
 } // namespace

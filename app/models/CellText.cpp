@@ -35,4 +35,41 @@ QString CellText(std::string_view bytes, QString (*display)(std::string_view)) {
     return text + CellTextEllipsis;
 }
 
+QString CommentBoxText(std::string_view bytes) {
+    QString text = DisplayComment(bytes);
+    const QChar lineBreak(QLatin1Char('\n'));
+    qsizetype start = 0;
+    while (start < text.size()) {
+        const qsizetype end = text.indexOf(lineBreak, start);
+        const qsizetype length = (end < 0 ? text.size() : end) - start;
+        if (length > CommentBoxLineLimit)
+            break;
+        start += length + 1;
+    }
+    if (start >= text.size())
+        return text;
+
+    QString broken;
+    broken.reserve(text.size() + text.size() / CommentBoxLineLimit + 1);
+    broken.append(QStringView(text).first(start));
+    while (start < text.size()) {
+        qsizetype end = text.indexOf(lineBreak, start);
+        if (end < 0)
+            end = text.size();
+        while (end - start > CommentBoxLineLimit) {
+            qsizetype cut = start + CommentBoxLineLimit;
+            if (text.at(cut - 1).isHighSurrogate())
+                --cut;
+            broken.append(QStringView(text).sliced(start, cut - start));
+            broken.append(lineBreak);
+            start = cut;
+        }
+        broken.append(QStringView(text).sliced(start, end - start));
+        if (end < text.size())
+            broken.append(lineBreak);
+        start = end + 1;
+    }
+    return broken;
+}
+
 } // namespace quillon

@@ -22,4 +22,14 @@ inline constexpr QChar CellTextEllipsis{0x2026};
 // there but not further on shows as UTF-8.
 QString CellText(std::string_view bytes, QString (*display)(std::string_view) = DisplayText);
 
+// A comment box lays out a line whole, however long; a line of megabytes
+// would stall the window for seconds. Lines longer than this are shown as
+// lines of this length.
+inline constexpr qsizetype CommentBoxLineLimit = 10000;
+
+// The whole comment for the comment box: as DisplayComment, with every line
+// longer than CommentBoxLineLimit characters broken after each run of that
+// many characters.
+QString CommentBoxText(std::string_view bytes);
+
 } // namespace quillon
