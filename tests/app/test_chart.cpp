@@ -577,8 +577,7 @@ TEST_F(ChartPage, MenuItemsShowTheirCaptionsAsBuiltAndOpenTheirOwnRevision) {
 }
 
 TEST_F(ChartPage, AChosenRevisionOpensItsComparisonThroughTheClient) {
-    auto& history = TCvsHistory::Shared();
-    ASSERT_TRUE(history.Ok()) << history.Output.toStdString();
+    QUILLON_USE_CVS_HISTORY(history);
     int shown = 0;
     TMainWindowPeers peers;
     peers.ShowComparison = [&shown] { ++shown; };

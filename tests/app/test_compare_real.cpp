@@ -57,9 +57,7 @@ protected:
         Compare(file, revision, FindPreviousRevision(file, revision));
     }
 
-    void OpenHistory() {
-        auto& history = TCvsHistory::Shared();
-        ASSERT_TRUE(history.Ok()) << history.Output.toStdString();
+    void OpenHistory(const TCvsHistory& history) {
         Main.OpenFolder(history.WorkingFolder());
         ASSERT_TRUE(WaitForLoad(Main));
         ASSERT_TRUE(Main.RCSFiles);
@@ -90,7 +88,8 @@ const QStringList Compared = {QStringLiteral("Executing CVS command..."),
 } // namespace
 
 TEST_F(Comparison, ABranchRevisionIsComparedWithItsBranchPoint) {
-    OpenHistory();
+    QUILLON_USE_CVS_HISTORY(history);
+    OpenHistory(history);
     CompareWithPrevious("src/main.c", "1.2.2.1");
     EXPECT_EQ(Status.Messages, Compared);
     EXPECT_EQ(Shown, 1);
@@ -129,7 +128,8 @@ TEST_F(Comparison, ABranchRevisionIsComparedWithItsBranchPoint) {
 }
 
 TEST_F(Comparison, DoubleClicksCompareTheSelectedRevision) {
-    OpenHistory();
+    QUILLON_USE_CVS_HISTORY(history);
+    OpenHistory(history);
     // The file list: the newest revision of the file with a blank in its name.
     int fileRow = -1;
     for (int row = 0; row < Main.FilesModel().rowCount(); ++row)
@@ -167,7 +167,8 @@ TEST_F(Comparison, DoubleClicksCompareTheSelectedRevision) {
 }
 
 TEST_F(Comparison, RefusalsAndFailuresOpenNoWindow) {
-    OpenHistory();
+    QUILLON_USE_CVS_HISTORY(history);
+    OpenHistory(history);
     TRCSFile* main = FindFile(*Main.RCSFiles, "src/main.c");
     TRevisionInfo* revision = FindRevision(main, "1.2");
     TRevisionInfo* previous = FindRevision(main, "1.1");
@@ -294,11 +295,13 @@ TEST_F(StandInClient, AbortShowsWhatHadArrivedOrNothing) {
     EXPECT_FALSE(Main.miAbort->isEnabled());
 
     // Part of the comparison had arrived: it is shown.
-    Client("cat '" + Recording + "'\ntouch started\nexec sleep 30\n");
-    QFile::remove(WorkDir.filePath("started"));
+    Client("cat '" + Recording + "'\nexec sleep 30\n");
+    bool arrived = false;
+    QObject::connect(&Main, &TfrmMain::statusShown, &Main, [&arrived](const QString& message) {
+        arrived = arrived || message.startsWith("Executing CVS command... (");
+    });
     Main.ShowDiff(&File, &Revision, &Previous);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(WorkDir.filePath("started")); }, 5000));
-    QTest::qWait(200);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return arrived; }, 5000));
     Main.miAbortClick();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Shown == 1 && Main.MayStart(); }, 5000));
     EXPECT_EQ(Diff.Lines()->Count(), 12u);
@@ -306,6 +309,7 @@ TEST_F(StandInClient, AbortShowsWhatHadArrivedOrNothing) {
 }
 
 TEST(ComparisonArguments, AFileNamedLikeAnOptionIsComparedAlone) {
+    QUILLON_NEED_TOOL("cvs");
     QTemporaryDir dir;
     QProcess make;
     make.setWorkingDirectory(dir.path());

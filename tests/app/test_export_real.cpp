@@ -267,8 +267,7 @@ TEST_F(ExportReal, BadArgumentsExitWithStatusTwo) {
 // A working folder is read through the client, with the same result as its
 // saved log; a client that fails or is missing writes nothing.
 TEST_F(ExportReal, FolderRunsTheClient) {
-    auto& history = quillon::test::TCvsHistory::Shared();
-    ASSERT_TRUE(history.Ok()) << history.Output.toStdString();
+    QUILLON_USE_CVS_HISTORY(history);
     const TRun fromLog = Run({"--export", "files", "--log", RealLog});
     const TRun fromFolder = Run({"--export", "files", history.WorkingFolder()});
     EXPECT_EQ(fromFolder.ExitCode, 0) << fromFolder.Err;
@@ -391,8 +390,7 @@ TEST_F(ExportReal, ChartValuesPerDay) {
 // A working folder whose name is not UTF-8 is read as any other. The shell
 // makes the name: no QString carries it to a process.
 TEST_F(ExportReal, AFolderNamedInBytesThatAreNoUtf8IsRead) {
-    auto& history = quillon::test::TCvsHistory::Shared();
-    ASSERT_TRUE(history.Ok()) << history.Output.toStdString();
+    QUILLON_USE_CVS_HISTORY(history);
     QTemporaryDir dir;
     const TRun run = RunProgram(
         QStringLiteral("/bin/sh"),

@@ -5,7 +5,6 @@
 #include "fOptions.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QPlainTextEdit>
 #include <QTableView>
 
@@ -68,13 +67,12 @@ TEST_F(MainWindow, StartsEmptyWithItsMenusAndNothingOpened) {
     Window.show();
     Window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
-    QTest::qWait(50);
+    QCoreApplication::processEvents(); // what the activation posted
     EXPECT_TRUE(Status.Messages.isEmpty());
 }
 
 TEST_F(MainWindow, OpensAFolderThroughTheClientAndRefreshes) {
-    auto& history = TCvsHistory::Shared();
-    ASSERT_TRUE(history.Ok()) << history.Output.toStdString();
+    QUILLON_USE_CVS_HISTORY(history);
     Window.OpenFolder(history.WorkingFolder());
     EXPECT_FALSE(Window.MayStart());
     EXPECT_FALSE(Window.miOpen->isEnabled());
@@ -206,7 +204,6 @@ TEST_F(MainWindow, AbortEndsASlowClientAndBusyKeepsCommandsOut) {
     Window.OpenFolder(clientDir.path());
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return QFile(clientDir.filePath("pids")).size() > 0; }, 5000));
-    QTest::qWait(100);
 
     Window.miOpenClick();
     Window.miRefreshClick();
@@ -218,11 +215,9 @@ TEST_F(MainWindow, AbortEndsASlowClientAndBusyKeepsCommandsOut) {
     EXPECT_EQ(aboutShown, 0);
     EXPECT_EQ(Status.Messages.count("Executing CVS command..."), 1);
 
-    QElapsedTimer clock;
-    clock.start();
+    // The client would run for a minute: the load ends because of the abort.
     Window.miAbortClick();
-    ASSERT_TRUE(WaitForLoad(Window, 5000));
-    EXPECT_LT(clock.elapsed(), 500);
+    ASSERT_TRUE(WaitForLoad(Window));
     EXPECT_EQ(Status.Messages.last(), "Aborted");
     EXPECT_TRUE(Window.MayStart());
     EXPECT_EQ(Window.FilesModel().rowCount(), 0);
@@ -265,7 +260,7 @@ TEST_F(MainWindow, StartArgumentsOpenOnceAtTheFirstActivation) {
     EXPECT_TRUE(QTest::qWaitForWindowActive(&other));
     Window.activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(&Window));
-    QTest::qWait(50);
+    QCoreApplication::processEvents(); // what the activation posted
     EXPECT_TRUE(Status.Messages.isEmpty());
 
     // Refresh rereads the saved log.

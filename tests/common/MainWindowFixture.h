@@ -5,14 +5,18 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace quillon::test {
 
@@ -56,28 +60,71 @@ inline QString TestData(const QString& relative) {
     return QDir(QStringLiteral(QUILLON_TEST_DATA)).filePath(relative);
 }
 
-// A repository and working folder made once with the real cvs client.
+// The first of the tools the test history needs (the real client and
+// faketime) that is not on PATH, or nothing.
+inline QString MissingTool() {
+    for (const char* tool : {"cvs", "faketime"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            return QString::fromLatin1(tool);
+    return {};
+}
+
+// Whether a missing tool fails the tests that need it instead of skipping
+// them, as under scripts/test, which installs the tools.
+inline bool ToolsRequired() {
+    return qEnvironmentVariableIntValue("QUILLON_REQUIRE_TOOLS") == 1;
+}
+
+// The repository and working folder of scripts/make-cvs-history, made with the
+// real client. Under CTest the fixture test CvsHistory.Make makes them once
+// for the whole run and names their folder in QUILLON_CVS_HISTORY; a test
+// program run by itself makes them once for itself.
 class TCvsHistory {
 public:
     static TCvsHistory& Shared() {
         static TCvsHistory history;
         return history;
     }
-    bool Ok() const { return Made; }
-    QString WorkingFolder() const { return Dir.filePath(QStringLiteral("work")); }
+    bool Ok() const { return QFileInfo(WorkingFolder() + QStringLiteral("/CVS")).isDir(); }
+    QString WorkingFolder() const { return QDir(Folder).filePath(QStringLiteral("work")); }
     QString Output;
 
 private:
-    TCvsHistory() {
+    TCvsHistory() : Folder(qEnvironmentVariable("QUILLON_CVS_HISTORY")) {
+        if (!Folder.isEmpty()) {
+            Output = QStringLiteral("the fixture test CvsHistory.Make left no working folder in ") +
+                     Folder;
+            return;
+        }
+        Folder = Dir.emplace().path();
         QProcess make;
         make.setProcessChannelMode(QProcess::MergedChannels);
-        make.start(SourcePath(QStringLiteral("scripts/make-cvs-history")), {Dir.path()});
-        Made = make.waitForFinished(120000) && make.exitCode() == 0;
+        make.start(SourcePath(QStringLiteral("scripts/make-cvs-history")), {Folder});
+        make.waitForFinished(-1);
         Output = QString::fromLocal8Bit(make.readAll());
     }
-    QTemporaryDir Dir;
-    bool Made = false;
+    std::optional<QTemporaryDir> Dir;
+    QString Folder;
 };
+
+// Skips the test when tool is not on PATH; fails it where the tools are
+// required.
+#define QUILLON_NEED_TOOL(tool)                                                                    \
+    if (QStandardPaths::findExecutable(QStringLiteral(tool)).isEmpty()) {                          \
+        if (::quillon::test::ToolsRequired())                                                      \
+            FAIL() << tool " is not on PATH";                                                      \
+        GTEST_SKIP() << tool " is not on PATH";                                                    \
+    }
+
+// Names the shared test history history; skips the test when a tool it needs
+// is missing (fails it where the tools are required) and fails it when the
+// history could not be made.
+#define QUILLON_USE_CVS_HISTORY(history)                                                           \
+    auto& history = ::quillon::test::TCvsHistory::Shared();                                        \
+    if (const QString missing = ::quillon::test::MissingTool();                                    \
+        !missing.isEmpty() && !::quillon::test::ToolsRequired())                                   \
+        GTEST_SKIP() << missing.toStdString() << " is not on PATH";                                \
+    ASSERT_TRUE(history.Ok()) << history.Output.toStdString()
 
 // Writes an executable shell script and returns its path.
 inline QString WriteScript(const QString& path, const QByteArray& body) {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -252,21 +251,17 @@ TEST(ParseLog, LoneCarriageReturnEndsALine) {
     EXPECT_EQ(Lf(f.Revisions[0].Comment), "one\ntwo\nthree");
 }
 
-// A log whose lines end in lone CRs is read in one pass, not once per line.
+// A log whose lines end in lone CRs is read in one pass, not once per line:
+// reading to the end of this log for every line would take minutes, past the
+// test's time limit.
 TEST(ParseLog, LargeLoneCarriageReturnLogIsReadInLinearTime) {
     std::string log;
     for (int i = 0; i < 60000; ++i)
         log += "RCS file: /repo/f" + std::to_string(i) + ",v\rWorking file: f\r" + Rule28 +
                "\rrevision 1.1\r" + DateLine("lines: +1 -1") + "\rmessage\r";
-    const auto start = std::chrono::steady_clock::now();
     auto table = ParseLog(std::move(log));
-    const auto seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(table->FileCount(), 60000u);
     EXPECT_EQ(table->RevisionCount(), 60000u);
-    // Linear reading takes well under a second even in a sanitizer build; reading
-    // to the end of the log for every line takes minutes.
-    EXPECT_LT(seconds, 20.0);
 }
 
 TEST(ParseLog, QuestionMarkLinesAreSkippedEverywhere) {

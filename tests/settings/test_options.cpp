@@ -104,8 +104,7 @@ TEST_F(OptionsDialog, HasItsControlsTextsAndPlaces) {
 
     // The controls keep their distances to the edges they are anchored to.
     Dialog.resize(523, 306);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return Dialog.size() == QSize(523, 306); }));
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Dialog.btnOk->x() == 359; }));
     for (const TControl& control : controls)
         expectPlaced(Dialog.findChild<QWidget*>(QString::fromLatin1(control.Name)),
                      control.Resized);
