@@ -8,9 +8,15 @@
 #include "LogFile.h"
 #include "ParseLog.h"
 #include "Settings.h"
+#include "SignalWatcher.h"
 
 #include <QCommandLineParser>
 #include <QEventLoop>
+#include <QTimer>
+
+#include <chrono>
+#include <csignal>
+#include <limits>
 
 namespace quillon {
 
@@ -21,6 +27,9 @@ const QString HistoryKind = QStringLiteral("history");
 const QString ChartKind = QStringLiteral("chart");
 // The --chart values, in the order of the chart modes.
 const QStringList ChartModeNames = {QStringLiteral("commits"), QStringLiteral("lines")};
+// The longest --timeout a timer can count, in seconds.
+constexpr int MaxTimeout = std::numeric_limits<int>::max() / 1000;
+const QString TimedOut = QStringLiteral("the CVS client did not finish within %1 s");
 
 } // namespace
 
@@ -31,7 +40,7 @@ QString UsageText() {
         "  quillon --log FILE               open a saved `cvs log` output\n"
         "  quillon --export files|history|chart (--log FILE | FOLDER)\n"
         "          [--filter 0|1|2] [--author NAME] [--chart commits|lines]\n"
-        "          [-o OUT.csv]\n"
+        "          [--timeout SECONDS] [-o OUT.csv]\n"
         "\n"
         "The export writes the Files or History list, or the Charts page's values\n"
         "per day (Date,Value; --chart picks commits, the default, or changed lines),\n"
@@ -40,7 +49,8 @@ QString UsageText() {
         "without comments in the last revision, 2 files with few changes in the\n"
         "last revision; --author picks one author (letter case aside). The include\n"
         "and exclude masks of the settings apply as in the lists. A working folder\n"
-        "is read by running the CVS client's log command in it.\n");
+        "is read by running the CVS client's log command in it; --timeout ends the\n"
+        "client, and the export, after that many seconds.\n");
 }
 
 TCommandLine ParseCommandLine(const QStringList& arguments) {
@@ -58,8 +68,9 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, {},
                                     QStringLiteral("FILE"));
     const QCommandLineOption chart(QStringLiteral("chart"), {}, QStringLiteral("MODE"));
+    const QCommandLineOption timeout(QStringLiteral("timeout"), {}, QStringLiteral("SECONDS"));
     QCommandLineParser parser;
-    parser.addOptions({help, exportKind, logFile, filter, author, output, chart});
+    parser.addOptions({help, exportKind, logFile, filter, author, output, chart, timeout});
     // The parser reads its arguments after a program name.
     if (!parser.parse(QStringList{QString()} + arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -92,10 +103,19 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
         if (command.Output.isEmpty())
             return fail(QStringLiteral("-o needs a file"));
     }
+    if (parser.isSet(timeout)) {
+        bool ok = false;
+        command.Timeout = parser.value(timeout).toInt(&ok);
+        if (!ok || command.Timeout < 1 || command.Timeout > MaxTimeout)
+            return fail(QStringLiteral("--timeout takes whole seconds from 1 to %1, not \"%2\"")
+                            .arg(MaxTimeout)
+                            .arg(parser.value(timeout)));
+    }
     if (!parser.isSet(exportKind)) {
         if (parser.isSet(filter) || parser.isSet(author) || parser.isSet(output) ||
-            parser.isSet(chart))
-            return fail(QStringLiteral("--filter, --author, --chart and -o belong to --export"));
+            parser.isSet(chart) || parser.isSet(timeout))
+            return fail(
+                QStringLiteral("--filter, --author, --chart, --timeout and -o belong to --export"));
         if (plain.size() > 1 || (plain.size() == 1 && !command.LogFile.isEmpty()))
             return fail(QStringLiteral("give one FOLDER or --log FILE, not %1 arguments")
                             .arg(plain.size() + (command.LogFile.isEmpty() ? 0 : 1)));
@@ -136,8 +156,10 @@ void Print(std::FILE* stream, const QString& text) {
 }
 
 // Runs the client's log command in folder; false, with the reason in error,
-// when it cannot be started or fails.
-bool RunLog(const TSettings& settings, const QString& folder, std::string& log, QString& error) {
+// when it cannot be started, fails, runs longer than timeout seconds (when not
+// 0) or is ended because the export caught a signal.
+bool RunLog(const TSettings& settings, const QString& folder, int timeout, TSignalWatcher& watcher,
+            std::string& log, QString& error) {
     error = CheckWorkingFolder(folder);
     if (!error.isEmpty())
         return false;
@@ -145,10 +167,24 @@ bool RunLog(const TSettings& settings, const QString& folder, std::string& log, 
     TCvsRunner runner;
     QEventLoop loop;
     QObject::connect(&runner, &TCvsRunner::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&watcher, &TSignalWatcher::caught, &runner, &TCvsRunner::Abort);
+    QTimer limit;
+    limit.setSingleShot(true);
+    bool timedOut = false;
+    QObject::connect(&limit, &QTimer::timeout, &runner, [&] {
+        timedOut = true;
+        runner.Abort();
+    });
     runner.Start(CvsProgram(settings.CVSPath), {QStringLiteral("log")}, folder);
+    if (timeout > 0)
+        limit.start(std::chrono::seconds(timeout));
     loop.exec();
     TCvsResult result = runner.TakeResult();
-    if (!result.Started || result.Failed()) {
+    if (timedOut) {
+        error = TimedOut.arg(timeout);
+        return false;
+    }
+    if (!result.Started || result.Failed() || result.Aborted) {
         error = CvsExportErrorText(result);
         return false;
     }
@@ -159,6 +195,9 @@ bool RunLog(const TSettings& settings, const QString& folder, std::string& log, 
 } // namespace
 
 int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err) {
+    // A signal ends the client's process group as Abort does, and the export
+    // without writing anything.
+    TSignalWatcher watcher({SIGINT, SIGTERM, SIGHUP});
     TSettings settings;
     LoadSettings(settings, *OpenSettingsStore());
     std::string log;
@@ -168,7 +207,9 @@ int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err) {
             Print(err, QStringLiteral("quillon: cannot read %1: %2\n").arg(command.LogFile, error));
             return 1;
         }
-    } else if (!RunLog(settings, command.Folder, log, error)) {
+    } else if (!RunLog(settings, command.Folder, command.Timeout, watcher, log, error)) {
+        if (const int signalNumber = TSignalWatcher::Caught())
+            return TSignalWatcher::ExitStatus(signalNumber);
         Print(err, QStringLiteral("quillon: %1\n").arg(error));
         return 1;
     }
@@ -198,6 +239,8 @@ int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err) {
     else
         csv = ChartCsv(TChartData(rows.History, command.Chart, table).Bars());
 
+    if (const int signalNumber = TSignalWatcher::Caught())
+        return TSignalWatcher::ExitStatus(signalNumber);
     if (command.Output.isEmpty() || command.Output == StandardOutput) {
         if (std::fwrite(csv.data(), 1, csv.size(), out) != csv.size() || std::fflush(out) != 0) {
             Print(err, QStringLiteral("quillon: cannot write the export\n"));

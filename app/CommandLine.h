@@ -20,6 +20,7 @@ struct TCommandLine {
     int Filter = 0;                         // --filter: the filter mode
     QString Author;                         // --author: the author filter, empty for all users
     QString Output;                         // -o: the CSV file; standard output when empty or "-"
+    int Timeout = 0;                        // --timeout: seconds the client may run; 0 for no limit
     QString Error;                          // what is wrong with the arguments
 };
 
@@ -29,7 +30,9 @@ TCommandLine ParseCommandLine(const QStringList& arguments);
 QString UsageText();
 
 // Runs an export; returns the process exit status (0 done, 1 input not
-// readable, 2 bad arguments). Messages go to err.
+// readable, 2 bad arguments, 128 and the signal's number when ended by SIGINT,
+// SIGTERM or SIGHUP, which end the client's whole process group too). Messages
+// go to err.
 int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err);
 
 } // namespace quillon

@@ -1,10 +1,12 @@
 #include "Application.h"
 #include "CommandLine.h"
 #include "NativePath.h"
+#include "SignalWatcher.h"
 #include "Windows.h"
 
 #include <QCoreApplication>
 
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
@@ -32,6 +34,13 @@ int main(int argc, char* argv[]) {
     quillon::TWindows windows;
     QObject::connect(&app, &quillon::TApplication::errorRaised, &windows.frmMain,
                      &quillon::TfrmMain::ShowStatus);
+    // Ended by a signal, the window closes, which ends a running client, and
+    // the windows' end takes the client's whole process group with them.
+    quillon::TSignalWatcher watcher({SIGINT, SIGTERM, SIGHUP});
+    QObject::connect(&watcher, &quillon::TSignalWatcher::caught, &app, [&](int signalNumber) {
+        windows.frmMain.close();
+        app.exit(quillon::TSignalWatcher::ExitStatus(signalNumber));
+    });
     windows.frmMain.SetStartFolder(command.Folder);
     windows.frmMain.SetStartLogFile(command.LogFile);
     windows.frmMain.show();

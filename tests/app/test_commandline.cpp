@@ -112,6 +112,16 @@ TEST(CommandLine, ChartExport) {
     ExpectError({"--chart", "lines", "/work/tree"});
 }
 
+TEST(CommandLine, Timeout) {
+    EXPECT_EQ(Parse({"--export", "files", "/work/tree"}).Timeout, 0);
+    EXPECT_EQ(Parse({"--export", "files", "/work/tree", "--timeout", "90"}).Timeout, 90);
+    for (const char* seconds : {"0", "-5", "1.5", "x", "99999999"}) {
+        SCOPED_TRACE(seconds);
+        ExpectError({"--export", "files", "/work/tree", "--timeout", seconds});
+    }
+    ExpectError({"--timeout", "5", "/work/tree"});
+}
+
 TEST(CommandLine, ExportOptionsNeedExport) {
     ExpectError({"--filter", "1", "/work/tree"});
     ExpectError({"--author", "anna"});

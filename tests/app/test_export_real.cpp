@@ -16,9 +16,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -78,17 +81,22 @@ protected:
         ASSERT_TRUE(QFile::exists(Binary)) << Binary.toStdString() << " not found";
     }
 
-    // Runs the program with a home folder of its own, so that no settings of
+    // Starts the program with a home folder of its own, so that no settings of
     // the user are read.
-    TRun Run(const QStringList& arguments) { return RunProgram(Binary, arguments); }
-    TRun RunProgram(const QString& program, const QStringList& arguments) {
+    void Start(QProcess& process, const QStringList& arguments,
+               const QString& program = QString()) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), Home.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), Home.filePath(QStringLiteral("config")));
-        QProcess process;
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(Home.path());
-        process.start(program, arguments);
+        process.start(program.isEmpty() ? Binary : program, arguments);
+    }
+
+    TRun Run(const QStringList& arguments) { return RunProgram(Binary, arguments); }
+    TRun RunProgram(const QString& program, const QStringList& arguments) {
+        QProcess process;
+        Start(process, arguments, program);
         TRun run;
         EXPECT_TRUE(process.waitForFinished(ProcessTimeoutMs))
             << process.errorString().toStdString();
@@ -100,6 +108,13 @@ protected:
     }
 
     QString OutPath(const QString& name) const { return Home.filePath(name); }
+
+    void SetCvsPath(const QString& folder) {
+        QDir(Home.path()).mkpath("config/Tevrin");
+        QFile settings(Home.filePath("config/Tevrin/Quillon.conf"));
+        ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+        settings.write("[General]\nCVSPath=" + folder.toUtf8() + "\n");
+    }
 
     static std::string ReadAll(const QString& path) {
         QFile file(path);
@@ -288,11 +303,7 @@ TEST_F(ExportReal, FolderRunsTheClient) {
     EXPECT_EQ(notFound.ExitCode, 1);
     EXPECT_EQ(notFound.Err, "quillon: Folder not found: " + gone.toStdString() + "\n");
 
-    QDir(Home.path()).mkpath("config/Tevrin");
-    QFile settings(Home.filePath("config/Tevrin/Quillon.conf"));
-    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
-    settings.write("[General]\nCVSPath=" + notWorking.filePath("nowhere").toUtf8() + "\n");
-    settings.close();
+    SetCvsPath(notWorking.filePath("nowhere"));
     const TRun missing = Run({"--export", "files", history.WorkingFolder(), "-o", out});
     EXPECT_EQ(missing.ExitCode, 1);
     EXPECT_NE(missing.Err.find("CVS executable not found"), std::string::npos) << missing.Err;
@@ -383,6 +394,57 @@ TEST_F(ExportReal, ChartValuesPerDay) {
         EXPECT_EQ(run.ExitCode, 0) << run.Err;
         EXPECT_EQ(run.Out, shown) << "mode " << mode;
     }
+}
+
+// A client that hangs, with a child of its own, is ended with its whole process
+// group by a termination signal to the export (which exits with 128 and the
+// signal's number) or by --timeout; nothing is written.
+TEST_F(ExportReal, HangingClientEndsWithItsProcessGroup) {
+    // The fake client names its process group through a FIFO that it and its
+    // child hold open until both have ended.
+    QTemporaryDir bin, work;
+    ASSERT_TRUE(QDir(work.path()).mkdir("CVS"));
+    const QByteArray alive = QFile::encodeName(bin.filePath("alive"));
+    ASSERT_EQ(::mkfifo(alive.constData(), 0600), 0);
+    QFile client(bin.filePath("cvs"));
+    ASSERT_TRUE(client.open(QIODevice::WriteOnly));
+    client.write("#!/bin/sh\nexec 3>'" + alive + "'\necho $$ >&3\nsleep 100000 &\nwait\n");
+    client.close();
+    client.setPermissions(client.permissions() | QFileDevice::ExeOwner);
+    SetCvsPath(bin.path());
+    const QString out = OutPath("out.csv");
+
+    auto run = [&](const QStringList& extra, int signalNumber) {
+        QProcess process;
+        Start(process, QStringList{"--export", "history", work.path(), "-o", out} + extra);
+        const int fd = ::open(alive.constData(), O_RDONLY | O_NONBLOCK);
+        pollfd wait{fd, POLLIN, 0};
+        char text[32] = {};
+        const bool started =
+            ::poll(&wait, 1, ProcessTimeoutMs) == 1 && ::read(fd, text, sizeof text - 1) > 0;
+        EXPECT_TRUE(started);
+        const pid_t group = static_cast<pid_t>(std::atoi(text));
+        if (started && signalNumber)
+            ::kill(static_cast<pid_t>(process.processId()), signalNumber);
+        EXPECT_TRUE(process.waitForFinished(ProcessTimeoutMs));
+        // End of file once the client and its child have both ended.
+        const bool ended = ::poll(&wait, 1, ProcessTimeoutMs) == 1 && ::read(fd, text, 1) == 0;
+        EXPECT_TRUE(ended);
+        if (!ended && group > 0)
+            ::kill(-group, SIGKILL);
+        ::close(fd);
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.readAllStandardOutput(), "");
+        EXPECT_FALSE(QFile::exists(out));
+        return std::make_pair(process.exitCode(), process.readAllStandardError().toStdString());
+    };
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signalNumber);
+        EXPECT_EQ(run({}, signalNumber).first, 128 + signalNumber);
+    }
+    EXPECT_EQ(
+        run({"--timeout", "1"}, 0),
+        std::make_pair(1, std::string("quillon: the CVS client did not finish within 1 s\n")));
 }
 
 } // namespace
