@@ -27,13 +27,13 @@ constexpr std::int32_t LinesLimit = 5; // the default few-changes threshold
 constexpr double SecondsPerDay = 86400;
 constexpr std::string_view FileEndRule(
     "============================================================================="); // 77
+constexpr std::string_view RevisionRule("----------------------------");              // 28
 
 // Lines starting with these are never message text: the parser handles them
 // by their own rules.
 constexpr std::array<std::string_view, 10> LinePrefixes = {
-    "? ",        "RCS file: ", "Working file: ", "head: ",
-    "branch: ",  "locks: ",    "description: ",  "----------------------------",
-    "revision ", "date: "};
+    "? ",      "RCS file: ",    "Working file: ", "head: ",    "branch: ",
+    "locks: ", "description: ", RevisionRule,     "revision ", "date: "};
 
 volatile unsigned char ByteSink;
 
@@ -150,13 +150,39 @@ private:
         }
     }
 
+    // A description is a view of consecutive log lines, none of which after
+    // the first (the text of a "description: " line) is a rule or a file
+    // header; it neither starts nor ends with a line break.
+    void Description(std::string_view description) {
+        Touch(description);
+        if (description.empty())
+            return;
+        Require(!IsLineBreak(description.front()) && !IsLineBreak(description.back()),
+                "a description starts or ends with a line break");
+        std::size_t start = 0;
+        while (start < description.size() && !IsLineBreak(description[start]))
+            ++start;
+        for (++start; start <= description.size();) {
+            std::size_t end = start;
+            while (end < description.size() && !IsLineBreak(description[end]))
+                ++end;
+            const std::string_view line = description.substr(start, end - start);
+            Require(!line.starts_with(FileEndRule) && !line.starts_with(RevisionRule) &&
+                        !line.starts_with("RCS file: "),
+                    "a description holds a rule or a file header");
+            start = end + 1;
+        }
+        if (LogBegin)
+            Require(InLog(description), "a description lies outside the log");
+    }
+
     void WalkFile(TRCSFileTable& table, TRCSFile& file) {
         FieldText(file.RCSPath, true, "RCSPath lies outside the log");
         FieldText(file.WorkingFile, false, "WorkingFile lies outside the log");
         FieldText(file.Head, true, "Head lies outside the log");
         FieldText(file.Branch, true, "Branch lies outside the log");
         FieldText(file.Locks, true, "Locks lies outside the log");
-        FieldText(file.Description, true, "Description lies outside the log");
+        Description(file.Description);
 
         TRCSFile* found = FindFile(table, file.WorkingFile);
         Require(found && found->WorkingFile == file.WorkingFile && found <= &file,
