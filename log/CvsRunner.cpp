@@ -1,5 +1,6 @@
 #include "CvsRunner.h"
 
+#include "LogFile.h"
 #include "NativePath.h"
 
 #include <QDir>
@@ -34,7 +35,7 @@ bool IsProgressLine(QByteArrayView line) {
 
 QString StartFailureText(const TCvsResult& result) {
     if (result.FolderError == ENOENT || result.FolderError == ENOTDIR)
-        return QStringLiteral("Folder not found: %1").arg(result.Folder);
+        return FolderNotFoundText(result.Folder);
     if (result.FolderError)
         return QStringLiteral("Cannot open folder %1: %2")
             .arg(result.Folder, QString::fromLocal8Bit(std::strerror(result.FolderError)));

@@ -38,9 +38,13 @@ bool ReadLogFile(const QString& path, std::string& bytes, QString& error) {
     return true;
 }
 
+QString FolderNotFoundText(const QString& folder) {
+    return FolderNotFound.arg(folder);
+}
+
 QString CheckWorkingFolder(const QString& folder) {
     if (FolderErrno(folder) != 0)
-        return FolderNotFound.arg(folder);
+        return FolderNotFoundText(folder);
     if (FolderErrno(folder + QLatin1Char('/') + AdminFolder) != 0)
         return NoAdminFolder.arg(folder);
     return {};

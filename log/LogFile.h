@@ -15,4 +15,7 @@ bool ReadLogFile(const QString& path, std::string& bytes, QString& error);
 // "Not a CVS working folder: FOLDER (no CVS subfolder)"; empty when it can.
 QString CheckWorkingFolder(const QString& folder);
 
+// "Folder not found: FOLDER".
+QString FolderNotFoundText(const QString& folder);
+
 } // namespace quillon
