@@ -102,6 +102,28 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void TfrmOptions::SetValues(const TOptionsValues& values) {
+    chkOpen->setChecked(values.FolderCommand);
+    edCVS->setText(values.Settings.CVSPath);
+    edLinesLimit->setValue(values.Settings.LinesLimit);
+    chkInclude->setChecked(values.Settings.DoInclude);
+    edInclude->setText(values.Settings.Include);
+    chkExclude->setChecked(values.Settings.DoExclude);
+    edExclude->setText(values.Settings.Exclude);
+}
+
+TOptionsValues TfrmOptions::Values() const {
+    TOptionsValues values;
+    values.FolderCommand = chkOpen->isChecked();
+    values.Settings.CVSPath = edCVS->text();
+    values.Settings.LinesLimit = edLinesLimit->value();
+    values.Settings.DoInclude = chkInclude->isChecked();
+    values.Settings.Include = edInclude->text();
+    values.Settings.DoExclude = chkExclude->isChecked();
+    values.Settings.Exclude = edExclude->text();
+    return values;
+}
+
 void TfrmOptions::btnCVSClick() {
     const QString current = edCVS->text();
     const bool exists = !current.isEmpty() && QFileInfo(current).isDir();

@@ -1,6 +1,8 @@
 // The Options dialog: the six settings and the folder command.
 #pragma once
 
+#include "Settings.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -13,6 +15,13 @@ class QSpinBox;
 
 namespace quillon {
 
+// What the dialog shows and gives back: the six settings and whether the
+// folder command is registered.
+struct TOptionsValues {
+    bool FolderCommand = false;
+    TSettings Settings;
+};
+
 class TfrmOptions : public QDialog {
     Q_OBJECT
 public:
@@ -24,6 +33,11 @@ public:
     void SetFolderChooser(std::function<QString(const QString& start)> chooser) {
         ChooseFolder = std::move(chooser);
     }
+
+    // Shows values; a lines limit outside the edit's range shows as the
+    // nearest bound.
+    void SetValues(const TOptionsValues& values);
+    TOptionsValues Values() const;
 
     // Lets the user pick the folder of the CVS executable for edCVS.
     void btnCVSClick();
