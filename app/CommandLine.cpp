@@ -14,9 +14,11 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <limits>
+#include <new>
 
 namespace quillon {
 
@@ -192,27 +194,8 @@ bool RunLog(const TSettings& settings, const QString& folder, int timeout, TSign
     return true;
 }
 
-} // namespace
-
-int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err) {
-    // A signal ends the client's process group as Abort does, and the export
-    // without writing anything.
-    TSignalWatcher watcher({SIGINT, SIGTERM, SIGHUP});
-    TSettings settings;
-    LoadSettings(settings, *OpenSettingsStore());
-    std::string log;
-    QString error;
-    if (!command.LogFile.isEmpty()) {
-        if (!ReadLogFile(command.LogFile, log, error)) {
-            Print(err, QStringLiteral("quillon: cannot read %1: %2\n").arg(command.LogFile, error));
-            return 1;
-        }
-    } else if (!RunLog(settings, command.Folder, command.Timeout, watcher, log, error)) {
-        if (const int signalNumber = TSignalWatcher::Caught())
-            return TSignalWatcher::ExitStatus(signalNumber);
-        Print(err, QStringLiteral("quillon: %1\n").arg(error));
-        return 1;
-    }
+// The export's CSV of the log's bytes.
+std::string MakeCsv(const TCommandLine& command, const TSettings& settings, std::string log) {
     const std::shared_ptr<TRCSFileTable> table = ParseLog(std::move(log));
     CheckFiles(*table, settings.LinesLimit);
     const TAuthorIndex authors(*table);
@@ -238,6 +221,41 @@ int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err) {
         csv = HistoryCsv(rows.History);
     else
         csv = ChartCsv(TChartData(rows.History, command.Chart, table).Bars());
+    return csv;
+}
+
+} // namespace
+
+int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err) {
+    // A signal ends the client's process group as Abort does, and the export
+    // without writing anything.
+    TSignalWatcher watcher({SIGINT, SIGTERM, SIGHUP});
+    TSettings settings;
+    LoadSettings(settings, *OpenSettingsStore());
+    std::string log, csv;
+    std::size_t logSize = 0;
+    QString error;
+    try {
+        if (!command.LogFile.isEmpty()) {
+            if (!ReadLogFile(command.LogFile, log, error)) {
+                Print(err,
+                      QStringLiteral("quillon: cannot read %1: %2\n").arg(command.LogFile, error));
+                return 1;
+            }
+        } else if (!RunLog(settings, command.Folder, command.Timeout, watcher, log, error)) {
+            if (const int signalNumber = TSignalWatcher::Caught())
+                return TSignalWatcher::ExitStatus(signalNumber);
+            Print(err, QStringLiteral("quillon: %1\n").arg(error));
+            return 1;
+        }
+        logSize = log.size();
+        csv = MakeCsv(command, settings, std::move(log));
+    } catch (const std::bad_alloc&) {
+        // The log's size, or as much of it as had come when memory ran out.
+        Print(err,
+              QStringLiteral("quillon: %1\n").arg(OutOfMemoryText(std::max(logSize, log.size()))));
+        return 1;
+    }
 
     if (const int signalNumber = TSignalWatcher::Caught())
         return TSignalWatcher::ExitStatus(signalNumber);

@@ -447,6 +447,22 @@ TEST_F(ExportReal, HangingClientEndsWithItsProcessGroup) {
         std::make_pair(1, std::string("quillon: the CVS client did not finish within 1 s\n")));
 }
 
+// A log without end runs out of memory (here the 2 GB of address space a shell
+// limit leaves the export): the export says so and exits 1. Not under
+// AddressSanitizer, which reserves more address space than that at start.
+TEST_F(ExportReal, OutOfMemoryIsReported) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address space limit leaves no room for AddressSanitizer";
+#endif
+    const TRun run =
+        RunProgram(QStringLiteral("/bin/sh"), {"-c", "ulimit -v 2000000 && exec \"$0\" \"$@\"",
+                                               Binary, "--export", "files", "--log", "/dev/zero"});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Err.rfind("quillon: out of memory while reading the log (", 0), 0u) << run.Err;
+    EXPECT_NE(run.Err.find(" MB read)\n"), std::string::npos) << run.Err;
+    EXPECT_EQ(run.Out, "");
+}
+
 } // namespace
 
 // A working folder whose name is not UTF-8 is read as any other. The shell
