@@ -398,7 +398,7 @@ TEST_F(ExportReal, ChartValuesPerDay) {
 
 // A client that hangs, with a child of its own, is ended with its whole process
 // group by a termination signal to the export (which exits with 128 and the
-// signal's number) or by --timeout; nothing is written.
+// signal's number) or to the window, or by --timeout; nothing is written.
 TEST_F(ExportReal, HangingClientEndsWithItsProcessGroup) {
     // The fake client names its process group through a FIFO that it and its
     // child hold open until both have ended.
@@ -414,9 +414,10 @@ TEST_F(ExportReal, HangingClientEndsWithItsProcessGroup) {
     SetCvsPath(bin.path());
     const QString out = OutPath("out.csv");
 
-    auto run = [&](const QStringList& extra, int signalNumber) {
+    const QStringList exportArguments = {"--export", "history", work.path(), "-o", out};
+    auto run = [&](const QStringList& arguments, int signalNumber) {
         QProcess process;
-        Start(process, QStringList{"--export", "history", work.path(), "-o", out} + extra);
+        Start(process, arguments);
         const int fd = ::open(alive.constData(), O_RDONLY | O_NONBLOCK);
         pollfd wait{fd, POLLIN, 0};
         char text[32] = {};
@@ -440,11 +441,14 @@ TEST_F(ExportReal, HangingClientEndsWithItsProcessGroup) {
     };
     for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
         SCOPED_TRACE(signalNumber);
-        EXPECT_EQ(run({}, signalNumber).first, 128 + signalNumber);
+        EXPECT_EQ(run(exportArguments, signalNumber).first, 128 + signalNumber);
     }
     EXPECT_EQ(
-        run({"--timeout", "1"}, 0),
+        run(exportArguments + QStringList{"--timeout", "1"}, 0),
         std::make_pair(1, std::string("quillon: the CVS client did not finish within 1 s\n")));
+    // The window, opening the folder, ends the same way.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    EXPECT_EQ(run({work.path()}, SIGTERM).first, 128 + SIGTERM);
 }
 
 // A log without end runs out of memory (here the 2 GB of address space a shell
