@@ -84,4 +84,12 @@ void TfrmMain::lvFilesDblClick() {
         lvRevisionsDblClick(lvRevisions);
 }
 
+void TfrmMain::ChartRevisionChosen(const std::string& file, const std::string& revision) {
+    if (!MayStart())
+        return;
+    TRCSFile* chosenFile = RCSFiles ? FindFile(*RCSFiles, file) : nullptr;
+    TRevisionInfo* chosen = FindRevision(chosenFile, revision);
+    ShowDiff(chosenFile, chosen, FindPreviousRevision(chosenFile, chosen));
+}
+
 } // namespace quillon

@@ -1,6 +1,7 @@
 #include "fMain.h"
 
 #include "CellText.h"
+#include "ChartPage.h"
 #include "CheckLog.h"
 #include "ColumnWidths.h"
 #include "DisplayText.h"
@@ -216,12 +217,16 @@ void TfrmMain::CreateViews() {
     layout->addWidget(PageControl, 1);
     setCentralWidget(central);
 
-    auto page = [this](const char* name, const QString& caption) {
-        auto* widget = new QWidget;
+    // A page whose widget has its layout.
+    auto addPage = [this](QWidget* widget, const char* name, const QString& caption) {
         widget->setObjectName(QString::fromLatin1(name));
-        auto* pageLayout = new QVBoxLayout(widget);
-        pageLayout->setContentsMargins(PageBorder, PageBorder, PageBorder, PageBorder);
+        widget->layout()->setContentsMargins(PageBorder, PageBorder, PageBorder, PageBorder);
         PageControl->addTab(widget, caption);
+    };
+    auto page = [&addPage](const char* name, const QString& caption) {
+        auto* widget = new QWidget;
+        auto* pageLayout = new QVBoxLayout(widget);
+        addPage(widget, name, caption);
         return pageLayout;
     };
     auto commentBox = [](const char* name) {
@@ -275,7 +280,16 @@ void TfrmMain::CreateViews() {
     splitHistory->setSizes({InitialSize.height(), CommentBoxHeight});
     history->addWidget(splitHistory);
 
-    CreateChartPage(page("tsCharts", QStringLiteral("Charts")));
+    ChartPage = new TChartPage;
+    addPage(ChartPage, "tsCharts", QStringLiteral("Charts"));
+    ChartPage->SetMayStart([this] { return MayStart(); });
+    ChartPage->SetAuthorColor(
+        [this](std::string_view author) { return Style.AuthorColor(author); });
+    connect(ChartPage, &TChartPage::modeChosen, this, [this] {
+        if (MayStart())
+            FilterFiles();
+    });
+    connect(ChartPage, &TChartPage::revisionChosen, this, &TfrmMain::ChartRevisionChosen);
 
     connect(lvFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfrmMain::lvFilesSelectItem);
@@ -369,7 +383,7 @@ void TfrmMain::ClearViews() {
     HistoryRows->Reset({});
     mmComments->clear();
     mmCommentsHistory->clear();
-    FillChart();
+    ChartPage->Clear();
 }
 
 void TfrmMain::DropTable() {
@@ -611,7 +625,7 @@ void TfrmMain::FilterFiles() {
     } else {
         mmCommentsHistory->clear();
     }
-    FillChart();
+    ChartPage->Fill(HistoryRows->Revisions(), RCSFiles);
     ShowStatus(Status::Done);
     emit filesFiltered();
 }

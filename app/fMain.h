@@ -17,19 +17,16 @@
 #include <memory>
 
 class QAction;
-class QComboBox;
 class QLabel;
 class QPlainTextEdit;
 class QSplitter;
 class QTabWidget;
 class QTableView;
-class QVBoxLayout;
 
 namespace quillon {
 
 class TOwnerDrawnSelector;
-class TActivityChart;
-class TChartMenu;
+class TChartPage;
 class TfrmOptions;
 class TfrmDiff;
 
@@ -144,16 +141,6 @@ public:
     void lvRevisionsDblClick(QTableView* list);
     void lvFilesDblClick();
 
-    // The activity chart (MainChart.cpp).
-    void FillChart();
-    void cbxChartSelect();
-    void ChartScroll();
-    void ChartMouseDown(Qt::MouseButton button, QPoint position);
-    void miItemClick(QAction* item);
-    QComboBox* cbxChart = nullptr;
-    TActivityChart* Chart = nullptr;
-    TChartMenu* popChart = nullptr;
-
     void miOpenClick();
     void miOpenLogClick();
     void miAbortClick();
@@ -179,7 +166,6 @@ protected:
 private:
     void CreateMenu();
     void CreateViews();
-    void CreateChartPage(QVBoxLayout* page); // MainChart.cpp
     QTableView* CreateList(QAbstractItemModel* model, std::initializer_list<int> widths);
     void FormActivate();
     void SetLoading(bool loading);
@@ -200,6 +186,9 @@ private:
     // the load it belongs to has been abandoned meanwhile.
     template <typename TWork, typename TDone> void OffThread(TWork work, TDone done);
     void EndDiff(); // MainCompare.cpp
+    // Compares the revision chosen on the Charts page with its predecessor
+    // (MainCompare.cpp).
+    void ChartRevisionChosen(const std::string& file, const std::string& revision);
 
     TMainWindowPeers Peers;
     TfrmDiff* frmDiff = nullptr;
@@ -221,6 +210,7 @@ private:
     TFileListModel* FileRows = nullptr;
     TRevisionListModel* RevisionRows = nullptr;
     TRevisionListModel* HistoryRows = nullptr;
+    TChartPage* ChartPage = nullptr;
     QLabel* StatusPanels[5] = {};
 };
 

@@ -2,6 +2,7 @@
 
 #include "ActivityChart.h"
 #include "ChartData.h"
+#include "ChartPage.h"
 #include "DateTime.h"
 #include "Selectors.h"
 
@@ -152,6 +153,48 @@ TEST_F(ChartHistory, GivesOneBarPerDayOldestFirstWithTheDaysCaptions) {
     EXPECT_TRUE(undated.Bars().empty());
 }
 
+TEST_F(ChartHistory, ThePageNamesTheRevisionPickedInABarsMenuWhileItsOwnerLetsIt) {
+    TChartPage page;
+    bool mayStart = true;
+    page.SetMayStart([&mayStart] { return mayStart; });
+    std::vector<std::pair<std::string, std::string>> picked;
+    QObject::connect(&page, &TChartPage::revisionChosen,
+                     [&picked](const std::string& file, const std::string& revision) {
+                         picked.emplace_back(file, revision);
+                     });
+    auto* chart = page.findChild<TActivityChart*>(QStringLiteral("Chart"));
+    auto* menu = page.findChild<TChartMenu*>(QStringLiteral("popChart"));
+    ASSERT_TRUE(chart && menu);
+    page.resize(600, 400);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    page.Fill(History, Table);
+    const TChartBar bar = chart->Data().Bars().at(2);
+    chart->SetVisibleRange(bar.Day - VisibleDays / 2, bar.Day + VisibleDays / 2);
+    chart->replot();
+    const QPoint centre = QPointF(chart->xAxis->coordToPixel(ChartKey(bar.Day)),
+                                  chart->yAxis->coordToPixel(bar.Total / 2))
+                              .toPoint();
+
+    mayStart = false;
+    QTest::mouseClick(chart, Qt::LeftButton, {}, centre);
+    EXPECT_TRUE(menu->actions().isEmpty());
+    mayStart = true;
+    QTest::mouseClick(chart, Qt::LeftButton, {}, centre);
+    menu->close();
+    ASSERT_EQ(menu->actions().size(), 3);
+    menu->actions()[1]->trigger();
+    mayStart = false;
+    menu->actions()[2]->trigger();
+    ASSERT_EQ(picked.size(), 1u);
+    EXPECT_EQ(picked[0].first, "odd in v1.9 name.c");
+    EXPECT_EQ(picked[0].second, "1.2");
+
+    page.Clear();
+    EXPECT_TRUE(chart->Data().Bars().empty());
+    EXPECT_EQ(chart->Series()->data()->size(), 0);
+}
+
 TEST(ChartTime, KeysAreSecondsSince1970AsWrittenAndTitlesNameTheMonth) {
     EXPECT_EQ(ChartKey(Encode(1970, 1, 1)), 0);
     const double date = Encode(2024, 2, 12, 13, 5, 30);
@@ -238,7 +281,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
     }
     void TearDown() override {
-        Window.popChart->close();
+        popChart->close();
         Window.SetActivity(TActivity::Idle);
     }
     void Open(const QByteArray& log) {
@@ -253,20 +296,20 @@ protected:
     }
     void Relayout() {
         QCoreApplication::processEvents();
-        Window.Chart->replot();
+        Chart->replot();
     }
     // The middle of bar's drawn rectangle.
     QPoint BarCentre(std::size_t bar) const {
-        const TChartBar& b = Window.Chart->Data().Bars().at(bar);
-        return QPointF(Window.Chart->xAxis->coordToPixel(ChartKey(b.Day)),
-                       Window.Chart->yAxis->coordToPixel(b.Total / 2))
+        const TChartBar& b = Chart->Data().Bars().at(bar);
+        return QPointF(Chart->xAxis->coordToPixel(ChartKey(b.Day)),
+                       Chart->yAxis->coordToPixel(b.Total / 2))
             .toPoint();
     }
     // The index of the bar of the day daysAgo.
     std::size_t BarOfDay(int daysAgo) const {
         const QDate date = QDate::currentDate().addDays(-daysAgo);
         const double day = Encode(date.year(), date.month(), date.day());
-        const auto& bars = Window.Chart->Data().Bars();
+        const auto& bars = Chart->Data().Bars();
         for (std::size_t i = 0; i < bars.size(); ++i)
             if (bars[i].Day == day)
                 return i;
@@ -275,41 +318,45 @@ protected:
     }
     QStringList MenuCaptions() const {
         QStringList captions;
-        for (const QAction* action : Window.popChart->actions())
-            captions.append(Window.popChart->ItemOf(action)->Caption);
+        for (const QAction* action : popChart->actions())
+            captions.append(popChart->ItemOf(action)->Caption);
         return captions;
     }
     void DragRight(QPoint from, int pixels, int steps = 4) {
-        QTest::mousePress(Window.Chart, Qt::RightButton, {}, from);
+        QTest::mousePress(Chart, Qt::RightButton, {}, from);
         for (int i = 1; i <= steps; ++i)
-            QTest::mouseMove(Window.Chart, from + QPoint(pixels * i / steps, 0));
-        QTest::mouseRelease(Window.Chart, Qt::RightButton, {}, from + QPoint(pixels, 0));
+            QTest::mouseMove(Chart, from + QPoint(pixels * i / steps, 0));
+        QTest::mouseRelease(Chart, Qt::RightButton, {}, from + QPoint(pixels, 0));
     }
-    QString BottomTitle() const { return Window.Chart->xAxis->label(); }
-    double PlotWidth() const { return Window.Chart->xAxis->axisRect()->width(); }
+    QString BottomTitle() const { return Chart->xAxis->label(); }
+    double PlotWidth() const { return Chart->xAxis->axisRect()->width(); }
     void ExpectLastDays(double before, double after) const {
-        EXPECT_GE(Window.Chart->VisibleLast(), before - 1e-6);
-        EXPECT_LE(Window.Chart->VisibleLast(), after + 1e-6);
-        EXPECT_NEAR(Window.Chart->VisibleLast() - Window.Chart->VisibleFirst(), VisibleDays, 1e-6);
-        EXPECT_EQ(BottomTitle(), MonthTitle(Window.Chart->VisibleFirst()));
+        EXPECT_GE(Chart->VisibleLast(), before - 1e-6);
+        EXPECT_LE(Chart->VisibleLast(), after + 1e-6);
+        EXPECT_NEAR(Chart->VisibleLast() - Chart->VisibleFirst(), VisibleDays, 1e-6);
+        EXPECT_EQ(BottomTitle(), MonthTitle(Chart->VisibleFirst()));
     }
 
     QTemporaryDir Dir;
     TTestMainWindow Window;
     TStatusRecorder Status{Window};
+    // The page's parts, by their names.
+    TActivityChart* Chart = Window.findChild<TActivityChart*>(QStringLiteral("Chart"));
+    TChartMenu* popChart = Window.findChild<TChartMenu*>(QStringLiteral("popChart"));
+    QComboBox* cbxChart = Window.findChild<QComboBox*>(QStringLiteral("cbxChart"));
 };
 
 TEST_F(ChartPage, StartsWithTheLastFourWeeksAndItsLook) {
-    auto* chart = Window.findChild<TActivityChart*>(QStringLiteral("Chart"));
-    ASSERT_EQ(chart, Window.Chart);
-    auto* modes = Window.findChild<QComboBox*>(QStringLiteral("cbxChart"));
-    ASSERT_EQ(modes, Window.cbxChart);
+    ASSERT_NE(Chart, nullptr);
+    ASSERT_NE(popChart, nullptr);
+    ASSERT_NE(cbxChart, nullptr);
+    TActivityChart* chart = Chart;
+    QComboBox* modes = cbxChart;
     EXPECT_FALSE(modes->isEditable());
     ASSERT_EQ(modes->count(), 2);
     EXPECT_EQ(modes->itemText(0), "Number of commits per day");
     EXPECT_EQ(modes->itemText(1), "Number of lines changed per day");
     EXPECT_EQ(modes->currentIndex(), 0);
-    EXPECT_EQ(Window.findChild<QMenu*>(QStringLiteral("popChart")), Window.popChart);
 
     QCPBars* series = chart->Series();
     EXPECT_EQ(series->name(), "Series");
@@ -358,9 +405,9 @@ TEST_F(ChartPage, FillsFromTheHistoryAndFollowsTheMode) {
     const double before = LocalNow();
     Open(RecentLog());
     const double after = LocalNow();
-    const TChartData& data = Window.Chart->Data();
+    const TChartData& data = Chart->Data();
     ASSERT_EQ(data.Bars().size(), 4u);
-    EXPECT_EQ(Window.Chart->Series()->data()->size(), 4);
+    EXPECT_EQ(Chart->Series()->data()->size(), 4);
     const std::size_t day40 = BarOfDay(40), day10 = BarOfDay(10), day5 = BarOfDay(5),
                       day2 = BarOfDay(2);
     EXPECT_EQ(day40, 0u);
@@ -369,32 +416,32 @@ TEST_F(ChartPage, FillsFromTheHistoryAndFollowsTheMode) {
     EXPECT_EQ(data.Bars()[day10].Total, 2);
     EXPECT_EQ(data.Bars()[day5].Total, 2);
     EXPECT_EQ(data.Bars()[day2].Total, 3);
-    EXPECT_EQ(Window.Chart->Series()->data()->at(3)->key, ChartKey(data.Bars()[3].Day));
-    EXPECT_EQ(Window.Chart->yAxis->range(), QCPRange(0, 3));
+    EXPECT_EQ(Chart->Series()->data()->at(3)->key, ChartKey(data.Bars()[3].Day));
+    EXPECT_EQ(Chart->yAxis->range(), QCPRange(0, 3));
     ExpectLastDays(before, after);
-    EXPECT_EQ(Window.Chart->yAxis->label(), "Number of commits per day");
+    EXPECT_EQ(Chart->yAxis->label(), "Number of commits per day");
 
     // Panned into the past, then the other mode: the range returns to the
     // last four weeks and the bars count lines, a day without changes at 0.
     DragRight(QPoint(200, 100), 300);
-    EXPECT_LT(Window.Chart->VisibleLast(), before - 1);
+    EXPECT_LT(Chart->VisibleLast(), before - 1);
     QSignalSpy filtered(&Window, &TfrmMain::filesFiltered);
-    Window.cbxChart->setCurrentIndex(1);
-    emit Window.cbxChart->activated(1);
+    cbxChart->setCurrentIndex(1);
+    emit cbxChart->activated(1);
     EXPECT_EQ(filtered.count(), 1);
     ExpectLastDays(before, LocalNow());
-    EXPECT_EQ(Window.Chart->yAxis->label(), "Number of lines changed per day");
+    EXPECT_EQ(Chart->yAxis->label(), "Number of lines changed per day");
     ASSERT_EQ(data.Bars().size(), 4u);
     EXPECT_EQ(data.Bars()[day40].Total, 0);
     EXPECT_EQ(data.Bars()[day10].Total, 1);
     EXPECT_EQ(data.Bars()[day5].Total, 0);
     EXPECT_EQ(data.Bars()[day2].Total, 12);
-    EXPECT_EQ(Window.Chart->yAxis->range(), QCPRange(0, 12));
+    EXPECT_EQ(Chart->yAxis->range(), QCPRange(0, 12));
     // Counts read as whole numbers: no tick or sub-tick between them.
     QVector<double> ticks, subTicks;
-    Window.Chart->yAxis->ticker()->generate(Window.Chart->yAxis->range(), QLocale(), 'f', 0, ticks,
-                                            &subTicks, nullptr);
-    EXPECT_EQ(ticks, Window.Chart->yAxis->tickVector());
+    Chart->yAxis->ticker()->generate(Chart->yAxis->range(), QLocale(), 'f', 0, ticks, &subTicks,
+                                     nullptr);
+    EXPECT_EQ(ticks, Chart->yAxis->tickVector());
     EXPECT_GE(ticks.size(), 2);
     for (const QVector<double>* values : {&ticks, &subTicks})
         for (const double value : *values)
@@ -408,114 +455,113 @@ TEST_F(ChartPage, FillsFromTheHistoryAndFollowsTheMode) {
 
     // While busy a mode choice rebuilds nothing.
     Window.SetActivity(TActivity::Working);
-    Window.cbxChart->setCurrentIndex(0);
-    emit Window.cbxChart->activated(0);
+    cbxChart->setCurrentIndex(0);
+    emit cbxChart->activated(0);
     EXPECT_EQ(filtered.count(), 2);
-    EXPECT_EQ(Window.Chart->yAxis->label(), "Number of lines changed per day");
+    EXPECT_EQ(Chart->yAxis->label(), "Number of lines changed per day");
 }
 
 TEST_F(ChartPage, PansWithTheRightButtonAndNamesTheMonthAtTheLeftEdge) {
     Open(RecentLog());
-    const double first = Window.Chart->VisibleFirst();
-    const double last = Window.Chart->VisibleLast();
+    const double first = Chart->VisibleFirst();
+    const double last = Chart->VisibleLast();
     const double daysPerPixel = VisibleDays / PlotWidth();
 
     // Dragging to the right shows earlier days; the values stay from 0.
-    QSignalSpy scrolled(Window.Chart, &TActivityChart::Scrolled);
+    QSignalSpy scrolled(Chart, &TActivityChart::Scrolled);
     DragRight(QPoint(100, 100), 150, 3);
     EXPECT_EQ(scrolled.count(), 3);
-    EXPECT_NEAR(Window.Chart->VisibleFirst(), first - 150 * daysPerPixel, 1e-6);
-    EXPECT_NEAR(Window.Chart->VisibleLast(), last - 150 * daysPerPixel, 1e-6);
-    EXPECT_EQ(Window.Chart->yAxis->range().lower, 0);
-    EXPECT_FALSE(Window.popChart->isVisible());
+    EXPECT_NEAR(Chart->VisibleFirst(), first - 150 * daysPerPixel, 1e-6);
+    EXPECT_NEAR(Chart->VisibleLast(), last - 150 * daysPerPixel, 1e-6);
+    EXPECT_EQ(Chart->yAxis->range().lower, 0);
+    EXPECT_FALSE(popChart->isVisible());
 
     // Up to just before the first of the left edge's month, then past it.
-    const auto start = DecodeDateTime(Window.Chart->VisibleFirst());
+    const auto start = DecodeDateTime(Chart->VisibleFirst());
     const double firstOfMonth = Encode(start.Year, start.Month, 1);
     const QString month = MonthTitle(firstOfMonth);
     EXPECT_EQ(BottomTitle(), month);
-    const double toFirst = Window.Chart->VisibleFirst() - firstOfMonth;
+    const double toFirst = Chart->VisibleFirst() - firstOfMonth;
     DragRight(QPoint(50, 100), int((toFirst - 0.2) / daysPerPixel));
-    EXPECT_GT(Window.Chart->VisibleFirst(), firstOfMonth);
+    EXPECT_GT(Chart->VisibleFirst(), firstOfMonth);
     EXPECT_EQ(BottomTitle(), month);
     DragRight(QPoint(50, 100), int(0.4 / daysPerPixel) + 1);
-    EXPECT_LT(Window.Chart->VisibleFirst(), firstOfMonth);
+    EXPECT_LT(Chart->VisibleFirst(), firstOfMonth);
     EXPECT_EQ(BottomTitle(), MonthTitle(firstOfMonth - 1));
     EXPECT_NE(BottomTitle(), month);
 
     // And back to the left, past the present; panning goes on while busy.
     Window.SetActivity(TActivity::Working);
-    const double panned = Window.Chart->VisibleFirst();
+    const double panned = Chart->VisibleFirst();
     DragRight(QPoint(600, 100), -500);
-    EXPECT_NEAR(Window.Chart->VisibleFirst(), panned + 500 * daysPerPixel, 1e-6);
-    EXPECT_EQ(BottomTitle(), MonthTitle(Window.Chart->VisibleFirst()));
+    EXPECT_NEAR(Chart->VisibleFirst(), panned + 500 * daysPerPixel, 1e-6);
+    EXPECT_EQ(BottomTitle(), MonthTitle(Chart->VisibleFirst()));
 
     // Left-dragging pans nothing.
     Window.SetActivity(TActivity::Idle);
-    const double still = Window.Chart->VisibleFirst();
-    QTest::mousePress(Window.Chart, Qt::LeftButton, {}, QPoint(10, 100));
-    QTest::mouseMove(Window.Chart, QPoint(200, 100));
-    QTest::mouseRelease(Window.Chart, Qt::LeftButton, {}, QPoint(200, 100));
-    EXPECT_EQ(Window.Chart->VisibleFirst(), still);
+    const double still = Chart->VisibleFirst();
+    QTest::mousePress(Chart, Qt::LeftButton, {}, QPoint(10, 100));
+    QTest::mouseMove(Chart, QPoint(200, 100));
+    QTest::mouseRelease(Chart, Qt::LeftButton, {}, QPoint(200, 100));
+    EXPECT_EQ(Chart->VisibleFirst(), still);
 }
 
 TEST_F(ChartPage, ALeftClickOnABarListsItsRevisionsAndNothingElseDoes) {
     Open(RecentLog());
     const std::size_t day2 = BarOfDay(2), day10 = BarOfDay(10), day5 = BarOfDay(5);
     const QPoint bar = BarCentre(day2);
-    EXPECT_EQ(Window.Chart->BarAt(bar), int(day2));
-    EXPECT_EQ(Window.Chart->BarAt(bar + QPoint(9, 0)), int(day2));
-    EXPECT_EQ(Window.Chart->BarAt(bar + QPoint(12, 0)), -1); // beside the 20 pixels
+    EXPECT_EQ(Chart->BarAt(bar), int(day2));
+    EXPECT_EQ(Chart->BarAt(bar + QPoint(9, 0)), int(day2));
+    EXPECT_EQ(Chart->BarAt(bar + QPoint(12, 0)), -1); // beside the 20 pixels
     // Above a lower bar, and between two bars.
     const QPoint lower = BarCentre(day10);
-    EXPECT_EQ(Window.Chart->BarAt(lower), int(day10));
-    EXPECT_EQ(Window.Chart->BarAt(QPoint(lower.x(), int(Window.Chart->yAxis->coordToPixel(2.5)))),
-              -1);
+    EXPECT_EQ(Chart->BarAt(lower), int(day10));
+    EXPECT_EQ(Chart->BarAt(QPoint(lower.x(), int(Chart->yAxis->coordToPixel(2.5)))), -1);
     const QPoint between((BarCentre(day10).x() + BarCentre(day5).x()) / 2, bar.y());
-    EXPECT_EQ(Window.Chart->BarAt(between), -1);
+    EXPECT_EQ(Chart->BarAt(between), -1);
     // The old bar lies outside the visible range: nothing draws it.
-    EXPECT_EQ(Window.Chart->BarAt(BarCentre(BarOfDay(40))), -1);
+    EXPECT_EQ(Chart->BarAt(BarCentre(BarOfDay(40))), -1);
 
-    QTest::mouseClick(Window.Chart, Qt::RightButton, {}, bar);
-    EXPECT_FALSE(Window.popChart->isVisible());
-    QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, between);
-    EXPECT_FALSE(Window.popChart->isVisible());
-    EXPECT_TRUE(Window.popChart->actions().isEmpty());
+    QTest::mouseClick(Chart, Qt::RightButton, {}, bar);
+    EXPECT_FALSE(popChart->isVisible());
+    QTest::mouseClick(Chart, Qt::LeftButton, {}, between);
+    EXPECT_FALSE(popChart->isVisible());
+    EXPECT_TRUE(popChart->actions().isEmpty());
     Window.SetActivity(TActivity::Working);
-    QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, bar);
-    EXPECT_FALSE(Window.popChart->isVisible());
+    QTest::mouseClick(Chart, Qt::LeftButton, {}, bar);
+    EXPECT_FALSE(popChart->isVisible());
     Window.SetActivity(TActivity::Idle);
 
-    QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, bar);
-    ASSERT_TRUE(Window.popChart->isVisible());
+    QTest::mouseClick(Chart, Qt::LeftButton, {}, bar);
+    ASSERT_TRUE(popChart->isVisible());
     EXPECT_EQ(MenuCaptions(), QStringList({"src/main.c in v1.2 +3 -0 lines by alice",
                                            "src/main.c in v1.3 +4 -1 lines by bob",
                                            "odd in v1.9 name.c in v1.2 +2 -2 lines by alice"}));
 
     // The next click frees the items of the last one.
-    Window.popChart->close();
-    QPointer<QAction> old = Window.popChart->actions().front();
-    QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, BarCentre(day10));
+    popChart->close();
+    QPointer<QAction> old = popChart->actions().front();
+    QTest::mouseClick(Chart, Qt::LeftButton, {}, BarCentre(day10));
     EXPECT_TRUE(old.isNull());
     EXPECT_EQ(MenuCaptions(), QStringList({"src/main.c in v1.1 +0 -0 lines by alice",
                                            "R&D notes.txt in v1.2 +1 -0 lines by alice"}));
 
     // A load that fails empties the chart with the lists.
-    Window.popChart->close();
+    popChart->close();
     const QPoint old10 = BarCentre(day10);
     Window.OpenLogFile(Dir.filePath(QStringLiteral("no-such.log")));
     ASSERT_TRUE(WaitForLoad(Window));
     ASSERT_FALSE(Window.RCSFiles);
-    EXPECT_TRUE(Window.Chart->Data().Bars().empty());
-    EXPECT_EQ(Window.Chart->Series()->data()->size(), 0);
-    QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, old10);
-    EXPECT_FALSE(Window.popChart->isVisible());
+    EXPECT_TRUE(Chart->Data().Bars().empty());
+    EXPECT_EQ(Chart->Series()->data()->size(), 0);
+    QTest::mouseClick(Chart, Qt::LeftButton, {}, old10);
+    EXPECT_FALSE(popChart->isVisible());
 }
 
 TEST_F(ChartPage, MenuItemsShowTheirCaptionsAsBuiltAndOpenTheirOwnRevision) {
     Open(RecentLog());
-    TChartMenu* menu = Window.popChart;
-    QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, BarCentre(BarOfDay(10)));
+    TChartMenu* menu = popChart;
+    QTest::mouseClick(Chart, Qt::LeftButton, {}, BarCentre(BarOfDay(10)));
     ASSERT_EQ(menu->actions().size(), 2);
     QAction* ampersand = menu->actions()[1];
     // No mnemonic: the "&" shows as it is.
@@ -531,16 +577,16 @@ TEST_F(ChartPage, MenuItemsShowTheirCaptionsAsBuiltAndOpenTheirOwnRevision) {
     EXPECT_EQ(Status.Messages, QStringList({Status::NoWorkingFolder}));
 
     // A name with " in v": the item still finds its file and revision.
-    Window.popChart->close();
-    QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, BarCentre(BarOfDay(2)));
+    popChart->close();
+    QTest::mouseClick(Chart, Qt::LeftButton, {}, BarCentre(BarOfDay(2)));
     ASSERT_EQ(menu->actions().size(), 3);
     Status.Messages.clear();
     menu->actions()[2]->trigger();
     EXPECT_EQ(Status.Messages, QStringList({Status::NoWorkingFolder}));
 
     // A name with " lines by ": coloured by its revision's author, bob.
-    Window.popChart->close();
-    QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, BarCentre(BarOfDay(5)));
+    popChart->close();
+    QTest::mouseClick(Chart, Qt::LeftButton, {}, BarCentre(BarOfDay(5)));
     ASSERT_EQ(menu->actions().size(), 2);
     EXPECT_EQ(menu->ItemOf(menu->actions()[0])->File, "x lines by carol.txt");
     menu->initStyleOption(&option, menu->actions()[0]);
@@ -586,7 +632,7 @@ TEST_F(ChartPage, AChosenRevisionOpensItsComparisonThroughTheClient) {
     ASSERT_TRUE(WaitForLoad(Window));
 
     // The bar of README.txt 1.3, brought into view.
-    const TChartData& data = Window.Chart->Data();
+    const TChartData& data = Chart->Data();
     std::size_t bar = data.Bars().size();
     for (std::size_t i = 0; i < data.Bars().size(); ++i)
         for (const TChartItem& item : data.Items(i))
@@ -594,17 +640,17 @@ TEST_F(ChartPage, AChosenRevisionOpensItsComparisonThroughTheClient) {
                 bar = i;
     ASSERT_LT(bar, data.Bars().size());
     const double day = data.Bars()[bar].Day;
-    Window.Chart->SetVisibleRange(day - VisibleDays / 2, day + VisibleDays / 2);
+    Chart->SetVisibleRange(day - VisibleDays / 2, day + VisibleDays / 2);
     Relayout();
 
-    QTest::mouseClick(Window.Chart, Qt::LeftButton, {}, BarCentre(bar));
-    ASSERT_TRUE(Window.popChart->isVisible());
+    QTest::mouseClick(Chart, Qt::LeftButton, {}, BarCentre(bar));
+    ASSERT_TRUE(popChart->isVisible());
     QAction* readme = nullptr;
-    for (QAction* action : Window.popChart->actions())
-        if (Window.popChart->ItemOf(action)->Caption.startsWith("README.txt in v1.3 "))
+    for (QAction* action : popChart->actions())
+        if (popChart->ItemOf(action)->Caption.startsWith("README.txt in v1.3 "))
             readme = action;
     ASSERT_NE(readme, nullptr);
-    Window.popChart->close();
+    popChart->close();
     Status.Messages.clear();
     readme->trigger();
     ASSERT_TRUE(QTest::qWaitFor([&] { return shown == 1 && Window.MayStart(); }, 30000))

@@ -1,8 +1,7 @@
-// The Charts page of the main window: the activity chart of the history and
-// the menu of a bar's revisions.
+#include "ChartPage.h"
+
 #include "ActivityChart.h"
 #include "DisplayText.h"
-#include "fMain.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -18,7 +17,8 @@ constexpr int ChartSpacing = 9; // between the mode selector and the chart
 
 } // namespace
 
-void TfrmMain::CreateChartPage(QVBoxLayout* page) {
+TChartPage::TChartPage(QWidget* parent) : QWidget(parent) {
+    auto* page = new QVBoxLayout(this);
     page->setSpacing(ChartSpacing);
 
     cbxChart = new QComboBox;
@@ -27,7 +27,7 @@ void TfrmMain::CreateChartPage(QVBoxLayout* page) {
     cbxChart->addItems(ChartModes);
     cbxChart->setCurrentIndex(int(TChartMode::Commits));
     page->addWidget(cbxChart);
-    connect(cbxChart, &QComboBox::activated, this, &TfrmMain::cbxChartSelect);
+    connect(cbxChart, &QComboBox::activated, this, &TChartPage::modeChosen);
 
     // The chart within a lowered bevel.
     auto* frame = new QFrame;
@@ -39,20 +39,24 @@ void TfrmMain::CreateChartPage(QVBoxLayout* page) {
     Chart = new TActivityChart;
     frameLayout->addWidget(Chart);
     page->addWidget(frame, 1);
-    connect(Chart, &TActivityChart::MouseDown, this, &TfrmMain::ChartMouseDown);
-    connect(Chart, &TActivityChart::Scrolled, this, &TfrmMain::ChartScroll);
+    connect(Chart, &TActivityChart::MouseDown, this, &TChartPage::ChartMouseDown);
+    connect(Chart, &TActivityChart::Scrolled, this, &TChartPage::ChartScroll);
 
     popChart = new TChartMenu(this);
     popChart->setObjectName(QStringLiteral("popChart"));
-    popChart->SetAuthorColor([this](std::string_view author) { return Style.AuthorColor(author); });
-    connect(popChart, &QMenu::triggered, this, &TfrmMain::miItemClick);
+    connect(popChart, &QMenu::triggered, this, &TChartPage::miItemClick);
 
-    FillChart();
+    Clear();
 }
 
-void TfrmMain::FillChart() {
+void TChartPage::SetAuthorColor(std::function<QColor(std::string_view author)> color) {
+    popChart->SetAuthorColor(std::move(color));
+}
+
+void TChartPage::Fill(std::span<TRevisionInfo* const> history,
+                      const std::shared_ptr<const TRCSFileTable>& table) {
     const auto mode = static_cast<TChartMode>(std::max(0, cbxChart->currentIndex()));
-    Chart->SetBars(TChartData(HistoryRows->Revisions(), mode, RCSFiles));
+    Chart->SetBars(TChartData(history, mode, table));
     const double now = LocalNow();
     Chart->SetVisibleRange(now - VisibleDays, now);
     Chart->xAxis->setLabel(MonthTitle(Chart->VisibleFirst()));
@@ -60,18 +64,13 @@ void TfrmMain::FillChart() {
     Chart->replot();
 }
 
-void TfrmMain::cbxChartSelect() {
-    if (MayStart())
-        FilterFiles();
-}
-
-void TfrmMain::ChartScroll() {
+void TChartPage::ChartScroll() {
     Chart->yAxis->setRangeLower(0);
     Chart->xAxis->setLabel(MonthTitle(Chart->VisibleFirst()));
 }
 
-void TfrmMain::ChartMouseDown(Qt::MouseButton button, QPoint position) {
-    if (!MayStart() || button != Qt::LeftButton)
+void TChartPage::ChartMouseDown(Qt::MouseButton button, QPoint position) {
+    if (!Allowed() || button != Qt::LeftButton)
         return;
     const int bar = Chart->BarAt(position);
     if (bar < 0)
@@ -88,17 +87,13 @@ void TfrmMain::ChartMouseDown(Qt::MouseButton button, QPoint position) {
     popChart->popup(Chart->mapToGlobal(position));
 }
 
-void TfrmMain::miItemClick(QAction* item) {
-    if (!MayStart())
-        return;
-    const TChartMenu::TItem* chosen = popChart->ItemOf(item);
-    if (!chosen)
+void TChartPage::miItemClick(QAction* item) {
+    if (!Allowed())
         return;
     // The item's own file name and revision number: its caption cannot be
     // taken apart safely when the name holds " in v" or " lines by ".
-    TRCSFile* file = RCSFiles ? FindFile(*RCSFiles, chosen->File) : nullptr;
-    TRevisionInfo* revision = FindRevision(file, chosen->Revision);
-    ShowDiff(file, revision, FindPreviousRevision(file, revision));
+    if (const TChartMenu::TItem* chosen = popChart->ItemOf(item))
+        emit revisionChosen(chosen->File, chosen->Revision);
 }
 
 } // namespace quillon
