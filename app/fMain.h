@@ -105,23 +105,6 @@ public:
     QString CurrentLogFile; // set while a saved log is shown instead of a folder
     std::shared_ptr<TRCSFileTable> RCSFiles;
 
-    // The views, for the handlers of other windows and for tests.
-    TOwnerDrawnSelector* cbxFilter = nullptr;
-    TOwnerDrawnSelector* cbxAuthors = nullptr;
-    QTabWidget* PageControl = nullptr;
-    QTableView* lvFiles = nullptr;
-    QTableView* lvRevisions = nullptr;
-    QTableView* lvHistory = nullptr;
-    QPlainTextEdit* mmComments = nullptr;
-    QPlainTextEdit* mmCommentsHistory = nullptr;
-    QAction* miOpen = nullptr;
-    QAction* miOpenLog = nullptr;
-    QAction* miAbort = nullptr;
-    QAction* miExit = nullptr;
-    QAction* miRefresh = nullptr;
-    QAction* miOptions = nullptr;
-    QAction* miAbout = nullptr;
-
     TFileListModel& FilesModel() { return *FileRows; }
     TRevisionListModel& RevisionsModel() { return *RevisionRows; }
     TRevisionListModel& HistoryModel() { return *HistoryRows; }
@@ -189,6 +172,23 @@ private:
     // Compares the revision chosen on the Charts page with its predecessor
     // (MainCompare.cpp).
     void ChartRevisionChosen(const std::string& file, const std::string& revision);
+
+    // The views and menu commands; tests find them by their object names.
+    TOwnerDrawnSelector* cbxFilter = nullptr;
+    TOwnerDrawnSelector* cbxAuthors = nullptr;
+    QTabWidget* PageControl = nullptr;
+    QTableView* lvFiles = nullptr;
+    QTableView* lvRevisions = nullptr;
+    QTableView* lvHistory = nullptr;
+    QPlainTextEdit* mmComments = nullptr;
+    QPlainTextEdit* mmCommentsHistory = nullptr;
+    QAction* miOpen = nullptr;
+    QAction* miOpenLog = nullptr;
+    QAction* miAbort = nullptr;
+    QAction* miExit = nullptr;
+    QAction* miRefresh = nullptr;
+    QAction* miOptions = nullptr;
+    QAction* miAbout = nullptr;
 
     TMainWindowPeers Peers;
     TfrmDiff* frmDiff = nullptr;

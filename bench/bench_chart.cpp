@@ -72,7 +72,7 @@ bool RunSize(std::size_t revisions) {
     const std::size_t historyRows = rows.History.size();
 
     TfrmMain window;
-    window.PageControl->setCurrentIndex(ChartsPage);
+    window.findChild<QTabWidget*>(QStringLiteral("PageControl"))->setCurrentIndex(ChartsPage);
     window.show();
     QApplication::processEvents();
     window.RCSFiles = table;

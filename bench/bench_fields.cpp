@@ -99,18 +99,30 @@ int main(int argc, char** argv) {
     const std::pair<const char*, double> stalls[] = {
         {"the load", loadStall},
         {"the huge message in the comment box",
-         Stall(meter, [&] { window.lvFiles->selectRow(1); })},
+         Stall(meter,
+               [&] { window.findChild<QTableView*>(QStringLiteral("lvFiles"))->selectRow(1); })},
         {"History page with the huge row",
-         Stall(meter, [&] { window.PageControl->setCurrentIndex(HistoryPage); })},
-        {"author drop-down opened", Stall(meter, [&] { window.cbxAuthors->showPopup(); })},
+         Stall(meter,
+               [&] {
+                   window.findChild<QTabWidget*>(QStringLiteral("PageControl"))
+                       ->setCurrentIndex(HistoryPage);
+               })},
+        {"author drop-down opened",
+         Stall(
+             meter,
+             [&] {
+                 window.findChild<TOwnerDrawnSelector*>(QStringLiteral("cbxAuthors"))->showPopup();
+             })},
     };
-    window.cbxAuthors->hidePopup();
+    window.findChild<TOwnerDrawnSelector*>(QStringLiteral("cbxAuthors"))->hidePopup();
     // The box shows a long line as lines of a bounded length.
     auto holdsAll = [&](QPlainTextEdit* box) {
         const QString text = box->toPlainText();
         return text.size() - text.count(QLatin1Char('\n')) == static_cast<qsizetype>(bytes);
     };
-    const bool whole = holdsAll(window.mmComments) || holdsAll(window.mmCommentsHistory);
+    const bool whole =
+        holdsAll(window.findChild<QPlainTextEdit*>(QStringLiteral("mmComments"))) ||
+        holdsAll(window.findChild<QPlainTextEdit*>(QStringLiteral("mmCommentsHistory")));
     bool met = whole;
     std::printf("%-40s %9s\n", "operation", "stall ms");
     for (const auto& [name, ms] : stalls) {

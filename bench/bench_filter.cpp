@@ -101,8 +101,9 @@ int BusiestAuthorEntry(const TRCSFileTable& table) {
 
 bool LastHistoryRowVisible(TfrmMain& window) {
     const int last = window.HistoryModel().rowCount() - 1;
-    const QRect row = window.lvHistory->visualRect(window.HistoryModel().index(last, 0));
-    return last >= 0 && window.lvHistory->viewport()->rect().intersects(row);
+    const auto* lvHistory = window.findChild<QTableView*>(QStringLiteral("lvHistory"));
+    const QRect row = lvHistory->visualRect(window.HistoryModel().index(last, 0));
+    return last >= 0 && lvHistory->viewport()->rect().intersects(row);
 }
 
 double Median(std::vector<double> values) {
@@ -153,6 +154,10 @@ bool RunSize(std::size_t revisions) {
     TfrmMain window;
     window.show();
     RunEventsFor(SettleMs);
+    auto* cbxFilter = window.findChild<TOwnerDrawnSelector*>(QStringLiteral("cbxFilter"));
+    auto* cbxAuthors = window.findChild<TOwnerDrawnSelector*>(QStringLiteral("cbxAuthors"));
+    auto* pageControl = window.findChild<QTabWidget*>(QStringLiteral("PageControl"));
+    auto* lvHistory = window.findChild<QTableView*>(QStringLiteral("lvHistory"));
     const auto loadStart = std::chrono::steady_clock::now();
     if (!StartAndWait(
             window, &TfrmMain::loadFinished, [&] { window.OpenLogFile(logPath); }, LoadTimeoutMs) ||
@@ -162,50 +167,49 @@ bool RunSize(std::size_t revisions) {
     }
     const double loadMs = MsSince(loadStart);
     const int author = BusiestAuthorEntry(*window.RCSFiles);
-    const QString authorName = window.cbxAuthors->itemText(author);
+    const QString authorName = cbxAuthors->itemText(author);
     TStallMeter meter(window);
     bool scrolledToEnd = true;
 
     const std::vector<TOperation> operations = {
         {"full FilterFiles (all files, all users)", nullptr, [&] { window.FilterFiles(); }},
         {"author: " + authorName.toStdString() + " (the busiest)",
-         [&] { Choose(window.cbxAuthors, AllUsersEntry); },
-         [&] { Choose(window.cbxAuthors, author); }},
-        {"author: back to All users", [&] { Choose(window.cbxAuthors, author); },
-         [&] { Choose(window.cbxAuthors, AllUsersEntry); }},
+         [&] { Choose(cbxAuthors, AllUsersEntry); }, [&] { Choose(cbxAuthors, author); }},
+        {"author: back to All users", [&] { Choose(cbxAuthors, author); },
+         [&] { Choose(cbxAuthors, AllUsersEntry); }},
         {"filter: no comment in last revision",
-         [&] { Choose(window.cbxFilter, static_cast<int>(TFilterMode::AllFiles)); },
-         [&] { Choose(window.cbxFilter, static_cast<int>(TFilterMode::NoCommentInLast)); }},
+         [&] { Choose(cbxFilter, static_cast<int>(TFilterMode::AllFiles)); },
+         [&] { Choose(cbxFilter, static_cast<int>(TFilterMode::NoCommentInLast)); }},
         {"filter: few changes in last revision",
-         [&] { Choose(window.cbxFilter, static_cast<int>(TFilterMode::AllFiles)); },
-         [&] { Choose(window.cbxFilter, static_cast<int>(TFilterMode::FewChangesInLast)); }},
+         [&] { Choose(cbxFilter, static_cast<int>(TFilterMode::AllFiles)); },
+         [&] { Choose(cbxFilter, static_cast<int>(TFilterMode::FewChangesInLast)); }},
         {"filter: back to all files",
-         [&] { Choose(window.cbxFilter, static_cast<int>(TFilterMode::FewChangesInLast)); },
-         [&] { Choose(window.cbxFilter, static_cast<int>(TFilterMode::AllFiles)); }},
+         [&] { Choose(cbxFilter, static_cast<int>(TFilterMode::FewChangesInLast)); },
+         [&] { Choose(cbxFilter, static_cast<int>(TFilterMode::AllFiles)); }},
         {"History page shown (grab of the window)",
-         [&] { window.PageControl->setCurrentIndex(FilesPage); },
+         [&] { pageControl->setCurrentIndex(FilesPage); },
          [&] {
-             window.PageControl->setCurrentIndex(HistoryPage);
+             pageControl->setCurrentIndex(HistoryPage);
              window.grab();
          }},
         {"history: scrollToBottom + repaint",
          [&] {
-             window.lvHistory->scrollToTop();
-             window.lvHistory->viewport()->repaint();
+             lvHistory->scrollToTop();
+             lvHistory->viewport()->repaint();
          },
          [&] {
-             window.lvHistory->scrollToBottom();
-             window.lvHistory->viewport()->repaint();
+             lvHistory->scrollToBottom();
+             lvHistory->viewport()->repaint();
              scrolledToEnd = scrolledToEnd && LastHistoryRowVisible(window);
          }},
         {"history: scrollToTop + repaint",
          [&] {
-             window.lvHistory->scrollToBottom();
-             window.lvHistory->viewport()->repaint();
+             lvHistory->scrollToBottom();
+             lvHistory->viewport()->repaint();
          },
          [&] {
-             window.lvHistory->scrollToTop();
-             window.lvHistory->viewport()->repaint();
+             lvHistory->scrollToTop();
+             lvHistory->viewport()->repaint();
          }},
         {"full FilterFiles, History page showing", nullptr, [&] { window.FilterFiles(); }},
     };

@@ -276,7 +276,7 @@ class ChartPage : public ::testing::Test {
 protected:
     void SetUp() override {
         Window.Settings.CVSPath = QStringLiteral("/usr/bin");
-        Window.PageControl->setCurrentIndex(2);
+        MainViews(Window).PageControl->setCurrentIndex(2);
         Window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
     }
@@ -448,8 +448,8 @@ TEST_F(ChartPage, FillsFromTheHistoryAndFollowsTheMode) {
             EXPECT_EQ(value, std::round(value));
 
     // The author filter narrows the bars to the History page's rows.
-    Window.cbxAuthors->setCurrentIndex(2); // bob
-    emit Window.cbxAuthors->activated(2);
+    MainViews(Window).cbxAuthors->setCurrentIndex(2); // bob
+    emit MainViews(Window).cbxAuthors->activated(2);
     ASSERT_EQ(data.Bars().size(), 2u);
     EXPECT_EQ(data.Bars()[1].Total, 5);
 

@@ -38,7 +38,7 @@ protected:
         QTimer::singleShot(0, &Diff, [this] {
             ++Shown;
             ShownModal = Diff.isVisible() && Diff.isModal();
-            BusyWhileShown = !Main.MayStart() && Main.miAbort->isEnabled();
+            BusyWhileShown = !Main.MayStart() && MainViews(Main).miAbort->isEnabled();
             Diff.reject();
         });
         Diff.exec();
@@ -96,7 +96,7 @@ TEST_F(Comparison, ABranchRevisionIsComparedWithItsBranchPoint) {
     EXPECT_TRUE(ShownModal);
     EXPECT_TRUE(BusyWhileShown);
     EXPECT_TRUE(Main.MayStart());
-    EXPECT_FALSE(Main.miAbort->isEnabled());
+    EXPECT_FALSE(MainViews(Main).miAbort->isEnabled());
 
     EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.2.2.1 (+1 -1)");
     ASSERT_NE(Diff.Lines(), nullptr);
@@ -136,9 +136,9 @@ TEST_F(Comparison, DoubleClicksCompareTheSelectedRevision) {
         if (Main.FilesModel().FileAt(row)->WorkingFile == "notes with blank.txt")
             fileRow = row;
     ASSERT_GE(fileRow, 0);
-    Main.lvFiles->selectionModel()->setCurrentIndex(Main.FilesModel().index(fileRow, 0),
-                                                    QItemSelectionModel::ClearAndSelect |
-                                                        QItemSelectionModel::Rows);
+    MainViews(Main).lvFiles->selectionModel()->setCurrentIndex(Main.FilesModel().index(fileRow, 0),
+                                                               QItemSelectionModel::ClearAndSelect |
+                                                                   QItemSelectionModel::Rows);
     Main.lvFilesDblClick();
     ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
     EXPECT_EQ(Shown, 1);
@@ -151,14 +151,14 @@ TEST_F(Comparison, DoubleClicksCompareTheSelectedRevision) {
     EXPECT_EQ(Diff.Lines()->Count(), 7u);
 
     // The history list: its newest row.
-    Main.lvRevisionsDblClick(Main.lvHistory);
+    Main.lvRevisionsDblClick(MainViews(Main).lvHistory);
     ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
     EXPECT_EQ(Shown, 2);
     EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.4 (+7 -0)");
     EXPECT_EQ(Left(1), "Revision: 1.3");
 
     // Without a selected revision a double-click does nothing.
-    Main.lvRevisions->selectionModel()->clearSelection();
+    MainViews(Main).lvRevisions->selectionModel()->clearSelection();
     Status.Messages.clear();
     Main.lvFilesDblClick();
     EXPECT_TRUE(Main.MayStart());
@@ -203,7 +203,7 @@ TEST_F(Comparison, RefusalsAndFailuresOpenNoWindow) {
     Compare(main, revision, previous);
     EXPECT_EQ(Status.Messages,
               QStringList({"Executing CVS command...", "CVS executable not found"}));
-    EXPECT_FALSE(Main.miAbort->isEnabled());
+    EXPECT_FALSE(MainViews(Main).miAbort->isEnabled());
 
     EXPECT_EQ(Shown, 0);
     EXPECT_EQ(Diff.windowTitle(), "Diff");
@@ -292,7 +292,7 @@ TEST_F(StandInClient, AbortShowsWhatHadArrivedOrNothing) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return Status.Messages.contains("Aborted"); }, 5000));
     EXPECT_TRUE(Main.MayStart());
     EXPECT_EQ(Shown, 0);
-    EXPECT_FALSE(Main.miAbort->isEnabled());
+    EXPECT_FALSE(MainViews(Main).miAbort->isEnabled());
 
     // Part of the comparison had arrived: it is shown.
     Client("cat '" + Recording + "'\nexec sleep 30\n");
@@ -305,7 +305,7 @@ TEST_F(StandInClient, AbortShowsWhatHadArrivedOrNothing) {
     Main.miAbortClick();
     ASSERT_TRUE(QTest::qWaitFor([&] { return Shown == 1 && Main.MayStart(); }, 5000));
     EXPECT_EQ(Diff.Lines()->Count(), 12u);
-    EXPECT_FALSE(Main.miAbort->isEnabled());
+    EXPECT_FALSE(MainViews(Main).miAbort->isEnabled());
 }
 
 TEST(ComparisonArguments, AFileNamedLikeAnOptionIsComparedAlone) {

@@ -339,9 +339,11 @@ TEST_F(ExportReal, FiltersAgreeWithTheLists) {
     };
     for (int mode = 0; mode <= 2; ++mode) {
         for (const QString& author : {QString(), QStringLiteral("JOE"), QStringLiteral("anna")}) {
-            window.cbxFilter->setCurrentIndex(mode);
-            window.cbxAuthors->setCurrentIndex(
-                author.isEmpty() ? 0 : window.cbxAuthors->findText(author, Qt::MatchFixedString));
+            quillon::test::MainViews(window).cbxFilter->setCurrentIndex(mode);
+            quillon::test::MainViews(window).cbxAuthors->setCurrentIndex(
+                author.isEmpty() ? 0
+                                 : quillon::test::MainViews(window).cbxAuthors->findText(
+                                       author, Qt::MatchFixedString));
             window.FilterFiles();
             QStringList args = {"--log", RealLog, "--filter", QString::number(mode)};
             if (!author.isEmpty())

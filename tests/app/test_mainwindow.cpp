@@ -46,12 +46,12 @@ TEST_F(MainWindow, StartsEmptyWithItsMenusAndNothingOpened) {
     EXPECT_EQ(Window.windowTitle(), "Quillon");
     EXPECT_EQ(Window.size(), QSize(796, 640));
     EXPECT_EQ(Window.minimumSize(), QSize(500, 400));
-    EXPECT_FALSE(Window.miAbort->isEnabled());
-    EXPECT_TRUE(Window.miOpen->isEnabled());
-    EXPECT_EQ(Window.miOpen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    EXPECT_EQ(Window.miAbort->shortcut(), QKeySequence(Qt::Key_Escape));
-    EXPECT_EQ(Window.miRefresh->shortcut(), QKeySequence(Qt::Key_F5));
-    EXPECT_EQ(Window.miAbout->shortcut(), QKeySequence(Qt::Key_F1));
+    EXPECT_FALSE(MainViews(Window).miAbort->isEnabled());
+    EXPECT_TRUE(MainViews(Window).miOpen->isEnabled());
+    EXPECT_EQ(MainViews(Window).miOpen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(MainViews(Window).miAbort->shortcut(), QKeySequence(Qt::Key_Escape));
+    EXPECT_EQ(MainViews(Window).miRefresh->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(MainViews(Window).miAbout->shortcut(), QKeySequence(Qt::Key_F1));
     for (const char* name : {"lvFiles", "lvRevisions", "lvHistory", "cbxFilter", "cbxAuthors",
                              "mmComments", "mmCommentsHistory", "PageControl", "tsFiles",
                              "tsHistory", "tsCharts", "StatusBar", "pnlFilesFilter"})
@@ -59,7 +59,7 @@ TEST_F(MainWindow, StartsEmptyWithItsMenusAndNothingOpened) {
     EXPECT_EQ(Window.FilesModel().rowCount(), 0);
     for (int panel = 1; panel <= 5; ++panel)
         EXPECT_TRUE(PanelText(Window, panel).isEmpty()) << panel;
-    EXPECT_EQ(Window.cbxFilter->itemText(2),
+    EXPECT_EQ(MainViews(Window).cbxFilter->itemText(2),
               "Show only files with number of changes in last revision less then " +
                   QString::number(Window.Settings.LinesLimit));
 
@@ -75,19 +75,19 @@ TEST_F(MainWindow, OpensAFolderThroughTheClientAndRefreshes) {
     QUILLON_USE_CVS_HISTORY(history);
     Window.OpenFolder(history.WorkingFolder());
     EXPECT_FALSE(Window.MayStart());
-    EXPECT_FALSE(Window.miOpen->isEnabled());
-    EXPECT_TRUE(Window.miAbort->isEnabled());
+    EXPECT_FALSE(MainViews(Window).miOpen->isEnabled());
+    EXPECT_TRUE(MainViews(Window).miAbort->isEnabled());
     ASSERT_TRUE(WaitForLoad(Window));
 
     EXPECT_EQ(Status.Messages, LoadSequence);
     EXPECT_EQ(Window.windowTitle(), "Quillon: " + history.WorkingFolder());
     EXPECT_TRUE(Window.MayStart());
-    EXPECT_TRUE(Window.miOpen->isEnabled());
-    EXPECT_FALSE(Window.miAbort->isEnabled());
+    EXPECT_TRUE(MainViews(Window).miOpen->isEnabled());
+    EXPECT_FALSE(MainViews(Window).miAbort->isEnabled());
     ASSERT_TRUE(Window.RCSFiles);
     EXPECT_EQ(Window.RCSFiles->FileCount(), 4u);
     EXPECT_EQ(Window.FilesModel().rowCount(), 4);
-    EXPECT_EQ(SelectorEntries(Window.cbxAuthors),
+    EXPECT_EQ(SelectorEntries(MainViews(Window).cbxAuthors),
               QStringList({"All users", "anna", "bob", "carol", "joe"}));
     EXPECT_EQ(PanelText(Window, 1), "Files: 4");
     EXPECT_EQ(PanelText(Window, 2), "Skipped: 0");
@@ -97,14 +97,14 @@ TEST_F(MainWindow, OpensAFolderThroughTheClientAndRefreshes) {
 
     // Refresh reruns the log in the same folder: the author goes back to
     // "All users", the filter mode stays.
-    Window.cbxAuthors->setCurrentIndex(2);
-    Window.cbxFilter->setCurrentIndex(1);
+    MainViews(Window).cbxAuthors->setCurrentIndex(2);
+    MainViews(Window).cbxFilter->setCurrentIndex(1);
     Status.Messages.clear();
     Window.miRefreshClick();
     ASSERT_TRUE(WaitForLoad(Window));
     EXPECT_EQ(Status.Messages.front(), "Executing CVS command...");
-    EXPECT_EQ(Window.cbxAuthors->currentIndex(), 0);
-    EXPECT_EQ(Window.cbxFilter->currentIndex(), 1);
+    EXPECT_EQ(MainViews(Window).cbxAuthors->currentIndex(), 0);
+    EXPECT_EQ(MainViews(Window).cbxFilter->currentIndex(), 1);
     EXPECT_EQ(Window.CurrentFolder, history.WorkingFolder());
 }
 
@@ -121,7 +121,7 @@ TEST_F(MainWindow, FailuresEndIdleWithTheirReasonAndEmptyLists) {
                                             "Not a CVS working folder: " + notWorking.path() +
                                                 " (no CVS subfolder)"}));
     EXPECT_TRUE(Window.MayStart());
-    EXPECT_TRUE(Window.miOpen->isEnabled());
+    EXPECT_TRUE(MainViews(Window).miOpen->isEnabled());
 
     // The client's own complaint about a working folder without its files.
     ASSERT_TRUE(QDir(notWorking.path()).mkdir("CVS"));
@@ -134,8 +134,8 @@ TEST_F(MainWindow, FailuresEndIdleWithTheirReasonAndEmptyLists) {
     EXPECT_FALSE(Status.Messages.contains("Parsing log..."));
     EXPECT_EQ(Window.FilesModel().rowCount(), 0);
     EXPECT_TRUE(Window.MayStart());
-    EXPECT_TRUE(Window.miOpen->isEnabled());
-    EXPECT_FALSE(Window.miAbort->isEnabled());
+    EXPECT_TRUE(MainViews(Window).miOpen->isEnabled());
+    EXPECT_FALSE(MainViews(Window).miAbort->isEnabled());
     EXPECT_EQ(Window.windowTitle(), "Quillon: " + notWorking.path());
 
     Status.Messages.clear();

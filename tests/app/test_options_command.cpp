@@ -72,8 +72,8 @@ protected:
 
     // Chooses a filter entry and an author the way the selectors do.
     void Select(int filter, int author) {
-        Window->cbxFilter->setCurrentIndex(filter);
-        Window->cbxAuthors->setCurrentIndex(author);
+        MainViews(*Window).cbxFilter->setCurrentIndex(filter);
+        MainViews(*Window).cbxAuthors->setCurrentIndex(author);
         Window->FilterFiles();
     }
 
@@ -98,7 +98,7 @@ protected:
     }
 
     int SelectedFileRow() {
-        const QModelIndexList rows = Window->lvFiles->selectionModel()->selectedRows();
+        const QModelIndexList rows = MainViews(*Window).lvFiles->selectionModel()->selectedRows();
         return rows.size() == 1 ? rows.front().row() : -1;
     }
 
@@ -156,7 +156,7 @@ TEST_F(OptionsCommand, OkStoresEveryControlAndRebuildsTheViews) {
     ASSERT_NE(File("src/main.c"), nullptr);
     EXPECT_EQ(File("src/main.c")->FewChanges, 2);
     Select(2, 1);
-    ASSERT_NE(Window->cbxAuthors->currentText(), "All users");
+    ASSERT_NE(MainViews(*Window).cbxAuthors->currentText(), "All users");
 
     QStringList filled;
     Reply(true, [&](TfrmOptions& d) {
@@ -196,10 +196,10 @@ TEST_F(OptionsCommand, OkStoresEveryControlAndRebuildsTheViews) {
     // third filter stays chosen with its new text, the author selector is back
     // at "All users" and the first file is selected.
     EXPECT_EQ(File("src/main.c")->FewChanges, 3);
-    EXPECT_EQ(Window->cbxFilter->currentIndex(), 2);
-    EXPECT_EQ(Window->cbxFilter->itemText(2), FewChangesText.arg(8));
-    EXPECT_EQ(Window->cbxAuthors->currentIndex(), 0);
-    EXPECT_EQ(Window->cbxAuthors->currentText(), "All users");
+    EXPECT_EQ(MainViews(*Window).cbxFilter->currentIndex(), 2);
+    EXPECT_EQ(MainViews(*Window).cbxFilter->itemText(2), FewChangesText.arg(8));
+    EXPECT_EQ(MainViews(*Window).cbxAuthors->currentIndex(), 0);
+    EXPECT_EQ(MainViews(*Window).cbxAuthors->currentText(), "All users");
     EXPECT_EQ(ListedFiles(), QStringList({"README.txt", "src/main.c"}));
     EXPECT_EQ(SelectedFileRow(), 0);
     ASSERT_FALSE(Messages.isEmpty());
@@ -238,7 +238,7 @@ TEST_F(OptionsCommand, CancelChangesNothingNotEvenTheFolderCommand) {
     const QByteArray store = ReadAll(Home.StorePath());
     const QByteArray entry = ReadAll(Home.EntryPath());
     const QStringList files = ListedFiles();
-    const QString author = Window->cbxAuthors->currentText();
+    const QString author = MainViews(*Window).cbxAuthors->currentText();
     ASSERT_FALSE(store.isEmpty());
     ASSERT_FALSE(entry.isEmpty());
 
@@ -264,8 +264,8 @@ TEST_F(OptionsCommand, CancelChangesNothingNotEvenTheFolderCommand) {
     EXPECT_EQ(Window->Settings.Include, "t");
     EXPECT_FALSE(Window->Settings.DoExclude);
     EXPECT_TRUE(Window->Settings.Exclude.isEmpty());
-    EXPECT_EQ(Window->cbxFilter->itemText(2), FewChangesText.arg(5));
-    EXPECT_EQ(Window->cbxAuthors->currentText(), author);
+    EXPECT_EQ(MainViews(*Window).cbxFilter->itemText(2), FewChangesText.arg(5));
+    EXPECT_EQ(MainViews(*Window).cbxAuthors->currentText(), author);
     EXPECT_EQ(ListedFiles(), files);
     EXPECT_TRUE(Messages.isEmpty());
 
@@ -273,15 +273,15 @@ TEST_F(OptionsCommand, CancelChangesNothingNotEvenTheFolderCommand) {
     Reply(true, [](TfrmOptions&) {});
     RunOptions();
     EXPECT_FALSE(QFile::exists(Home.EntryPath()));
-    EXPECT_EQ(Window->cbxAuthors->currentIndex(), 0);
+    EXPECT_EQ(MainViews(*Window).cbxAuthors->currentIndex(), 0);
 }
 
 TEST_F(OptionsCommand, StoredLimitAboveTheRangeShowsAndStoresTheBound) {
     Store({{"LinesLimit", 500}});
     CreateWindow();
     EXPECT_EQ(Window->Settings.LinesLimit, 500);
-    EXPECT_EQ(Window->cbxFilter->itemText(2), FewChangesText.arg(500));
-    Window->cbxFilter->setCurrentIndex(2);
+    EXPECT_EQ(MainViews(*Window).cbxFilter->itemText(2), FewChangesText.arg(500));
+    MainViews(*Window).cbxFilter->setCurrentIndex(2);
 
     QString shown;
     Reply(true, [&](TfrmOptions& d) { shown = d.edLinesLimit->text(); });
@@ -289,8 +289,8 @@ TEST_F(OptionsCommand, StoredLimitAboveTheRangeShowsAndStoresTheBound) {
     EXPECT_EQ(shown, "100");
     EXPECT_EQ(Stored("LinesLimit").toInt(), 100);
     EXPECT_EQ(Window->Settings.LinesLimit, 100);
-    EXPECT_EQ(Window->cbxFilter->itemText(2), FewChangesText.arg(100));
-    EXPECT_EQ(Window->cbxFilter->currentIndex(), 2);
+    EXPECT_EQ(MainViews(*Window).cbxFilter->itemText(2), FewChangesText.arg(100));
+    EXPECT_EQ(MainViews(*Window).cbxFilter->currentIndex(), 2);
     // With no folder open the views stay empty.
     EXPECT_EQ(Window->FilesModel().rowCount(), 0);
 }
@@ -345,8 +345,8 @@ TEST_F(OptionsCommand, ReportsSettingsThatCouldNotBeSavedAndStillRebuilds) {
     RunOptions();
     EXPECT_TRUE(QFileInfo(Home.StorePath()).isDir());
     EXPECT_EQ(Window->Settings.LinesLimit, 9);
-    EXPECT_EQ(Window->cbxFilter->itemText(2), FewChangesText.arg(9));
-    EXPECT_EQ(Window->cbxAuthors->currentIndex(), 0);
+    EXPECT_EQ(MainViews(*Window).cbxFilter->itemText(2), FewChangesText.arg(9));
+    EXPECT_EQ(MainViews(*Window).cbxAuthors->currentIndex(), 0);
     EXPECT_EQ(ListedFiles(),
               QStringList({"README.txt", "notes with blank.txt", "old.txt", "src/main.c"}));
     ASSERT_FALSE(Messages.isEmpty());

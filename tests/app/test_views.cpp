@@ -109,7 +109,7 @@ TEST_F(Views, ListsShowEveryFileAndRevisionWithTheirColumns) {
         captions.append(files.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
     EXPECT_EQ(captions, QStringList({"File name", "Head", "No comments", "No changes",
                                      "Few changes", "Added", "Removed", "Description"}));
-    EXPECT_EQ(Window.lvFiles->columnWidth(0), 280);
+    EXPECT_EQ(MainViews(Window).lvFiles->columnWidth(0), 280);
     EXPECT_EQ(Column(files, 2), QStringList({"1", "1", "0", "0"}));
     EXPECT_EQ(Column(files, 3), QStringList({"1", "1", "1", "0"}));
     EXPECT_EQ(Column(files, 4), QStringList({"1", "0", "0", "0"}));
@@ -120,20 +120,21 @@ TEST_F(Views, ListsShowEveryFileAndRevisionWithTheirColumns) {
     auto& revisions = Window.RevisionsModel();
     EXPECT_EQ(Column(revisions), QStringList({"1.3", "1.2", "1.1"}));
     EXPECT_EQ(revisions.index(0, 1).data().toString(), "7 Mar 2004 09:05:03");
-    EXPECT_EQ(Window.mmComments->toPlainText(), "Fix the loop.");
-    EXPECT_EQ(Window.lvRevisions->selectionModel()->selectedRows().value(0).row(), 0);
+    EXPECT_EQ(MainViews(Window).mmComments->toPlainText(), "Fix the loop.");
+    EXPECT_EQ(MainViews(Window).lvRevisions->selectionModel()->selectedRows().value(0).row(), 0);
 
     // History: newest first; equal dates keep table order.
     EXPECT_EQ(History(),
               QStringList({"src/main.c 1.3", "src/test/util_test.c 1.2", "src/main.c 1.2",
                            "doc/readme.txt 1.1", "src/main.c 1.1", "src/test/util_test.c 1.1"}));
     EXPECT_EQ(Window.HistoryModel().index(0, 2).data().toString(), "7 Mar 2004 09:05:03");
-    EXPECT_EQ(Window.mmCommentsHistory->toPlainText(), "Fix the loop.");
+    EXPECT_EQ(MainViews(Window).mmCommentsHistory->toPlainText(), "Fix the loop.");
 
     // A three-line comment: three lines in the box, one cell in the list.
-    Window.lvHistory->selectRow(3);
-    EXPECT_EQ(Window.mmCommentsHistory->toPlainText(), "Docs.\nSecond line.\nThird line.");
-    EXPECT_EQ(Window.mmCommentsHistory->document()->blockCount(), 3);
+    MainViews(Window).lvHistory->selectRow(3);
+    EXPECT_EQ(MainViews(Window).mmCommentsHistory->toPlainText(),
+              "Docs.\nSecond line.\nThird line.");
+    EXPECT_EQ(MainViews(Window).mmCommentsHistory->document()->blockCount(), 3);
     EXPECT_FALSE(Window.HistoryModel().index(3, 7).data().toString().contains('\n'));
     EXPECT_EQ(PanelText(Window, 4), "History: 6");
 }
@@ -163,13 +164,13 @@ TEST_F(Views, MasksKeepFilesThatHoldEveryIncludeAndNoExcludeMask) {
 }
 
 TEST_F(Views, FilterModesSelectFilesByTheirNewestRevisionAndRevisionsByThemselves) {
-    Choose(Window.cbxFilter, 1); // no comment in the last revision
+    Choose(MainViews(Window).cbxFilter, 1); // no comment in the last revision
     EXPECT_EQ(Files(), QStringList({"src/test/util_test.c"}));
     EXPECT_EQ(History(), QStringList({"src/test/util_test.c 1.2"}));
     EXPECT_EQ(Column(Window.RevisionsModel()), QStringList({"1.2"}));
-    EXPECT_EQ(Window.mmComments->toPlainText(), "");
+    EXPECT_EQ(MainViews(Window).mmComments->toPlainText(), "");
 
-    Choose(Window.cbxFilter, 2); // fewer than 5 lines in the last revision
+    Choose(MainViews(Window).cbxFilter, 2); // fewer than 5 lines in the last revision
     EXPECT_EQ(Files(), QStringList({"src/main.c", "doc/readme.txt"}));
     EXPECT_EQ(History(), QStringList({"src/main.c 1.3", "doc/readme.txt 1.1", "src/main.c 1.1"}));
 
@@ -180,50 +181,50 @@ TEST_F(Views, FilterModesSelectFilesByTheirNewestRevisionAndRevisionsByThemselve
     EXPECT_TRUE(History().isEmpty());
     // Nothing listed: no stale revisions or comments stay behind.
     EXPECT_EQ(Window.RevisionsModel().rowCount(), 0);
-    EXPECT_TRUE(Window.mmComments->toPlainText().isEmpty());
-    EXPECT_TRUE(Window.mmCommentsHistory->toPlainText().isEmpty());
+    EXPECT_TRUE(MainViews(Window).mmComments->toPlainText().isEmpty());
+    EXPECT_TRUE(MainViews(Window).mmCommentsHistory->toPlainText().isEmpty());
     EXPECT_EQ(Window.SkippedCount, 4);
 }
 
 TEST_F(Views, AuthorFilterIgnoresLetterCase) {
     QStringList authors;
-    for (int i = 0; i < Window.cbxAuthors->count(); ++i)
-        authors.append(Window.cbxAuthors->itemText(i));
+    for (int i = 0; i < MainViews(Window).cbxAuthors->count(); ++i)
+        authors.append(MainViews(Window).cbxAuthors->itemText(i));
     EXPECT_EQ(authors, QStringList({"All users", "alice", "bob", "carol"}));
 
-    Choose(Window.cbxAuthors, 2); // bob, also spelled Bob
+    Choose(MainViews(Window).cbxAuthors, 2); // bob, also spelled Bob
     EXPECT_EQ(Files(), QStringList({"src/main.c", "src/test/util_test.c"}));
     EXPECT_EQ(History(), QStringList({"src/main.c 1.3", "src/test/util_test.c 1.2"}));
     EXPECT_EQ(Column(Window.RevisionsModel()), QStringList({"1.3"}));
 
-    Choose(Window.cbxAuthors, 1); // alice wrote no newest revision
+    Choose(MainViews(Window).cbxAuthors, 1); // alice wrote no newest revision
     EXPECT_TRUE(Files().isEmpty());
     EXPECT_TRUE(History().isEmpty());
 
-    Choose(Window.cbxAuthors, 0);
+    Choose(MainViews(Window).cbxAuthors, 0);
     EXPECT_EQ(Files().size(), 4);
 
     // While a command runs, a choice changes the selector but rebuilds nothing.
     Window.SetActivity(TActivity::Working);
-    Choose(Window.cbxAuthors, 3);
+    Choose(MainViews(Window).cbxAuthors, 3);
     EXPECT_EQ(Files().size(), 4);
     Window.SetActivity(TActivity::Idle);
 }
 
 TEST_F(Views, EveryRebuildSelectsTheFirstFile) {
-    Window.lvFiles->selectRow(2);
+    MainViews(Window).lvFiles->selectRow(2);
     EXPECT_EQ(Column(Window.RevisionsModel()), QStringList({"1.1"}));
-    EXPECT_EQ(Window.mmComments->toPlainText(), "Docs.\nSecond line.\nThird line.");
-    Choose(Window.cbxFilter, 0);
-    EXPECT_EQ(Window.lvFiles->selectionModel()->selectedRows().value(0).row(), 0);
+    EXPECT_EQ(MainViews(Window).mmComments->toPlainText(), "Docs.\nSecond line.\nThird line.");
+    Choose(MainViews(Window).cbxFilter, 0);
+    EXPECT_EQ(MainViews(Window).lvFiles->selectionModel()->selectedRows().value(0).row(), 0);
     EXPECT_EQ(Column(Window.RevisionsModel()), QStringList({"1.3", "1.2", "1.1"}));
-    EXPECT_EQ(Window.mmComments->toPlainText(), "Fix the loop.");
+    EXPECT_EQ(MainViews(Window).mmComments->toPlainText(), "Fix the loop.");
     EXPECT_EQ(PanelText(Window, 3), "Revisions: 3");
 
     // A file without revisions gives an empty revision list and comment box.
-    Window.lvFiles->selectRow(3);
+    MainViews(Window).lvFiles->selectRow(3);
     EXPECT_EQ(Window.RevisionsModel().rowCount(), 0);
-    EXPECT_TRUE(Window.mmComments->toPlainText().isEmpty());
+    EXPECT_TRUE(MainViews(Window).mmComments->toPlainText().isEmpty());
 }
 
 TEST_F(Views, RowsTakeTheirAuthorsColourBoldAndUnderline) {
@@ -260,12 +261,13 @@ TEST_F(Views, RowsTakeTheirAuthorsColourBoldAndUnderline) {
     EXPECT_EQ(history.index(0, 5).data(Qt::FontRole).value<QFont>(), font(history, 0));
 
     // The selectors are drawn as the legend of the lists.
-    EXPECT_TRUE(Window.cbxFilter->itemData(1, Qt::FontRole).value<QFont>().bold());
-    EXPECT_TRUE(Window.cbxFilter->itemData(2, Qt::FontRole).value<QFont>().underline());
-    EXPECT_FALSE(Window.cbxFilter->itemData(0, Qt::FontRole).isValid());
-    EXPECT_EQ(Window.cbxAuthors->itemData(2, Qt::ForegroundRole).value<QColor>(),
+    EXPECT_TRUE(MainViews(Window).cbxFilter->itemData(1, Qt::FontRole).value<QFont>().bold());
+    EXPECT_TRUE(MainViews(Window).cbxFilter->itemData(2, Qt::FontRole).value<QFont>().underline());
+    EXPECT_FALSE(MainViews(Window).cbxFilter->itemData(0, Qt::FontRole).isValid());
+    EXPECT_EQ(MainViews(Window).cbxAuthors->itemData(2, Qt::ForegroundRole).value<QColor>(),
               QColor(0, 128, 0));
-    EXPECT_EQ(Window.cbxAuthors->itemData(0, Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 0));
+    EXPECT_EQ(MainViews(Window).cbxAuthors->itemData(0, Qt::ForegroundRole).value<QColor>(),
+              QColor(0, 0, 0));
 
     // A lower limit re-evaluates the underline at once.
     Window.Settings.LinesLimit = 0;
@@ -277,8 +279,8 @@ TEST_F(Views, ClosedSelectorsShowTheirEntryAsTheListDrawsIt) {
     Window.resize(796, 640);
     Window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
-    Window.cbxAuthors->setCurrentIndex(2);
-    const QImage closed = Window.cbxAuthors->grab().toImage();
+    MainViews(Window).cbxAuthors->setCurrentIndex(2);
+    const QImage closed = MainViews(Window).cbxAuthors->grab().toImage();
     int green = 0;
     for (int y = 0; y < closed.height(); ++y)
         for (int x = 0; x < closed.width(); ++x)
@@ -286,9 +288,9 @@ TEST_F(Views, ClosedSelectorsShowTheirEntryAsTheListDrawsIt) {
                 c.green() > c.red() + 40 && c.green() > c.blue() + 40)
                 ++green;
     EXPECT_GT(green, 5); // "bob" in green
-    Window.cbxAuthors->setCurrentIndex(0);
+    MainViews(Window).cbxAuthors->setCurrentIndex(0);
     int greenAfter = 0;
-    const QImage allUsers = Window.cbxAuthors->grab().toImage();
+    const QImage allUsers = MainViews(Window).cbxAuthors->grab().toImage();
     for (int y = 0; y < allUsers.height(); ++y)
         for (int x = 0; x < allUsers.width(); ++x)
             if (const QColor c = allUsers.pixelColor(x, y);

@@ -177,7 +177,7 @@ TEST_F(WindowUse, CellsAndSelectorsShowTheBeginningOfHugeFields) {
     EXPECT_EQ(history.index(huge, 7).data(Qt::ToolTipRole).toString(),
               QString(1000, 'c') + ellipsis);
     EXPECT_EQ(Window.FilesModel().index(1, 0).data(Qt::ToolTipRole).toString().size(), 1001);
-    EXPECT_EQ(Window.cbxAuthors->findText(QString(1000, 'a') + ellipsis), 1);
+    EXPECT_EQ(MainViews(Window).cbxAuthors->findText(QString(1000, 'a') + ellipsis), 1);
 
     // The comment box holds the whole comment, its one line shown as lines
     // short enough to lay out at once.

@@ -1,7 +1,13 @@
 // Helpers for tests that drive the main window offscreen.
 #pragma once
 
+#include "Selectors.h"
 #include "fMain.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTableView>
 
 #include <QDir>
 #include <QFile>
@@ -26,6 +32,50 @@ class TTestMainWindow : public TfrmMain {
 public:
     using TfrmMain::SetActivity;
 };
+
+// The main window's views and menu commands, found by their object names.
+struct TMainViews {
+    explicit TMainViews(const QObject& window)
+        : cbxFilter(Named<TOwnerDrawnSelector>(window, "cbxFilter")),
+          cbxAuthors(Named<TOwnerDrawnSelector>(window, "cbxAuthors")),
+          PageControl(Named<QTabWidget>(window, "PageControl")),
+          lvFiles(Named<QTableView>(window, "lvFiles")),
+          lvRevisions(Named<QTableView>(window, "lvRevisions")),
+          lvHistory(Named<QTableView>(window, "lvHistory")),
+          mmComments(Named<QPlainTextEdit>(window, "mmComments")),
+          mmCommentsHistory(Named<QPlainTextEdit>(window, "mmCommentsHistory")),
+          miOpen(Named<QAction>(window, "miOpen")), miOpenLog(Named<QAction>(window, "miOpenLog")),
+          miAbort(Named<QAction>(window, "miAbort")), miExit(Named<QAction>(window, "miExit")),
+          miRefresh(Named<QAction>(window, "miRefresh")),
+          miOptions(Named<QAction>(window, "miOptions")),
+          miAbout(Named<QAction>(window, "miAbout")) {}
+
+    template <typename T> static T* Named(const QObject& window, const char* name) {
+        T* found = window.findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            ADD_FAILURE() << "the main window has no " << name;
+        return found;
+    }
+
+    TOwnerDrawnSelector* cbxFilter;
+    TOwnerDrawnSelector* cbxAuthors;
+    QTabWidget* PageControl;
+    QTableView* lvFiles;
+    QTableView* lvRevisions;
+    QTableView* lvHistory;
+    QPlainTextEdit* mmComments;
+    QPlainTextEdit* mmCommentsHistory;
+    QAction* miOpen;
+    QAction* miOpenLog;
+    QAction* miAbort;
+    QAction* miExit;
+    QAction* miRefresh;
+    QAction* miOptions;
+    QAction* miAbout;
+};
+inline TMainViews MainViews(const QObject& window) {
+    return TMainViews(window);
+}
 
 // Every status message a window shows, in order, without the progress
 // variants ("Parsing log... (12 files)").
