@@ -53,7 +53,7 @@ void TChartPage::SetAuthorColor(std::function<QColor(std::string_view author)> c
     popChart->SetAuthorColor(std::move(color));
 }
 
-void TChartPage::Fill(std::span<TRevisionInfo* const> history,
+void TChartPage::Fill(std::span<const TRevisionInfo* const> history,
                       const std::shared_ptr<const TRCSFileTable>& table) {
     const auto mode = static_cast<TChartMode>(std::max(0, cbxChart->currentIndex()));
     Chart->SetBars(TChartData(history, mode, table));

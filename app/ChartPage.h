@@ -34,7 +34,7 @@ public:
     // Shows the bars of history, newest first as the History page lists it,
     // whose revisions belong to table, in the selected mode; the last four
     // weeks up to now come into view.
-    void Fill(std::span<TRevisionInfo* const> history,
+    void Fill(std::span<const TRevisionInfo* const> history,
               const std::shared_ptr<const TRCSFileTable>& table);
     // Shows no bars, with the last four weeks up to now in view.
     void Clear() { Fill({}, nullptr); }

@@ -196,9 +196,11 @@ bool RunLog(const TSettings& settings, const QString& folder, int timeout, TSign
 
 // The export's CSV of the log's bytes.
 std::string MakeCsv(const TCommandLine& command, const TSettings& settings, std::string log) {
-    const std::shared_ptr<TRCSFileTable> table = ParseLog(std::move(log));
-    CheckFiles(*table, settings.LinesLimit);
-    const TAuthorIndex authors(*table);
+    std::shared_ptr<TRCSFileTable> parsed = ParseLog(std::move(log));
+    ClearEmptyMessages(*parsed);
+    const TRCSFileTablePtr table = std::move(parsed);
+    const TLogSummary summary = SummarizeLog(*table, settings.LinesLimit);
+    const TAuthorIndex& authors = summary.Authors;
 
     // The rows the lists would show through the same filters.
     int authorPosition = 0;
@@ -213,10 +215,10 @@ std::string MakeCsv(const TCommandLine& command, const TSettings& settings, std:
         MakeFilter(static_cast<TFilterMode>(command.Filter), settings.LinesLimit,
                    settings.DoInclude ? settings.Include : QString(),
                    settings.DoExclude ? settings.Exclude : QString(), authorPosition, &authors);
-    TViewRows rows = FilterRows(*table, filter);
+    TViewRows rows = FilterRows(*table, summary, filter);
     std::string csv;
     if (command.ExportKind == FilesKind)
-        csv = FilesCsv({rows.Files.begin(), rows.Files.end()});
+        csv = FilesCsv(rows.Files, summary);
     else if (command.ExportKind == HistoryKind)
         csv = HistoryCsv(rows.History);
     else

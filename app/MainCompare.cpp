@@ -19,7 +19,8 @@ bool ComparisonFailed(const TCvsResult& result) {
 
 } // namespace
 
-void TfrmMain::ShowDiff(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* previous) {
+void TfrmMain::ShowDiff(const TRCSFile* file, const TRevisionInfo* revision,
+                        const TRevisionInfo* previous) {
     if (!MayStart())
         return;
     if (!file || !revision || !previous)
@@ -75,7 +76,7 @@ void TfrmMain::lvRevisionsDblClick(QTableView* list) {
     auto* model = qobject_cast<TRevisionListModel*>(list->model());
     if (selected.isEmpty() || !model)
         return;
-    if (TRevisionInfo* revision = model->RevisionAt(selected.front().row()))
+    if (const TRevisionInfo* revision = model->RevisionAt(selected.front().row()))
         ShowDiff(revision->FileInfo, revision, FindPreviousRevision(revision->FileInfo, revision));
 }
 
@@ -87,8 +88,8 @@ void TfrmMain::lvFilesDblClick() {
 void TfrmMain::ChartRevisionChosen(const std::string& file, const std::string& revision) {
     if (!MayStart())
         return;
-    TRCSFile* chosenFile = RCSFiles ? FindFile(*RCSFiles, file) : nullptr;
-    TRevisionInfo* chosen = FindRevision(chosenFile, revision);
+    const TRCSFile* chosenFile = RCSFiles ? FindFile(*RCSFiles, file) : nullptr;
+    const TRevisionInfo* chosen = FindRevision(chosenFile, revision);
     ShowDiff(chosenFile, chosen, FindPreviousRevision(chosenFile, chosen));
 }
 

@@ -378,9 +378,9 @@ void TfrmMain::SetLoading(bool loading) {
 }
 
 void TfrmMain::ClearViews() {
-    FileRows->Reset({});
-    RevisionRows->Reset({});
-    HistoryRows->Reset({});
+    FileRows->Clear();
+    RevisionRows->Clear();
+    HistoryRows->Clear();
     mmComments->clear();
     mmCommentsHistory->clear();
     ChartPage->Clear();
@@ -391,7 +391,7 @@ void TfrmMain::DropTable() {
     cbxAuthors->clear();
     // The views hold no row of the table any more.
     RCSFiles.reset();
-    Authors.reset();
+    Summary.reset();
     Style.Authors = nullptr;
 }
 
@@ -515,16 +515,18 @@ void TfrmMain::ParseOutput(TCvsOutput log, QString warning, QString ending) {
     auto bytes = std::make_shared<TCvsOutput>(std::move(log));
     OffThread(
         [this, bytes] {
-            return std::shared_ptr<TRCSFileTable>(ParseLog(bytes->Take(), &FilesParsed));
+            std::shared_ptr<TRCSFileTable> table = ParseLog(bytes->Take(), &FilesParsed);
+            ClearEmptyMessages(*table);
+            return TRCSFileTablePtr(std::move(table));
         },
-        [this, warning, ending](std::shared_ptr<TRCSFileTable> table) {
+        [this, warning, ending](TRCSFileTablePtr table) {
             ProgressTimer->stop();
             ShowStatus(Status::Done);
             Loaded(std::move(table), warning, ending);
         });
 }
 
-void TfrmMain::Loaded(std::shared_ptr<TRCSFileTable> table, QString warning, QString ending) {
+void TfrmMain::Loaded(TRCSFileTablePtr table, QString warning, QString ending) {
     RCSFiles = std::move(table);
     CheckLog([this, warning, ending] {
         // The selections that the fill makes are followed.
@@ -554,23 +556,21 @@ void TfrmMain::EndLoad(const QString& message) {
 
 void TfrmMain::CheckLog(std::function<void()> then) {
     ShowStatus(Status::CheckingLog);
-    // Nothing may read the table while its summaries are rewritten.
+    // The views show nothing while the log is checked, as while it is loaded.
     ClearViews();
     const TActivity before = Phase;
     SetActivity(TActivity::Working);
-    auto table = RCSFiles;
+    const TRCSFileTablePtr table = RCSFiles;
     const std::int32_t limit = Settings.LinesLimit;
     OffThread(
         [table, limit] {
-            if (table) {
-                CheckFiles(*table, limit);
-                table->PrepareHistoryOrder();
-            }
-            return std::make_shared<TAuthorIndex>(table ? TAuthorIndex(*table) : TAuthorIndex());
+            static const TRCSFileTable empty;
+            return TLogSummaryPtr(
+                std::make_shared<TLogSummary>(SummarizeLog(table ? *table : empty, limit)));
         },
-        [this, before, then = std::move(then)](std::shared_ptr<TAuthorIndex> authors) {
-            Authors = std::make_unique<TAuthorIndex>(std::move(*authors));
-            Style.Authors = Authors.get();
+        [this, before, then = std::move(then)](TLogSummaryPtr summary) {
+            Summary = std::move(summary);
+            Style.Authors = &Summary->Authors;
             Style.LinesLimit = Settings.LinesLimit;
             FillAuthors();
             ShowStatus(Status::Done);
@@ -584,7 +584,7 @@ void TfrmMain::FillAuthors() {
     cbxAuthors->addItem(AllUsers);
     cbxAuthors->setItemData(0, IndexColor(0), Qt::ForegroundRole);
     int position = 1;
-    for (const TText name : Authors->Names()) {
+    for (const TText name : Summary->Authors.Names()) {
         cbxAuthors->addItem(CellText(name));
         cbxAuthors->setItemData(position, IndexColor(position), Qt::ForegroundRole);
         ++position;
@@ -596,27 +596,30 @@ TFilter TfrmMain::CurrentFilter() const {
     return MakeFilter(static_cast<TFilterMode>(std::max(0, cbxFilter->currentIndex())),
                       Settings.LinesLimit, Settings.DoInclude ? Settings.Include : QString(),
                       Settings.DoExclude ? Settings.Exclude : QString(),
-                      std::max(0, cbxAuthors->currentIndex()), Authors.get());
+                      std::max(0, cbxAuthors->currentIndex()),
+                      Summary ? &Summary->Authors : nullptr);
 }
 
 void TfrmMain::FilterFiles() {
     SkippedCount = 0;
     ShowStatus(Status::FilteringFiles);
     Style.LinesLimit = Settings.LinesLimit;
-    TViewRows rows = RCSFiles ? FilterRows(*RCSFiles, CurrentFilter()) : TViewRows{};
+    TViewRows rows =
+        RCSFiles && Summary ? FilterRows(*RCSFiles, *Summary, CurrentFilter()) : TViewRows{};
     SkippedCount = rows.Skipped;
+    const TRowSource source{RCSFiles, Summary};
 
-    FileRows->Reset(std::move(rows.Files));
+    FileRows->Reset(source, std::move(rows.Files));
     if (FileRows->rowCount() > 0) {
         lvFiles->scrollToTop();
         lvFiles->selectionModel()->setCurrentIndex(
             FileRows->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     } else {
-        RevisionRows->Reset({});
+        RevisionRows->Clear();
         mmComments->clear();
     }
 
-    HistoryRows->Reset(std::move(rows.History));
+    HistoryRows->Reset(source, std::move(rows.History));
     if (HistoryRows->rowCount() > 0) {
         lvHistory->scrollToTop();
         lvHistory->selectionModel()->setCurrentIndex(HistoryRows->index(0, 0),
@@ -634,15 +637,16 @@ void TfrmMain::lvFilesSelectItem() {
     if (!MayStart())
         return;
     ShowStatus(Status::FilteringRevisions);
-    std::vector<TRevisionInfo*> revisions;
+    std::vector<const TRevisionInfo*> revisions;
     const QModelIndexList selected = lvFiles->selectionModel()->selectedRows();
-    if (TRCSFile* file = selected.isEmpty() ? nullptr : FileRows->FileAt(selected.front().row())) {
+    const TRCSFile* file = selected.isEmpty() ? nullptr : FileRows->FileAt(selected.front().row());
+    if (file) {
         const TFilter filter = CurrentFilter();
-        for (auto& revision : file->Revisions)
+        for (const auto& revision : file->Revisions)
             if (filter.RevisionPasses(revision))
                 revisions.push_back(&revision);
     }
-    RevisionRows->Reset(std::move(revisions));
+    RevisionRows->Reset(FileRows->Source(), std::move(revisions));
     if (RevisionRows->rowCount() > 0)
         lvRevisions->selectionModel()->setCurrentIndex(RevisionRows->index(0, 0),
                                                        QItemSelectionModel::ClearAndSelect |

@@ -6,6 +6,7 @@
 #include "CvsRunner.h"
 #include "Filter.h"
 #include "ListModels.h"
+#include "LogSummary.h"
 #include "RevisionModel.h"
 #include "RowStyle.h"
 #include "Settings.h"
@@ -88,8 +89,9 @@ public:
     bool MayStart() const { return Activity() == TActivity::Idle; }
     void OpenFolder(const QString& folder);
     void OpenLogFile(const QString& file);
-    // Recomputes the per-file summaries and the author selector off the GUI
-    // thread, then calls then on the GUI thread.
+    // Computes the summary of the table (counters, history order, authors)
+    // for the current settings off the GUI thread, swaps it in and fills the
+    // author selector on the GUI thread, then calls then.
     void CheckLog(std::function<void()> then);
     void FilterFiles();
 
@@ -103,7 +105,8 @@ public:
     bool Activated = false;
     QString CurrentFolder;
     QString CurrentLogFile; // set while a saved log is shown instead of a folder
-    std::shared_ptr<TRCSFileTable> RCSFiles;
+    TRCSFileTablePtr RCSFiles;
+    TLogSummaryPtr Summary; // of RCSFiles, for the settings it was checked with
 
     TFileListModel& FilesModel() { return *FileRows; }
     TRevisionListModel& RevisionsModel() { return *RevisionRows; }
@@ -120,7 +123,8 @@ public:
     // Comparison of a revision with its predecessor (MainCompare.cpp). ShowDiff
     // loads the comparison window and has the ShowComparison peer show it.
     void SetComparisonWindow(TfrmDiff* window) { frmDiff = window; }
-    void ShowDiff(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* previous);
+    void ShowDiff(const TRCSFile* file, const TRevisionInfo* revision,
+                  const TRevisionInfo* previous);
     void lvRevisionsDblClick(QTableView* list);
     void lvFilesDblClick();
 
@@ -159,7 +163,7 @@ private:
     void RunnerFinished();
     // warning: a note for the final "Done"; ending: the final status instead.
     void ParseOutput(TCvsOutput log, QString warning, QString ending);
-    void Loaded(std::shared_ptr<TRCSFileTable> table, QString warning, QString ending);
+    void Loaded(TRCSFileTablePtr table, QString warning, QString ending);
     void EndLoad(const QString& message);
     void FillAuthors();
     void lvFilesSelectItem();
@@ -205,7 +209,6 @@ private:
     int LoadGeneration = 0;
     TActivity Phase = TActivity::Idle;
 
-    std::unique_ptr<TAuthorIndex> Authors;
     TRowStyle Style;
     TFileListModel* FileRows = nullptr;
     TRevisionListModel* RevisionRows = nullptr;

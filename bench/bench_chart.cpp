@@ -67,8 +67,9 @@ template <typename TAction> TTimes Measure(TAction action) {
 
 // Measures both chart modes on one log size; false when a goal was missed.
 bool RunSize(std::size_t revisions) {
-    const std::shared_ptr<TRCSFileTable> table = ParseLog(bench::MakeSyntheticLog(revisions, Seed));
-    TViewRows rows = FilterRows(*table, TFilter{});
+    const TRCSFileTablePtr table = ParseLog(bench::MakeSyntheticLog(revisions, Seed));
+    const auto summary = std::make_shared<const TLogSummary>(SummarizeLog(*table, 0));
+    TViewRows rows = FilterRows(*table, *summary, TFilter{});
     const std::size_t historyRows = rows.History.size();
 
     TfrmMain window;
@@ -76,7 +77,7 @@ bool RunSize(std::size_t revisions) {
     window.show();
     QApplication::processEvents();
     window.RCSFiles = table;
-    window.HistoryModel().Reset(std::move(rows.History));
+    window.HistoryModel().Reset({table, summary}, std::move(rows.History));
     auto* page = window.findChild<TChartPage*>();
     auto* modes = window.findChild<QComboBox*>(QStringLiteral("cbxChart"));
     auto* chart = window.findChild<TActivityChart*>(QStringLiteral("Chart"));

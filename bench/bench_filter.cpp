@@ -125,7 +125,7 @@ void PrintFilterStages(TfrmMain& window) {
         window.FilterFiles();
         whole.push_back(MsSince(start));
         start = std::chrono::steady_clock::now();
-        const TViewRows rows = FilterRows(*window.RCSFiles, filter);
+        const TViewRows rows = FilterRows(*window.RCSFiles, *window.Summary, filter);
         filterRows.push_back(MsSince(start));
         history = rows.History.size();
         start = std::chrono::steady_clock::now();

@@ -57,7 +57,7 @@ struct TResult {
     std::size_t Revisions = 0;
     std::size_t LogBytes = 0;
     double ParseAloneMs = 0;      // ParseLog
-    double ParseCheckAloneMs = 0; // ParseLog + CheckFiles + the author index
+    double ParseCheckAloneMs = 0; // ParseLog + the check + the author index
     double PipeMs = 0;            // the client's output read into one buffer, without Qt
     TStages Stages;
     std::vector<TStallMeter::TStall> Stalls; // the open's longest, longest first
@@ -153,7 +153,8 @@ void MeasureParse(const std::string& log, TResult& result) {
     const auto start = std::chrono::steady_clock::now();
     auto table = ParseLog(std::move(bytes));
     result.ParseAloneMs = MsSince(start);
-    CheckFiles(*table, DefaultLinesLimit);
+    ClearEmptyMessages(*table);
+    const auto counters = CountFiles(*table, DefaultLinesLimit);
     const TAuthorIndex authors(*table);
     result.ParseCheckAloneMs = MsSince(start);
     if (table->RevisionCount() != result.Revisions || authors.Names().empty())
@@ -247,7 +248,7 @@ int main(int argc, char** argv) {
         "Whole open of a working folder (offscreen main window, fake client: cat of a synthetic\n"
         "log of seed %u), from OpenFolder to loadFinished, against ParseLog alone on the same\n"
         "bytes in the same process. Wall-clock ms.\n"
-        "alone: ParseLog, the first in the process; +chk: ParseLog + CheckFiles + author\n"
+        "alone: ParseLog, the first in the process; +chk: ParseLog + the check + author\n"
         "index (the worker's share); pipe: the fake client's output read through a plain\n"
         "pipe into one buffer of the log's size, without Qt (the floor of \"client\").\n"
         "Open stages: client = OpenFolder to the client's \"Done\" (start, pipe, collect);\n"

@@ -1,7 +1,7 @@
 // bench_parse [REVISIONS...]: measures the log parser on synthetic logs of the
 // given sizes (by default 10 thousand, 200 thousand and 1 million revisions).
 //
-// For each size it reports the time of ParseLog + CheckFiles + AuthorList
+// For each size it reports the time of ParseLog + the check + AuthorList
 // against a bare pass that only splits the same bytes into lines (the floor),
 // the heap the file table keeps per revision beyond copied comment text, and
 // the peak resident size. Every size runs in a child process of its own, which
@@ -199,7 +199,8 @@ TResult Measure(const std::string& path, std::size_t revisions) {
                 }
         const long checkFaultsBefore = Usage().ru_minflt;
         const auto checkStart = CpuSeconds();
-        CheckFiles(*table, LinesLimit);
+        ClearEmptyMessages(*table);
+        const auto counters = CountFiles(*table, LinesLimit);
         const auto authors = AuthorList(*table);
         result.ColdSeconds = parseSeconds + SecondsSince(checkStart);
         result.ColdPageFaults = parseFaults + Usage().ru_minflt - checkFaultsBefore;
@@ -225,7 +226,8 @@ TResult Measure(const std::string& path, std::size_t revisions) {
         std::string copy = master;
         const auto start = CpuSeconds();
         auto table = ParseLog(std::move(copy));
-        CheckFiles(*table, LinesLimit);
+        ClearEmptyMessages(*table);
+        const auto counters = CountFiles(*table, LinesLimit);
         const auto authors = AuthorList(*table);
         result.WarmSeconds = std::min(result.WarmSeconds, SecondsSince(start));
         seen += table->RevisionCount() + authors.size();
@@ -303,7 +305,7 @@ int main(int argc, char** argv) {
         std::fputs("usage: bench_parse [REVISIONS...]\n", stderr);
         return 2;
     }
-    std::printf("Log parser: ParseLog + CheckFiles + AuthorList on synthetic logs (seed %u).\n"
+    std::printf("Log parser: ParseLog + the check + AuthorList on synthetic logs (seed %u).\n"
                 "cold: the first run in a fresh process; warm: best of %d further runs;\n"
                 "floor: a bare line split of the same bytes, best of %d. Ratio: warm / floor.\n"
                 "Times are CPU time (user + system) of the measuring process.\n"

@@ -68,7 +68,7 @@ std::string_view CaptionAuthor(std::string_view caption) {
                                         : caption.substr(by + AuthorSeparator.size());
 }
 
-TChartData::TChartData(std::span<TRevisionInfo* const> newestFirst, TChartMode mode,
+TChartData::TChartData(std::span<const TRevisionInfo* const> newestFirst, TChartMode mode,
                        const std::shared_ptr<const TRCSFileTable>& table)
     : Table(table) {
     Revisions.reserve(newestFirst.size());

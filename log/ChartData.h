@@ -53,7 +53,7 @@ public:
     // Builds the bars of newestFirst, the history as the History page lists
     // it, whose revisions belong to table. Revisions without a day (a date
     // before day 1) are left out.
-    TChartData(std::span<TRevisionInfo* const> newestFirst, TChartMode mode,
+    TChartData(std::span<const TRevisionInfo* const> newestFirst, TChartMode mode,
                const std::shared_ptr<const TRCSFileTable>& table);
 
     const std::vector<TChartBar>& Bars() const { return BarList; }

@@ -2,36 +2,38 @@
 
 namespace quillon {
 
-void CheckFiles(TRCSFileTable& table, std::int32_t linesLimit) {
-    for (auto& file : table.Files()) {
-        file.LastNoComment = false;
-        file.LastFewChanges = false;
-        file.TotalAdded = 0;
-        file.TotalRemoved = 0;
-        file.NoComments = 0;
-        file.NoChanges = 0;
-        file.FewChanges = 0;
-        bool newest = true;
-        for (auto& r : file.Revisions) {
+void ClearEmptyMessages(TRCSFileTable& table) {
+    for (auto& file : table.Files())
+        for (auto& r : file.Revisions)
             if (r.Comment.starts_with(EmptyLogMessage))
                 r.Comment = {};
-            file.TotalAdded += r.LinesAdded;
-            file.TotalRemoved += r.LinesRemoved;
+}
+
+std::vector<TFileCounters> CountFiles(const TRCSFileTable& table, std::int32_t linesLimit) {
+    std::vector<TFileCounters> counters(table.FileCount());
+    auto out = counters.begin();
+    for (const auto& file : table.Files()) {
+        TFileCounters& c = *out++;
+        bool newest = true;
+        for (const auto& r : file.Revisions) {
+            c.TotalAdded += r.LinesAdded;
+            c.TotalRemoved += r.LinesRemoved;
             const std::int64_t changed = ChangedLines(r);
             if (r.Comment.empty())
-                ++file.NoComments;
+                ++c.NoComments;
             if (changed == 0)
-                ++file.NoChanges;
+                ++c.NoChanges;
             else if (changed < linesLimit)
-                ++file.FewChanges;
+                ++c.FewChanges;
             if (newest) {
-                file.LastAuthor = r.Author;
-                file.LastNoComment = r.Comment.empty();
-                file.LastFewChanges = changed < linesLimit;
+                c.LastAuthor = r.Author;
+                c.LastNoComment = r.Comment.empty();
+                c.LastFewChanges = changed < linesLimit;
                 newest = false;
             }
         }
     }
+    return counters;
 }
 
 } // namespace quillon

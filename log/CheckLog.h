@@ -1,7 +1,10 @@
-// The post-parse check: per-file summaries that the views and filters read.
+// The post-parse check: per-file counters that the views, filters and the
+// export read.
 #pragma once
 
 #include "RevisionModel.h"
+
+#include <vector>
 
 namespace quillon {
 
@@ -13,9 +16,24 @@ inline std::int64_t ChangedLines(const TRevisionInfo& r) {
     return std::int64_t{r.LinesAdded} + r.LinesRemoved;
 }
 
-// Empties every comment that begins with the empty-message marker and fills
-// each file's summary fields (LastAuthor, totals, NoComments, NoChanges,
-// FewChanges, LastNoComment, LastFewChanges) for the given few-changes limit.
-void CheckFiles(TRCSFileTable& table, std::int32_t linesLimit);
+// What the file list shows of a file beyond the log's own fields.
+struct TFileCounters {
+    TText LastAuthor; // of the newest revision
+    std::int64_t TotalAdded = 0;
+    std::int64_t TotalRemoved = 0;
+    std::int32_t NoComments = 0;
+    std::int32_t NoChanges = 0;
+    std::int32_t FewChanges = 0;
+    bool LastNoComment = false;
+    bool LastFewChanges = false;
+};
+
+// Empties every comment that begins with the empty-message marker. Runs once
+// on a table just parsed, before anything else may read it.
+void ClearEmptyMessages(TRCSFileTable& table);
+
+// The counters of every file of table, in table order, for the given
+// few-changes limit.
+std::vector<TFileCounters> CountFiles(const TRCSFileTable& table, std::int32_t linesLimit);
 
 } // namespace quillon

@@ -65,24 +65,25 @@ QString IsoDate(double date) {
 
 } // namespace
 
-std::string FilesCsv(const std::vector<const TRCSFile*>& files) {
+std::string FilesCsv(const std::vector<const TRCSFile*>& files, const TLogSummary& summary) {
     std::string out;
     Header(out, FileColumnCaptions);
     for (const TRCSFile* f : files) {
+        const TFileCounters& c = summary.Counters(*f);
         Field(out, DisplayText(f->WorkingFile), true);
         Field(out, DisplayText(f->Head));
-        Field(out, f->NoComments);
-        Field(out, f->NoChanges);
-        Field(out, f->FewChanges);
-        Field(out, f->TotalAdded);
-        Field(out, f->TotalRemoved);
+        Field(out, c.NoComments);
+        Field(out, c.NoChanges);
+        Field(out, c.FewChanges);
+        Field(out, c.TotalAdded);
+        Field(out, c.TotalRemoved);
         Field(out, DisplayComment(f->Description));
         EndRecord(out);
     }
     return out;
 }
 
-std::string HistoryCsv(const std::vector<TRevisionInfo*>& revisions) {
+std::string HistoryCsv(const std::vector<const TRevisionInfo*>& revisions) {
     std::string out;
     Header(out, HistoryColumnCaptions);
     for (const TRevisionInfo* r : revisions) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ChartData.h"
+#include "LogSummary.h"
 #include "RevisionModel.h"
 
 #include <QString>
@@ -12,13 +13,14 @@
 namespace quillon {
 
 // RFC 4180 CSV, UTF-8, CR LF between records, a header row of the file list's
-// column captions, one record per file in the given order.
-std::string FilesCsv(const std::vector<const TRCSFile*>& files);
+// column captions, one record per file in the given order, with the counters
+// of summary, which is the summary of the files' table.
+std::string FilesCsv(const std::vector<const TRCSFile*>& files, const TLogSummary& summary);
 
 // As FilesCsv, with the history list's captions and one record per revision
 // in the given order. Dates read "YYYY-MM-DD HH:MM:SS" (empty when unknown); a
 // comment keeps its lines, joined by LF.
-std::string HistoryCsv(const std::vector<TRevisionInfo*>& revisions);
+std::string HistoryCsv(const std::vector<const TRevisionInfo*>& revisions);
 
 // The chart's values: a "Date,Value" header, then one record per bar whose
 // total is not 0, oldest first, the day as YYYY-MM-DD.

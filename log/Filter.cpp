@@ -25,7 +25,7 @@ TFilter MakeFilter(TFilterMode mode, std::int32_t linesLimit, const QString& inc
     return filter;
 }
 
-bool TFilter::FilePasses(const TRCSFile& file) const {
+bool TFilter::FilePasses(const TRCSFile& file, const TFileCounters& counters) const {
     for (const auto& mask : Include)
         if (file.WorkingFile.find(mask) == std::string_view::npos)
             return false;
@@ -36,17 +36,17 @@ bool TFilter::FilePasses(const TRCSFile& file) const {
     case TFilterMode::AllFiles:
         break;
     case TFilterMode::NoCommentInLast:
-        if (!file.LastNoComment)
+        if (!counters.LastNoComment)
             return false;
         break;
     case TFilterMode::FewChangesInLast:
-        if (!file.LastFewChanges)
+        if (!counters.LastFewChanges)
             return false;
         break;
     }
     if (AuthorPosition != 0) {
         if (file.Revisions.empty() || !Authors ||
-            Authors->Position(file.LastAuthor) != AuthorPosition)
+            Authors->Position(counters.LastAuthor) != AuthorPosition)
             return false;
     }
     return true;
@@ -68,24 +68,24 @@ bool TFilter::RevisionPasses(const TRevisionInfo& revision) const {
     return AuthorPosition == 0 || (Authors && Authors->Position(revision.Author) == AuthorPosition);
 }
 
-TViewRows FilterRows(TRCSFileTable& table, const TFilter& filter) {
+TViewRows FilterRows(const TRCSFileTable& table, const TLogSummary& summary,
+                     const TFilter& filter) {
     TViewRows rows;
     const auto files = table.Files();
     std::vector<char> listed(files.size(), 0);
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!filter.FilePasses(files[i])) {
+        if (!filter.FilePasses(files[i], summary.Files[i])) {
             ++rows.Skipped;
             continue;
         }
         listed[i] = 1;
         rows.Files.push_back(&files[i]);
     }
-    auto passes = [&](TRevisionInfo* revision) {
+    auto passes = [&](const TRevisionInfo* revision) {
         return listed[static_cast<std::size_t>(revision->FileInfo - files.data())] &&
                filter.RevisionPasses(*revision);
     };
-    table.PrepareHistoryOrder();
-    for (TRevisionInfo* revision : table.HistoryOrder())
+    for (const TRevisionInfo* revision : summary.HistoryOrder)
         if (passes(revision))
             rows.History.push_back(revision);
     return rows;

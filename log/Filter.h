@@ -2,6 +2,7 @@
 #pragma once
 
 #include "AuthorIndex.h"
+#include "LogSummary.h"
 #include "RevisionModel.h"
 
 #include <QString>
@@ -25,7 +26,7 @@ struct TFilter {
     int AuthorPosition = 0;           // the selected author entry; 0 for all users
     const TAuthorIndex* Authors = nullptr;
 
-    bool FilePasses(const TRCSFile& file) const;
+    bool FilePasses(const TRCSFile& file, const TFileCounters& counters) const;
     bool RevisionPasses(const TRevisionInfo& revision) const;
 };
 
@@ -39,13 +40,13 @@ TFilter MakeFilter(TFilterMode mode, std::int32_t linesLimit, const QString& inc
 
 // What the file list and the history list show through a filter.
 struct TViewRows {
-    std::vector<TRCSFile*> Files;        // table order
-    std::vector<TRevisionInfo*> History; // newest first; equal dates in table order
-    int Skipped = 0;                     // files that got no row
+    std::vector<const TRCSFile*> Files;        // table order
+    std::vector<const TRevisionInfo*> History; // newest first; equal dates in table order
+    int Skipped = 0;                           // files that got no row
 };
 
-// The history keeps the table's history order, which is prepared first when
-// it is not yet.
-TViewRows FilterRows(TRCSFileTable& table, const TFilter& filter);
+// The files of table through filter, and its history in the summary's order;
+// the summary is table's.
+TViewRows FilterRows(const TRCSFileTable& table, const TLogSummary& summary, const TFilter& filter);
 
 } // namespace quillon

@@ -31,34 +31,36 @@ TText Branches(const TRevisionInfo& revision) {
     return notes ? notes->Branches : TText{};
 }
 
-void TRCSFileTable::PrepareHistoryOrder() {
-    if (HistoryOrderStore.size() == RevisionStore.size())
-        return;
+std::vector<const TRevisionInfo*> HistoryOrder(const TRCSFileTable& table) {
+    // Files own consecutive slices of the revision store, in table order.
     struct TKey {
         double Date;
-        std::uint32_t Index;
+        const TRevisionInfo* Revision;
     };
-    std::vector<TKey> keys(RevisionStore.size());
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        keys[i] = {RevisionStore[i].Date, static_cast<std::uint32_t>(i)};
+    std::vector<TKey> keys;
+    keys.reserve(table.RevisionCount());
+    for (const auto& file : table.Files())
+        for (const auto& revision : file.Revisions)
+            keys.push_back({revision.Date, &revision});
     std::stable_sort(keys.begin(), keys.end(),
                      [](const TKey& a, const TKey& b) { return a.Date > b.Date; });
-    HistoryOrderStore.resize(keys.size());
+    std::vector<const TRevisionInfo*> order(keys.size());
     for (std::size_t i = 0; i < keys.size(); ++i)
-        HistoryOrderStore[i] = &RevisionStore[keys[i].Index];
+        order[i] = keys[i].Revision;
+    return order;
 }
 
-TRCSFile* FindFile(TRCSFileTable& table, std::string_view name) {
-    for (auto& file : table.Files())
+const TRCSFile* FindFile(const TRCSFileTable& table, std::string_view name) {
+    for (const auto& file : table.Files())
         if (file.WorkingFile == name)
             return &file;
     return nullptr;
 }
 
-TRevisionInfo* FindRevision(TRCSFile* file, std::string_view number) {
+const TRevisionInfo* FindRevision(const TRCSFile* file, std::string_view number) {
     if (!file)
         return nullptr;
-    for (auto& revision : file->Revisions)
+    for (const auto& revision : file->Revisions)
         if (revision.Revision == number)
             return &revision;
     return nullptr;
@@ -99,7 +101,7 @@ std::string JoinParts(const std::vector<long>& parts, std::size_t count) {
 
 } // namespace
 
-TRevisionInfo* FindPreviousRevision(TRCSFile* file, const TRevisionInfo* revision) {
+const TRevisionInfo* FindPreviousRevision(const TRCSFile* file, const TRevisionInfo* revision) {
     if (!file || !revision || file->Revisions.size() < 2)
         return nullptr;
     const auto revisions = file->Revisions;

@@ -20,9 +20,9 @@ struct TRCSFile;
 using TText = std::string_view;
 
 struct TRevisionInfo {
-    TRCSFile* FileInfo = nullptr; // the file whose Revisions hold this revision
-    TText Revision;               // the number alone, e.g. "1.12"
-    double Date = 0;              // days since 1899-12-30, time of day as fraction; 0 = unknown
+    const TRCSFile* FileInfo = nullptr; // the file whose Revisions hold this revision
+    TText Revision;                     // the number alone, e.g. "1.12"
+    double Date = 0; // days since 1899-12-30, time of day as fraction; 0 = unknown
     TText Author;
     TText State;
     std::int32_t LinesAdded = 0;
@@ -45,15 +45,6 @@ struct TRCSFile {
     TText Branch;
     TText Locks;
     TText Description;
-    // Summary fields, filled by CheckLog after each parse.
-    TText LastAuthor;
-    std::int64_t TotalAdded = 0;
-    std::int64_t TotalRemoved = 0;
-    std::int32_t NoComments = 0;
-    std::int32_t NoChanges = 0;
-    std::int32_t FewChanges = 0;
-    bool LastNoComment = false;
-    bool LastFewChanges = false;
     // The file's revisions in log order (newest first), a slice of the table's
     // revision store.
     std::span<TRevisionInfo> Revisions;
@@ -67,6 +58,8 @@ TText Branches(const TRevisionInfo& revision);
 
 // The file table. Owns the log text, every file and every revision; it is built
 // in one piece by ParseLog and replaced as a whole on every open or refresh.
+// Once built it is shared as a const value: what the views derive from it
+// (counters, history order, author index) lives beside it, not in it.
 class TRCSFileTable {
 public:
     TRCSFileTable() = default;
@@ -81,13 +74,6 @@ public:
     // the revision's Date as it was: 0 when no other date line set it.
     int BadDates() const { return BadDateCount; }
 
-    // Every revision, newest first; revisions of equal date in table order,
-    // then log order. Empty until PrepareHistoryOrder has run.
-    const std::vector<TRevisionInfo*>& HistoryOrder() const { return HistoryOrderStore; }
-    // Sorts the revisions once, so that every later view of the history only
-    // needs to pick from that order.
-    void PrepareHistoryOrder();
-
 private:
     friend class TLogParser;
     friend std::unique_ptr<TRCSFileTable> ParseLog(std::string, std::atomic<int>*);
@@ -95,20 +81,23 @@ private:
     std::deque<std::string> ExtraTexts;       // texts not found verbatim in the log
     std::vector<TRCSFile> FilesStore;         // log order
     std::vector<TRevisionInfo> RevisionStore; // log order; files own slices of it
-    std::vector<TRevisionInfo*> HistoryOrderStore;
     int BadDateCount = 0;
 };
 
-using TRCSFileTablePtr = std::shared_ptr<TRCSFileTable>;
+using TRCSFileTablePtr = std::shared_ptr<const TRCSFileTable>;
+
+// Every revision of table, newest first; revisions of equal date in table
+// order, then log order.
+std::vector<const TRevisionInfo*> HistoryOrder(const TRCSFileTable& table);
 
 // First file whose WorkingFile equals name exactly, or none.
-TRCSFile* FindFile(TRCSFileTable& table, std::string_view name);
+const TRCSFile* FindFile(const TRCSFileTable& table, std::string_view name);
 // First revision of file whose Revision equals number exactly, or none.
-TRevisionInfo* FindRevision(TRCSFile* file, std::string_view number);
+const TRevisionInfo* FindRevision(const TRCSFile* file, std::string_view number);
 // The revision that revision was committed on top of, or none. On a branch
 // (a.b.c.d) that is a.b.c.(d-1), or the branch point a.b when d is 1; on the
 // trunk (a.b) the next older trunk revision the log lists. The revision must
 // be one of file's own (by identity) and its predecessor must be in the log.
-TRevisionInfo* FindPreviousRevision(TRCSFile* file, const TRevisionInfo* revision);
+const TRevisionInfo* FindPreviousRevision(const TRCSFile* file, const TRevisionInfo* revision);
 
 } // namespace quillon

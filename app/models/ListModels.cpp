@@ -29,18 +29,23 @@ QString Number(std::int64_t value) {
     return QString::number(value);
 }
 
+QColor AuthorColor(const TRowSource& source, TText author) {
+    return IndexColor(source.Summary ? source.Summary->Authors.Position(author) : -1);
+}
+
 } // namespace
 
 TFileListModel::TFileListModel(const TRowStyle& style, QObject* parent)
     : QAbstractTableModel(parent), Style(style) {}
 
-void TFileListModel::Reset(std::vector<TRCSFile*> files) {
+void TFileListModel::Reset(TRowSource source, std::vector<const TRCSFile*> files) {
     beginResetModel();
+    RowSource = std::move(source);
     Files = std::move(files);
     endResetModel();
 }
 
-TRCSFile* TFileListModel::FileAt(int row) const {
+const TRCSFile* TFileListModel::FileAt(int row) const {
     return row >= 0 && row < static_cast<int>(Files.size()) ? Files[row] : nullptr;
 }
 
@@ -54,8 +59,9 @@ int TFileListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TFileListModel::data(const QModelIndex& index, int role) const {
     const TRCSFile* f = FileAt(index.row());
-    if (!f)
+    if (!f || !RowSource.Summary)
         return {};
+    const TFileCounters& c = RowSource.Summary->Counters(*f);
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
@@ -64,15 +70,15 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
         case Head:
             return CellText(f->Head);
         case NoComments:
-            return Number(f->NoComments);
+            return Number(c.NoComments);
         case NoChanges:
-            return Number(f->NoChanges);
+            return Number(c.NoChanges);
         case FewChanges:
-            return Number(f->FewChanges);
+            return Number(c.FewChanges);
         case Added:
-            return Number(f->TotalAdded);
+            return Number(c.TotalAdded);
         case Removed:
-            return Number(f->TotalRemoved);
+            return Number(c.TotalRemoved);
         case Description:
             return CommentCell(f->Description);
         }
@@ -82,9 +88,9 @@ QVariant TFileListModel::data(const QModelIndex& index, int role) const {
             return FileRowImage();
         break;
     case Qt::ForegroundRole:
-        return Style.AuthorColor(f->LastAuthor);
+        return AuthorColor(RowSource, c.LastAuthor);
     case Qt::FontRole:
-        return Style.FileFont(*f);
+        return Style.FileFont(c);
     case Qt::ToolTipRole:
         if (index.column() == FileName)
             return CellText(f->RCSPath);
@@ -113,13 +119,14 @@ QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, in
 TRevisionListModel::TRevisionListModel(TKind kind, const TRowStyle& style, QObject* parent)
     : QAbstractTableModel(parent), Kind(kind), Style(style) {}
 
-void TRevisionListModel::Reset(std::vector<TRevisionInfo*> revisions) {
+void TRevisionListModel::Reset(TRowSource source, std::vector<const TRevisionInfo*> revisions) {
     beginResetModel();
+    RowSource = std::move(source);
     Rows = std::move(revisions);
     endResetModel();
 }
 
-TRevisionInfo* TRevisionListModel::RevisionAt(int row) const {
+const TRevisionInfo* TRevisionListModel::RevisionAt(int row) const {
     return row >= 0 && row < static_cast<int>(Rows.size()) ? Rows[row] : nullptr;
 }
 
@@ -166,7 +173,7 @@ QVariant TRevisionListModel::data(const QModelIndex& index, int role) const {
             return RevisionRowImage();
         break;
     case Qt::ForegroundRole:
-        return Style.AuthorColor(r->Author);
+        return AuthorColor(RowSource, r->Author);
     case Qt::FontRole:
         return Style.RevisionFont(*r);
     case Qt::ToolTipRole:

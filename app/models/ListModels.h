@@ -1,8 +1,11 @@
 // The models of the file list, the revision list and the history list. A row's
-// data is the file or revision it stands for; the file table owns them.
+// data is the file or revision it stands for; the file table owns them, and
+// each model shares the ownership of the table and of the summary its rows
+// were made with for as long as it holds the rows.
 #pragma once
 
 #include "ColumnCaptions.h"
+#include "LogSummary.h"
 #include "RevisionModel.h"
 #include "RowStyle.h"
 
@@ -18,6 +21,12 @@ namespace quillon {
 inline constexpr int TypicalTextRole = Qt::UserRole + 1;
 inline constexpr int TypicalIconRole = Qt::UserRole + 2;
 
+// The table a model's rows point into and the summary they are shown with.
+struct TRowSource {
+    TRCSFileTablePtr Table;
+    TLogSummaryPtr Summary;
+};
+
 class TFileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -26,9 +35,11 @@ public:
 
     explicit TFileListModel(const TRowStyle& style, QObject* parent = nullptr);
 
-    // Replaces every row at once.
-    void Reset(std::vector<TRCSFile*> files);
-    TRCSFile* FileAt(int row) const;
+    // Replaces every row at once; files belong to source's table.
+    void Reset(TRowSource source, std::vector<const TRCSFile*> files);
+    void Clear() { Reset({}, {}); }
+    const TRCSFile* FileAt(int row) const;
+    const TRowSource& Source() const { return RowSource; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -37,7 +48,8 @@ public:
 
 private:
     const TRowStyle& Style;
-    std::vector<TRCSFile*> Files;
+    TRowSource RowSource;
+    std::vector<const TRCSFile*> Files;
 };
 
 class TRevisionListModel : public QAbstractTableModel {
@@ -50,9 +62,12 @@ public:
 
     TRevisionListModel(TKind kind, const TRowStyle& style, QObject* parent = nullptr);
 
-    void Reset(std::vector<TRevisionInfo*> revisions);
-    TRevisionInfo* RevisionAt(int row) const;
-    const std::vector<TRevisionInfo*>& Revisions() const { return Rows; }
+    // Replaces every row at once; revisions belong to source's table.
+    void Reset(TRowSource source, std::vector<const TRevisionInfo*> revisions);
+    void Clear() { Reset({}, {}); }
+    const TRevisionInfo* RevisionAt(int row) const;
+    const std::vector<const TRevisionInfo*>& Revisions() const { return Rows; }
+    const TRowSource& Source() const { return RowSource; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -64,7 +79,8 @@ private:
 
     TKind Kind;
     const TRowStyle& Style;
-    std::vector<TRevisionInfo*> Rows;
+    TRowSource RowSource;
+    std::vector<const TRevisionInfo*> Rows;
 };
 
 } // namespace quillon

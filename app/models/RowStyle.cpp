@@ -14,7 +14,7 @@ QColor IndexColor(int position) {
     return QColor(AuthorColors[position < 0 ? 0 : position % AuthorColors.size()]);
 }
 
-QFont TRowStyle::FileFont(const TRCSFile& file) const {
+QFont TRowStyle::FileFont(const TFileCounters& file) const {
     QFont font = Font;
     font.setBold(file.LastNoComment);
     font.setUnderline(file.LastFewChanges);

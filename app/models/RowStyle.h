@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AuthorIndex.h"
+#include "CheckLog.h"
 #include "RevisionModel.h"
 
 #include <QColor>
@@ -26,14 +27,14 @@ QColor IndexColor(int position);
 
 // What the rows of the three lists are drawn with.
 struct TRowStyle {
-    const TAuthorIndex* Authors = nullptr;
+    const TAuthorIndex* Authors = nullptr; // of the entries the author selector shows
     std::int32_t LinesLimit = 0;
     QFont Font;
 
     QColor AuthorColor(TText author) const {
         return IndexColor(Authors ? Authors->Position(author) : -1);
     }
-    QFont FileFont(const TRCSFile& file) const;
+    QFont FileFont(const TFileCounters& file) const;
     QFont RevisionFont(const TRevisionInfo& revision) const;
 };
 

@@ -45,14 +45,15 @@ protected:
     }
 
     // Starts a comparison and waits until it has ended.
-    void Compare(TRCSFile* file, TRevisionInfo* revision, TRevisionInfo* previous) {
+    void Compare(const TRCSFile* file, const TRevisionInfo* revision,
+                 const TRevisionInfo* previous) {
         Main.ShowDiff(file, revision, previous);
         ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
     }
     void CompareWithPrevious(const char* name, const char* number) {
-        TRCSFile* file = FindFile(*Main.RCSFiles, name);
+        const TRCSFile* file = FindFile(*Main.RCSFiles, name);
         ASSERT_NE(file, nullptr) << name;
-        TRevisionInfo* revision = FindRevision(file, number);
+        const TRevisionInfo* revision = FindRevision(file, number);
         ASSERT_NE(revision, nullptr) << number;
         Compare(file, revision, FindPreviousRevision(file, revision));
     }
@@ -169,9 +170,9 @@ TEST_F(Comparison, DoubleClicksCompareTheSelectedRevision) {
 TEST_F(Comparison, RefusalsAndFailuresOpenNoWindow) {
     QUILLON_USE_CVS_HISTORY(history);
     OpenHistory(history);
-    TRCSFile* main = FindFile(*Main.RCSFiles, "src/main.c");
-    TRevisionInfo* revision = FindRevision(main, "1.2");
-    TRevisionInfo* previous = FindRevision(main, "1.1");
+    const TRCSFile* main = FindFile(*Main.RCSFiles, "src/main.c");
+    const TRevisionInfo* revision = FindRevision(main, "1.2");
+    const TRevisionInfo* previous = FindRevision(main, "1.1");
 
     // Another command in progress: ignored without a word.
     Main.SetActivity(TActivity::Working);
@@ -181,7 +182,7 @@ TEST_F(Comparison, RefusalsAndFailuresOpenNoWindow) {
     Main.SetActivity(TActivity::Idle);
 
     // A dead revision: the client says so on standard error only.
-    TRCSFile* old = FindFile(*Main.RCSFiles, "old.txt");
+    const TRCSFile* old = FindFile(*Main.RCSFiles, "old.txt");
     Compare(old, FindRevision(old, "1.2"), FindRevision(old, "1.1"));
     EXPECT_EQ(Status.Messages,
               QStringList({"Executing CVS command...",

@@ -102,11 +102,10 @@ protected:
         return rows.size() == 1 ? rows.front().row() : -1;
     }
 
-    TRCSFile* File(const char* name) {
-        for (TRCSFile& file : Window->RCSFiles->Files())
-            if (file.WorkingFile == name)
-                return &file;
-        return nullptr;
+    // The counters of a file as the window's summary gives them.
+    const TFileCounters* Counters(const char* name) {
+        const TRCSFile* file = FindFile(*Window->RCSFiles, name);
+        return file && Window->Summary ? &Window->Summary->Counters(*file) : nullptr;
     }
 
     QString StatusText() {
@@ -153,8 +152,12 @@ TEST_F(OptionsCommand, OkStoresEveryControlAndRebuildsTheViews) {
     LoadLog();
     Select(2, 0);
     EXPECT_EQ(ListedFiles(), QStringList({"README.txt", "notes with blank.txt", "old.txt"}));
-    ASSERT_NE(File("src/main.c"), nullptr);
-    EXPECT_EQ(File("src/main.c")->FewChanges, 2);
+    ASSERT_NE(Counters("src/main.c"), nullptr);
+    EXPECT_EQ(Counters("src/main.c")->FewChanges, 2);
+    // What the file list's rows were made with, as a view still showing them
+    // holds it through the re-check.
+    const TRowSource shown = Window->FilesModel().Source();
+    const TRCSFile* shownMain = FindFile(*shown.Table, "src/main.c");
     Select(2, 1);
     ASSERT_NE(MainViews(*Window).cbxAuthors->currentText(), "All users");
 
@@ -195,7 +198,13 @@ TEST_F(OptionsCommand, OkStoresEveryControlAndRebuildsTheViews) {
     // The views follow: the counters are recomputed for the new limit, the
     // third filter stays chosen with its new text, the author selector is back
     // at "All users" and the first file is selected.
-    EXPECT_EQ(File("src/main.c")->FewChanges, 3);
+    EXPECT_EQ(Counters("src/main.c")->FewChanges, 3);
+    // The re-check made a new value from the same table and left the shown
+    // one as it was.
+    EXPECT_EQ(Window->RCSFiles, shown.Table);
+    EXPECT_NE(Window->Summary, shown.Summary);
+    EXPECT_EQ(shown.Summary->Counters(*shownMain).FewChanges, 2);
+    EXPECT_EQ(shown.Summary->LinesLimit, 5);
     EXPECT_EQ(MainViews(*Window).cbxFilter->currentIndex(), 2);
     EXPECT_EQ(MainViews(*Window).cbxFilter->itemText(2), FewChangesText.arg(8));
     EXPECT_EQ(MainViews(*Window).cbxAuthors->currentIndex(), 0);

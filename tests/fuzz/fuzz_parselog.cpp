@@ -74,9 +74,11 @@ public:
         }
         Require(revisions == table.RevisionCount(), "revision slices do not cover the store");
 
-        CheckFiles(table, LinesLimit);
-        for (const auto& file : table.Files())
-            WalkCounters(file);
+        ClearEmptyMessages(table);
+        const auto counters = CountFiles(table, LinesLimit);
+        Require(counters.size() == table.FileCount(), "counters do not match the files");
+        for (std::size_t i = 0; i < counters.size(); ++i)
+            WalkCounters(table.Files()[i], counters[i]);
     }
 
 private:
@@ -184,7 +186,7 @@ private:
         FieldText(file.Locks, true, "Locks lies outside the log");
         Description(file.Description);
 
-        TRCSFile* found = FindFile(table, file.WorkingFile);
+        const TRCSFile* found = FindFile(table, file.WorkingFile);
         Require(found && found->WorkingFile == file.WorkingFile && found <= &file,
                 "FindFile misses a file of the table");
 
@@ -229,19 +231,21 @@ private:
         Require(!FindPreviousRevision(nullptr, &revision), "a predecessor without a file");
     }
 
-    void WalkCounters(const TRCSFile& file) {
+    void WalkCounters(const TRCSFile& file, const TFileCounters& counters) {
         const auto count = static_cast<std::int64_t>(file.Revisions.size());
-        Require(file.NoComments >= 0 && file.NoComments <= count, "NoComments out of range");
-        Require(file.NoChanges >= 0 && file.FewChanges >= 0 &&
-                    std::int64_t{file.NoChanges} + file.FewChanges <= count,
+        Require(counters.NoComments >= 0 && counters.NoComments <= count,
+                "NoComments out of range");
+        Require(counters.NoChanges >= 0 && counters.FewChanges >= 0 &&
+                    std::int64_t{counters.NoChanges} + counters.FewChanges <= count,
                 "NoChanges or FewChanges out of range");
-        Require(file.TotalRemoved >= 0, "negative TotalRemoved");
+        Require(counters.TotalRemoved >= 0, "negative TotalRemoved");
         if (file.Revisions.empty()) {
-            Require(file.LastAuthor.empty() && !file.LastNoComment && !file.LastFewChanges,
+            Require(counters.LastAuthor.empty() && !counters.LastNoComment &&
+                        !counters.LastFewChanges,
                     "summary of a file without revisions is not empty");
             return;
         }
-        Require(file.LastAuthor.data() == file.Revisions.front().Author.data(),
+        Require(counters.LastAuthor.data() == file.Revisions.front().Author.data(),
                 "LastAuthor is not the newest revision's author");
         for (const auto& revision : file.Revisions) {
             Touch(revision.Comment);

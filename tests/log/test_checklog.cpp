@@ -34,14 +34,20 @@ std::string FileLog(const std::string& name, const std::vector<Rev>& revisions) 
     return log + Rule77 + "\n";
 }
 
+// The counters of table's files after the check a load runs.
+std::vector<TFileCounters> Check(TRCSFileTable& table, std::int32_t linesLimit) {
+    ClearEmptyMessages(table);
+    return CountFiles(table, linesLimit);
+}
+
 } // namespace
 
 TEST(CheckLog, CountsLinesAndSetsTheLastAuthorOfOneFile) {
     auto table =
         ParseLog(FileLog("src/main.c", {{"anna", "+12 -3", {"Fix the parser.", "Second line."}},
                                         {"bob", "", {"Initial revision"}}}));
-    CheckFiles(*table, 5);
-    const TRCSFile& f = table->Files()[0];
+    const auto counters = Check(*table, 5);
+    const TFileCounters& f = counters[0];
     EXPECT_EQ(f.LastAuthor, "anna");
     EXPECT_EQ(f.TotalAdded, 12);
     EXPECT_EQ(f.TotalRemoved, 3);
@@ -59,32 +65,32 @@ TEST(CheckLog, FewChangesAndNoChangesAgainstTheLimit) {
                                           {"anna", "+0 -1", {"one"}},
                                           {"anna", "", {"initial"}}}) +
                           FileLog("b.c", {{"bob", "+4 -0", {"four"}}, {"bob", "", {"initial"}}}));
-    CheckFiles(*table, 5);
-    const TRCSFile& a = table->Files()[0];
+    const auto counters = Check(*table, 5);
+    const TFileCounters& a = counters[0];
     EXPECT_EQ(a.NoChanges, 2);
     EXPECT_EQ(a.FewChanges, 2); // 4 and 1; 5 is not below the limit
     // A newest revision without changes counts as no change, yet as few changes
     // for the last-revision flag.
     EXPECT_TRUE(a.LastFewChanges);
-    const TRCSFile& b = table->Files()[1];
+    const TFileCounters& b = counters[1];
     EXPECT_EQ(b.FewChanges, 1);
     EXPECT_TRUE(b.LastFewChanges);
 
     // With limit 0 nothing counts as few changes, not even no change at all.
-    CheckFiles(*table, 0);
-    EXPECT_EQ(a.NoChanges, 2);
-    EXPECT_EQ(a.FewChanges, 0);
-    EXPECT_FALSE(a.LastFewChanges);
-    EXPECT_EQ(b.FewChanges, 0);
-    EXPECT_FALSE(b.LastFewChanges);
+    const auto none = Check(*table, 0);
+    EXPECT_EQ(none[0].NoChanges, 2);
+    EXPECT_EQ(none[0].FewChanges, 0);
+    EXPECT_FALSE(none[0].LastFewChanges);
+    EXPECT_EQ(none[1].FewChanges, 0);
+    EXPECT_FALSE(none[1].LastFewChanges);
 
     // A second check starts from zero.
-    CheckFiles(*table, 100);
-    EXPECT_EQ(a.NoChanges, 2);
-    EXPECT_EQ(a.FewChanges, 3);
-    EXPECT_EQ(a.TotalAdded, 5);
-    EXPECT_EQ(a.TotalRemoved, 5);
-    EXPECT_EQ(b.TotalAdded, 4);
+    const auto many = Check(*table, 100);
+    EXPECT_EQ(many[0].NoChanges, 2);
+    EXPECT_EQ(many[0].FewChanges, 3);
+    EXPECT_EQ(many[0].TotalAdded, 5);
+    EXPECT_EQ(many[0].TotalRemoved, 5);
+    EXPECT_EQ(many[1].TotalAdded, 4);
 }
 
 TEST(CheckLog, EmptyLogMessageCountsOnlyAtTheStart) {
@@ -93,20 +99,21 @@ TEST(CheckLog, EmptyLogMessageCountsOnlyAtTheStart) {
                                           {"anna", "+1 -1", {"*** empty log message ***", "more"}},
                                           {"anna", "+1 -1", {}},
                                           {"anna", "+1 -1", {"  *** empty log message ***"}}}));
-    CheckFiles(*table, 5);
-    const TRCSFile& f = table->Files()[0];
-    EXPECT_EQ(f.Revisions[0].Comment, "");
-    EXPECT_EQ(f.Revisions[1].Comment, "Note: *** empty log message ***");
-    EXPECT_EQ(f.Revisions[2].Comment, "");
-    EXPECT_EQ(f.Revisions[4].Comment, "  *** empty log message ***");
+    const auto counters = Check(*table, 5);
+    const TFileCounters& f = counters[0];
+    const auto revisions = table->Files()[0].Revisions;
+    EXPECT_EQ(revisions[0].Comment, "");
+    EXPECT_EQ(revisions[1].Comment, "Note: *** empty log message ***");
+    EXPECT_EQ(revisions[2].Comment, "");
+    EXPECT_EQ(revisions[4].Comment, "  *** empty log message ***");
     EXPECT_EQ(f.NoComments, 3);
     EXPECT_TRUE(f.LastNoComment);
 }
 
 TEST(CheckLog, LastRevisionFlagsComeFromTheNewestRevision) {
     auto table = ParseLog(FileLog("a.c", {{"carol", "+100 -0", {"big"}}, {"dave", "+1 -0", {}}}));
-    CheckFiles(*table, 5);
-    const TRCSFile& f = table->Files()[0];
+    const auto counters = Check(*table, 5);
+    const TFileCounters& f = counters[0];
     EXPECT_EQ(f.LastAuthor, "carol");
     EXPECT_FALSE(f.LastNoComment);
     EXPECT_FALSE(f.LastFewChanges);
@@ -116,8 +123,8 @@ TEST(CheckLog, LastRevisionFlagsComeFromTheNewestRevision) {
 
 TEST(CheckLog, FileWithoutRevisionsKeepsZeroCounters) {
     auto table = ParseLog("RCS file: /repo/a.c,v\nWorking file: a.c\n" + Rule77 + "\n");
-    CheckFiles(*table, 5);
-    const TRCSFile& f = table->Files()[0];
+    const auto counters = Check(*table, 5);
+    const TFileCounters& f = counters[0];
     EXPECT_TRUE(f.LastAuthor.empty());
     EXPECT_EQ(f.TotalAdded, 0);
     EXPECT_EQ(f.TotalRemoved, 0);
@@ -131,8 +138,8 @@ TEST(CheckLog, FileWithoutRevisionsKeepsZeroCounters) {
 TEST(CheckLog, TotalsBeyondThe32BitRange) {
     std::vector<Rev> revisions(3, Rev{"anna", "+2000000000 -2000000000", {"huge"}});
     auto table = ParseLog(FileLog("a.c", revisions));
-    CheckFiles(*table, 5);
-    const TRCSFile& f = table->Files()[0];
+    const auto counters = Check(*table, 5);
+    const TFileCounters& f = counters[0];
     EXPECT_EQ(f.TotalAdded, 6000000000LL);
     EXPECT_EQ(f.TotalRemoved, 6000000000LL);
     // The sum of one revision's counts is beyond the 32-bit range too.

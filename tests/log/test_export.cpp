@@ -73,10 +73,10 @@ std::vector<std::string> Strings(const std::vector<TText>& texts) {
     return {texts.begin(), texts.end()};
 }
 
-std::vector<TRevisionInfo*> AllRevisions(TRCSFileTable& table) {
-    std::vector<TRevisionInfo*> revisions;
-    for (auto& f : table.Files())
-        for (auto& r : f.Revisions)
+std::vector<const TRevisionInfo*> AllRevisions(const TRCSFileTable& table) {
+    std::vector<const TRevisionInfo*> revisions;
+    for (const auto& f : table.Files())
+        for (const auto& r : f.Revisions)
             revisions.push_back(&r);
     return revisions;
 }
@@ -113,9 +113,10 @@ TEST(FilesCsv, HeaderAndOneRecordPerFileInTheGivenOrder) {
         "RCS file: /repo/b,c.txt,v\nWorking file: dir/b, \"c\".txt\nhead: 1.1\n"
         "description:\r\nline one\r\nline two\r\n" +
         Rule77 + "\nRCS file: /repo/caf\xe9.c,v\nWorking file: caf\xe9.c\n" + Rule77 + "\n");
-    CheckFiles(*table, 5);
+    ClearEmptyMessages(*table);
+    const TLogSummary summary = SummarizeLog(*table, 5);
     const auto files = table->Files();
-    const std::string csv = FilesCsv({&files[2], &files[0], &files[1]});
+    const std::string csv = FilesCsv({&files[2], &files[0], &files[1]}, summary);
     const auto records = ReadCsv(csv);
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[0], (Record{"File name", "Head", "No comments", "No changes", "Few changes",
@@ -126,8 +127,9 @@ TEST(FilesCsv, HeaderAndOneRecordPerFileInTheGivenOrder) {
               (Record{"dir/b, \"c\".txt", "1.1", "0", "0", "0", "0", "0", "line one\nline two"}));
     EXPECT_NE(csv.find("\r\n\"dir/b, \"\"c\"\".txt\",1.1,"), std::string::npos);
 
-    EXPECT_EQ(FilesCsv({}), "File name,Head,No comments,No changes,Few changes,Added,Removed,"
-                            "Description\r\n");
+    EXPECT_EQ(FilesCsv({}, summary),
+              "File name,Head,No comments,No changes,Few changes,Added,Removed,"
+              "Description\r\n");
 }
 
 TEST(FilesCsv, TotalsBeyondThe32BitRange) {
@@ -136,8 +138,7 @@ TEST(FilesCsv, TotalsBeyondThe32BitRange) {
         revisions +=
             Revision("1." + std::to_string(3 - i), Date1, "anna", "+2000000000 -2000000000", "big");
     auto table = ParseLog(File("a.c", revisions));
-    CheckFiles(*table, 5);
-    const auto records = ReadCsv(FilesCsv({&table->Files()[0]}));
+    const auto records = ReadCsv(FilesCsv({&table->Files()[0]}, SummarizeLog(*table, 5)));
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[1][5], "6000000000");
     EXPECT_EQ(records[1][6], "6000000000");
@@ -192,9 +193,8 @@ TEST(HistoryOrder, NewestFirstAndStableForEqualDates) {
                                           Revision("1.1", "2005-03-01 14:05:10", "bob", "", "b1")) +
                           File("c.c", Revision("1.1", "2005-03-01 14:05:09", "carol", "", "c1") +
                                           Revision("1.0", "also bad", "carol", "", "c0")));
-    table->PrepareHistoryOrder();
     std::vector<std::string> order;
-    for (const auto* r : table->HistoryOrder())
+    for (const auto* r : HistoryOrder(*table))
         order.emplace_back(r->Comment);
     // Unknown dates (0) sort last; equal dates keep table order, then log order.
     EXPECT_EQ(order, (std::vector<std::string>{"a3", "b1", "a2", "b2", "c1", "a1", "c0"}));

@@ -40,7 +40,7 @@ struct TExpectedRevision {
     std::string State;
     int Added;
     int Removed;
-    std::string Comment; // as CheckFiles leaves it
+    std::string Comment; // as ClearEmptyMessages leaves it
     std::string Locker = {};
     std::string Branches = {};
 };
@@ -148,14 +148,15 @@ TEST(RealLog, ParsesEveryFileAndRevisionOfTheClientsOutput) {
     const TRevisionInfo& emptyMessage = table->Files()[1].Revisions[1];
     EXPECT_EQ(emptyMessage.Comment, EmptyLogMessage);
 
-    CheckFiles(*table, LinesLimit);
+    ClearEmptyMessages(*table);
     ExpectTableHoldsHistory(*table);
 }
 
 TEST(RealLog, CheckFillsTheFileSummaries) {
     auto table = ParseLog(ReadData("real-cvs.log"));
-    CheckFiles(*table, LinesLimit);
-    ASSERT_EQ(table->FileCount(), 4u);
+    ClearEmptyMessages(*table);
+    const auto counters = CountFiles(*table, LinesLimit);
+    ASSERT_EQ(counters.size(), 4u);
     struct TSummary {
         std::string LastAuthor;
         std::int64_t Added, Removed;
@@ -171,9 +172,9 @@ TEST(RealLog, CheckFillsTheFileSummaries) {
         {"bob", 15, 4, 0, 1, 2, false, false},
     };
     for (std::size_t i = 0; i < std::size(expected); ++i) {
-        const TRCSFile& f = table->Files()[i];
+        const TFileCounters& f = counters[i];
         const TSummary& want = expected[i];
-        SCOPED_TRACE(std::string(f.WorkingFile));
+        SCOPED_TRACE(std::string(table->Files()[i].WorkingFile));
         EXPECT_EQ(f.LastAuthor, want.LastAuthor);
         EXPECT_EQ(f.TotalAdded, want.Added);
         EXPECT_EQ(f.TotalRemoved, want.Removed);
@@ -185,8 +186,7 @@ TEST(RealLog, CheckFillsTheFileSummaries) {
     }
 
     // A limit of 0 makes no revision a few-changes one.
-    CheckFiles(*table, 0);
-    for (const TRCSFile& f : table->Files()) {
+    for (const TFileCounters& f : CountFiles(*table, 0)) {
         EXPECT_EQ(f.FewChanges, 0);
         EXPECT_FALSE(f.LastFewChanges);
     }
@@ -200,7 +200,7 @@ TEST(RealLog, AuthorsDifferingOnlyInCaseShareOneEntry) {
 
 TEST(RealLog, PredecessorsFollowTheTrunkAndTheBranch) {
     auto table = ParseLog(ReadData("real-cvs.log"));
-    TRCSFile* main = FindFile(*table, "src/main.c");
+    const TRCSFile* main = FindFile(*table, "src/main.c");
     ASSERT_NE(main, nullptr);
     auto previous = [main](std::string_view number) -> std::string {
         const TRevisionInfo* r = FindPreviousRevision(main, FindRevision(main, number));
@@ -212,7 +212,7 @@ TEST(RealLog, PredecessorsFollowTheTrunkAndTheBranch) {
     EXPECT_EQ(previous("1.2.2.1"), "1.2");
     EXPECT_EQ(previous("1.1"), "none");
 
-    TRCSFile* removed = FindFile(*table, "old.txt");
+    const TRCSFile* removed = FindFile(*table, "old.txt");
     ASSERT_NE(removed, nullptr);
     const TRevisionInfo* dead = FindRevision(removed, "1.2");
     ASSERT_NE(dead, nullptr);
@@ -226,7 +226,7 @@ TEST(RealLog, ClientServerOutputGivesTheSameTable) {
     const std::string log = ReadData("real-cvs-fork.log");
     ASSERT_TRUE(log.starts_with("? scratch.txt\n? src/draft.c\n"));
     auto table = ParseLog(log);
-    CheckFiles(*table, LinesLimit);
+    ClearEmptyMessages(*table);
     ExpectTableHoldsHistory(*table);
 }
 

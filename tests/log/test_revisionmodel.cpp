@@ -40,11 +40,6 @@ std::string Previous(TRCSFileTable& table, std::string_view number) {
 TEST(RevisionModel, NewObjectsAreEmpty) {
     const TRCSFile file;
     EXPECT_TRUE(file.Revisions.empty());
-    EXPECT_TRUE(file.LastAuthor.empty());
-    EXPECT_EQ(file.TotalAdded, 0);
-    EXPECT_EQ(file.NoComments + file.NoChanges + file.FewChanges, 0);
-    EXPECT_FALSE(file.LastNoComment);
-    EXPECT_FALSE(file.LastFewChanges);
     const TRevisionInfo revision;
     EXPECT_EQ(revision.FileInfo, nullptr);
     EXPECT_EQ(revision.Date, 0);
