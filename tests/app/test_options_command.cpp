@@ -24,11 +24,6 @@ using namespace quillon::test;
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The main window with the Options dialog, over a temporary settings store
 // and data folder. ShowOptions runs Answer instead of the modal loop.
 class OptionsCommand : public ::testing::Test {

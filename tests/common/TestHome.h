@@ -4,10 +4,17 @@
 #pragma once
 
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
 namespace quillon::test {
+
+// The whole content of a file, or nothing when it cannot be read.
+inline QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 class TTestHome {
 public:
