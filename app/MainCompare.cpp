@@ -38,30 +38,27 @@ void TfrmMain::ShowDiff(const TRCSFile* file, const TRevisionInfo* revision,
     QStringList arguments;
     for (const std::string& argument : DiffArguments(request))
         arguments.append(QString::fromLocal8Bit(argument));
-    const int generation = LoadGeneration;
-    RunCVS(arguments, CurrentFolder,
-           [this, generation, request = std::move(request)](TCvsResult result) {
-               if (generation != LoadGeneration)
-                   return; // the main window has closed meanwhile
-               if (!result.Started)
-                   return EndDiff(); // the runner has said why
-               if (result.Aborted && result.Output.empty()) {
-                   ShowStatus(Status::Aborted);
-                   return EndDiff();
-               }
-               if (!result.Aborted && ComparisonFailed(result)) {
-                   ShowStatus(CvsErrorText(result));
-                   return EndDiff();
-               }
-               ShowStatus(Status::ParsingDiff);
-               if (frmDiff)
-                   frmDiff->LoadDiff(request, result.Output.Take());
-               ShowStatus(Status::Done);
-               // Nothing may start while the comparison is open either.
-               if (Peers.ShowComparison)
-                   Peers.ShowComparison();
-               EndDiff();
-           });
+    Loader.RunCVS(arguments, CurrentFolder,
+                  [this, request = std::move(request)](TCvsResult result) {
+                      if (!result.Started)
+                          return EndDiff(); // the runner has said why
+                      if (result.Aborted && result.Output.empty()) {
+                          ShowStatus(Status::Aborted);
+                          return EndDiff();
+                      }
+                      if (!result.Aborted && ComparisonFailed(result)) {
+                          ShowStatus(CvsErrorText(result));
+                          return EndDiff();
+                      }
+                      ShowStatus(Status::ParsingDiff);
+                      if (frmDiff)
+                          frmDiff->LoadDiff(request, result.Output.Take());
+                      ShowStatus(Status::Done);
+                      // Nothing may start while the comparison is open either.
+                      if (Peers.ShowComparison)
+                          Peers.ShowComparison();
+                      EndDiff();
+                  });
 }
 
 void TfrmMain::EndDiff() {
@@ -88,7 +85,7 @@ void TfrmMain::lvFilesDblClick() {
 void TfrmMain::ChartRevisionChosen(const std::string& file, const std::string& revision) {
     if (!MayStart())
         return;
-    const TRCSFile* chosenFile = RCSFiles ? FindFile(*RCSFiles, file) : nullptr;
+    const TRCSFile* chosenFile = Loader.Table() ? FindFile(*Loader.Table(), file) : nullptr;
     const TRevisionInfo* chosen = FindRevision(chosenFile, revision);
     ShowDiff(chosenFile, chosen, FindPreviousRevision(chosenFile, chosen));
 }

@@ -6,8 +6,6 @@
 #include "ColumnWidths.h"
 #include "DisplayText.h"
 #include "Fonts.h"
-#include "LogFile.h"
-#include "ParseLog.h"
 #include "RowOpening.h"
 #include "Selectors.h"
 
@@ -28,8 +26,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <optional>
-
 namespace quillon {
 
 namespace {
@@ -46,7 +42,6 @@ constexpr int FilterSelectorWidth = 613;
 constexpr int AuthorSelectorWidth = 153;
 constexpr int FilterMaxVisible = 20;
 constexpr int AuthorsMaxVisible = 8;
-constexpr int ProgressIntervalMs = 250;
 
 // Open log file: Ctrl+Shift+O beside Open's Ctrl+O. Options: the platform's
 // key for preferences, Ctrl+, where it has none.
@@ -61,7 +56,6 @@ QKeySequence OptionsShortcut() {
 
 const QString Caption = QStringLiteral("Quillon");
 const QString CaptionPrefix = QStringLiteral("Quillon: ");
-const QString NoLogFound = QStringLiteral("no CVS log found in %1");
 const QString AllUsers = QStringLiteral("All users");
 const QString FewChangesPrefix =
     QStringLiteral("Show only files with number of changes in last revision less then ");
@@ -79,14 +73,10 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     setMinimumSize(MinimumSize);
     UseWindowFont(*this);
     Style.Font = font();
-    Workers.setMaxThreadCount(2);
     ChooseFolder = [this](const QString& start) {
         return QFileDialog::getExistingDirectory(this, QStringLiteral("Select directory"), start,
                                                  QFileDialog::ShowDirsOnly);
     };
-    ProgressTimer = new QTimer(this);
-    ProgressTimer->setInterval(ProgressIntervalMs);
-
     CreateMenu();
     CreateViews();
     if (const QScreen* screen = this->screen())
@@ -99,13 +89,31 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
     UpdateFilterTexts();
     miAbort->setEnabled(false);
     mmComments->setFocus();
-
-    connect(&Runner, &TCvsRunner::finished, this, &TfrmMain::RunnerFinished);
+    ConnectLoader();
 }
 
-TfrmMain::~TfrmMain() {
-    ++LoadGeneration;
-    Workers.waitForDone();
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::ConnectLoader() {
+    connect(&Loader, &TLoadController::statusShown, this, &TfrmMain::ShowStatus);
+    connect(&Loader, &TLoadController::loadStarted, this, [this](const QString& source) {
+        SkippedCount = 0;
+        setWindowTitle(CaptionPrefix + source);
+    });
+    connect(&Loader, &TLoadController::loadingChanged, this, [this](bool loading) {
+        miOpen->setEnabled(!loading);
+        miOpenLog->setEnabled(!loading);
+        miAbort->setEnabled(loading);
+    });
+    connect(&Loader, &TLoadController::tableDropped, this, &TfrmMain::DropTable);
+    connect(&Loader, &TLoadController::checkStarted, this, &TfrmMain::ClearViews);
+    connect(&Loader, &TLoadController::summaryChanged, this, [this] {
+        Style.Authors = &Loader.Summary()->Authors;
+        Style.LinesLimit = Settings.LinesLimit;
+        FillAuthors();
+    });
+    connect(&Loader, &TLoadController::tableLoaded, this, &TfrmMain::FilterFiles);
+    connect(&Loader, &TLoadController::loadFinished, this, &TfrmMain::loadFinished);
 }
 
 void TfrmMain::CreateMenu() {
@@ -364,17 +372,8 @@ void TfrmMain::FormActivate() {
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
     // Closing ends a run in progress, its client included.
-    SetActivity(TActivity::Idle);
-    ++LoadGeneration;
-    Runner.Abort();
+    Loader.Close();
     event->accept();
-}
-
-void TfrmMain::SetLoading(bool loading) {
-    SetActivity(loading ? TActivity::Working : TActivity::Idle);
-    miOpen->setEnabled(!loading);
-    miOpenLog->setEnabled(!loading);
-    miAbort->setEnabled(loading);
 }
 
 void TfrmMain::ClearViews() {
@@ -390,19 +389,7 @@ void TfrmMain::DropTable() {
     ClearViews();
     cbxAuthors->clear();
     // The views hold no row of the table any more.
-    RCSFiles.reset();
-    Summary.reset();
     Style.Authors = nullptr;
-}
-
-void TfrmMain::StartLoad(const QString& caption) {
-    ++LoadGeneration;
-    LoadBytes = 0;
-    // The old table goes before the new one is built.
-    DropTable();
-    SkippedCount = 0;
-    SetLoading(true);
-    setWindowTitle(caption);
 }
 
 void TfrmMain::OpenFolder(const QString& folder) {
@@ -410,173 +397,14 @@ void TfrmMain::OpenFolder(const QString& folder) {
         return;
     CurrentFolder = folder;
     CurrentLogFile.clear();
-    StartLoad(CaptionPrefix + folder);
-    if (const QString problem = CheckWorkingFolder(folder); !problem.isEmpty())
-        return EndLoad(problem);
-    const int generation = LoadGeneration;
-    RunCVS({QStringLiteral("log")}, folder, [this, generation](TCvsResult result) {
-        if (generation != LoadGeneration)
-            return;
-        if (!result.Started)
-            return EndLoad(QString()); // the runner has said why
-        if (result.Aborted)
-            return EndLoad(Status::Aborted);
-        if (result.Failed() && result.Output.empty())
-            return EndLoad(CvsErrorText(result));
-        ShowStatus(Status::Done);
-        const QString incomplete = CvsIncompleteText(result);
-        ParseOutput(std::move(result.Output),
-                    incomplete.isEmpty() ? CvsReportedNote(result) : QString(), incomplete);
-    });
+    Loader.OpenFolder(folder);
 }
 
 void TfrmMain::OpenLogFile(const QString& file) {
     if (!MayStart())
         return;
     CurrentLogFile = file;
-    StartLoad(CaptionPrefix + file);
-    ShowStatus(Status::ReadingLogFile);
-    OffThread(
-        [file] {
-            std::pair<std::string, QString> read;
-            if (!ReadLogFile(file, read.first, read.second))
-                read.first.clear();
-            return read;
-        },
-        [this, file](std::pair<std::string, QString> read) {
-            if (!read.second.isEmpty())
-                return EndLoad(QStringLiteral("Cannot read %1: %2").arg(file, read.second));
-            ShowStatus(Status::Done);
-            ParseOutput(TCvsOutput(std::move(read.first)), QString(), QString());
-        });
-}
-
-void TfrmMain::RunCVS(const QStringList& arguments, const QString& folder,
-                      std::function<void(TCvsResult)> done) {
-    ShowStatus(Status::Executing);
-    StartLockServiceIfNeeded(folder, Settings.CVSPath);
-    RunnerDone = std::move(done);
-    ProgressTimer->disconnect();
-    connect(ProgressTimer, &QTimer::timeout, this, [this] {
-        if (const std::size_t bytes = Runner.BytesReceived())
-            ShowStatus(QStringLiteral("%1 (%2 KB)").arg(Status::Executing).arg(bytes / 1024));
-    });
-    ProgressTimer->start();
-    Runner.Start(CvsProgram(Settings.CVSPath), arguments, folder);
-}
-
-void TfrmMain::RunnerFinished() {
-    ProgressTimer->stop();
-    TCvsResult result = Runner.TakeResult();
-    if (!result.Started)
-        ShowStatus(CvsErrorText(result));
-    if (auto done = std::exchange(RunnerDone, nullptr))
-        done(std::move(result));
-}
-
-template <typename TWork, typename TDone> void TfrmMain::OffThread(TWork work, TDone done) {
-    using TResult = decltype(work());
-    const int generation = LoadGeneration;
-    Workers.start([this, generation, work = std::move(work), done = std::move(done)]() mutable {
-        auto result = std::make_shared<std::optional<TResult>>();
-        QString error;
-        try {
-            result->emplace(work());
-        } catch (const std::bad_alloc&) {
-            error = OutOfMemoryText(LoadBytes);
-        } catch (const std::exception& e) {
-            error = QString::fromLocal8Bit(e.what());
-        }
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, result, error, done = std::move(done)]() mutable {
-                if (generation != LoadGeneration)
-                    return;
-                if (!error.isEmpty()) {
-                    // Nothing of a load that went wrong stays in view.
-                    DropTable();
-                    return EndLoad(QStringLiteral("Error: %1").arg(error));
-                }
-                done(std::move(**result));
-            },
-            Qt::QueuedConnection);
-    });
-}
-
-void TfrmMain::ParseOutput(TCvsOutput log, QString warning, QString ending) {
-    ShowStatus(Status::ParsingLog);
-    FilesParsed = 0;
-    ProgressTimer->disconnect();
-    connect(ProgressTimer, &QTimer::timeout, this, [this] {
-        ShowStatus(QStringLiteral("%1 (%2 files)").arg(Status::ParsingLog).arg(FilesParsed.load()));
-    });
-    ProgressTimer->start();
-    LoadBytes = log.size();
-    auto bytes = std::make_shared<TCvsOutput>(std::move(log));
-    OffThread(
-        [this, bytes] {
-            std::shared_ptr<TRCSFileTable> table = ParseLog(bytes->Take(), &FilesParsed);
-            ClearEmptyMessages(*table);
-            return TRCSFileTablePtr(std::move(table));
-        },
-        [this, warning, ending](TRCSFileTablePtr table) {
-            ProgressTimer->stop();
-            ShowStatus(Status::Done);
-            Loaded(std::move(table), warning, ending);
-        });
-}
-
-void TfrmMain::Loaded(TRCSFileTablePtr table, QString warning, QString ending) {
-    RCSFiles = std::move(table);
-    CheckLog([this, warning, ending] {
-        // The selections that the fill makes are followed.
-        SetActivity(TActivity::Idle);
-        FilterFiles();
-        QStringList notes;
-        if (RCSFiles->FileCount() == 0)
-            notes.append(NoLogFound.arg(CurrentLogFile.isEmpty() ? CurrentFolder : CurrentLogFile));
-        if (const int bad = RCSFiles->BadDates())
-            notes.append(QStringLiteral("%1 unreadable date%2").arg(bad).arg(bad == 1 ? "" : "s"));
-        if (!warning.isEmpty())
-            notes.append(warning);
-        if (!ending.isEmpty())
-            return EndLoad(ending);
-        EndLoad(notes.isEmpty() ? QString()
-                                : QStringLiteral("%1 (%2)").arg(Status::Done, notes.join("; ")));
-    });
-}
-
-void TfrmMain::EndLoad(const QString& message) {
-    ProgressTimer->stop();
-    SetLoading(false);
-    if (!message.isEmpty())
-        ShowStatus(message);
-    emit loadFinished();
-}
-
-void TfrmMain::CheckLog(std::function<void()> then) {
-    ShowStatus(Status::CheckingLog);
-    // The views show nothing while the log is checked, as while it is loaded.
-    ClearViews();
-    const TActivity before = Phase;
-    SetActivity(TActivity::Working);
-    const TRCSFileTablePtr table = RCSFiles;
-    const std::int32_t limit = Settings.LinesLimit;
-    OffThread(
-        [table, limit] {
-            static const TRCSFileTable empty;
-            return TLogSummaryPtr(
-                std::make_shared<TLogSummary>(SummarizeLog(table ? *table : empty, limit)));
-        },
-        [this, before, then = std::move(then)](TLogSummaryPtr summary) {
-            Summary = std::move(summary);
-            Style.Authors = &Summary->Authors;
-            Style.LinesLimit = Settings.LinesLimit;
-            FillAuthors();
-            ShowStatus(Status::Done);
-            SetActivity(before);
-            then();
-        });
+    Loader.OpenLogFile(file);
 }
 
 void TfrmMain::FillAuthors() {
@@ -584,7 +412,7 @@ void TfrmMain::FillAuthors() {
     cbxAuthors->addItem(AllUsers);
     cbxAuthors->setItemData(0, IndexColor(0), Qt::ForegroundRole);
     int position = 1;
-    for (const TText name : Summary->Authors.Names()) {
+    for (const TText name : Loader.Summary()->Authors.Names()) {
         cbxAuthors->addItem(CellText(name));
         cbxAuthors->setItemData(position, IndexColor(position), Qt::ForegroundRole);
         ++position;
@@ -597,17 +425,18 @@ TFilter TfrmMain::CurrentFilter() const {
                       Settings.LinesLimit, Settings.DoInclude ? Settings.Include : QString(),
                       Settings.DoExclude ? Settings.Exclude : QString(),
                       std::max(0, cbxAuthors->currentIndex()),
-                      Summary ? &Summary->Authors : nullptr);
+                      Loader.Summary() ? &Loader.Summary()->Authors : nullptr);
 }
 
 void TfrmMain::FilterFiles() {
     SkippedCount = 0;
     ShowStatus(Status::FilteringFiles);
     Style.LinesLimit = Settings.LinesLimit;
-    TViewRows rows =
-        RCSFiles && Summary ? FilterRows(*RCSFiles, *Summary, CurrentFilter()) : TViewRows{};
+    const TRCSFileTablePtr& table = Loader.Table();
+    const TLogSummaryPtr& summary = Loader.Summary();
+    TViewRows rows = table && summary ? FilterRows(*table, *summary, CurrentFilter()) : TViewRows{};
     SkippedCount = rows.Skipped;
-    const TRowSource source{RCSFiles, Summary};
+    const TRowSource source{table, summary};
 
     FileRows->Reset(source, std::move(rows.Files));
     if (FileRows->rowCount() > 0) {
@@ -628,7 +457,7 @@ void TfrmMain::FilterFiles() {
     } else {
         mmCommentsHistory->clear();
     }
-    ChartPage->Fill(HistoryRows->Revisions(), RCSFiles);
+    ChartPage->Fill(HistoryRows->Revisions(), table);
     ShowStatus(Status::Done);
     emit filesFiltered();
 }
@@ -697,17 +526,7 @@ void TfrmMain::miOpenLogClick() {
 }
 
 void TfrmMain::miAbortClick() {
-    if (Runner.IsRunning()) {
-        Runner.Abort(); // the run ends through its finished report
-        return;
-    }
-    if (Phase == TActivity::Working) {
-        // The worker's result is dropped when it arrives; the table it works
-        // on is no one else's.
-        ++LoadGeneration;
-        DropTable();
-        EndLoad(Status::Aborted);
-    }
+    Loader.Abort();
 }
 
 void TfrmMain::miExitClick() {

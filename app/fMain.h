@@ -2,17 +2,14 @@
 // browsing views.
 #pragma once
 
-#include "AuthorIndex.h"
-#include "CvsRunner.h"
 #include "Filter.h"
 #include "ListModels.h"
-#include "LogSummary.h"
+#include "LoadController.h"
 #include "RevisionModel.h"
 #include "RowStyle.h"
 #include "Settings.h"
 
 #include <QMainWindow>
-#include <QThreadPool>
 
 #include <functional>
 #include <memory>
@@ -31,27 +28,13 @@ class TChartPage;
 class TfrmOptions;
 class TfrmDiff;
 
-// What the main window is doing. A command starts only while it is idle.
-enum class TActivity {
-    Idle,
-    RunningClient, // the client runs, or has been asked to end and has not yet
-    Working,       // a load or a re-check of the log is in progress
-    Comparing,     // a comparison is being loaded or shown
-};
-
-// The texts of the status bar's message panel.
+// The texts of the status bar's message panel beside those of loading.
 namespace Status {
-inline const QString Executing = QStringLiteral("Executing CVS command...");
-inline const QString Done = QStringLiteral("Done");
-inline const QString ParsingLog = QStringLiteral("Parsing log...");
-inline const QString CheckingLog = QStringLiteral("Checking log...");
 inline const QString FilteringFiles = QStringLiteral("Filtering files...");
 inline const QString FilteringRevisions = QStringLiteral("Filtering revisions...");
 inline const QString ParsingDiff = QStringLiteral("Parsing diff...");
 inline const QString NoPrevious = QStringLiteral("Pervious revision to compare with not found");
 inline const QString NoWorkingFolder = QStringLiteral("No working folder to compare in");
-inline const QString ReadingLogFile = QStringLiteral("Reading log file...");
-inline const QString Aborted = QStringLiteral("Aborted");
 inline const QString SettingsNotSaved = QStringLiteral("Settings could not be saved");
 } // namespace Status
 
@@ -83,30 +66,24 @@ public:
     }
 
     void ShowStatus(const QString& message);
-    // "CVS error: " and the reason the client gave for failing.
-    TActivity Activity() const { return Runner.IsRunning() ? TActivity::RunningClient : Phase; }
+    TActivity Activity() const { return Loader.Activity(); }
     // May a command start now? Every command that would start work asks.
-    bool MayStart() const { return Activity() == TActivity::Idle; }
+    bool MayStart() const { return Loader.MayStart(); }
     void OpenFolder(const QString& folder);
     void OpenLogFile(const QString& file);
     // Computes the summary of the table (counters, history order, authors)
     // for the current settings off the GUI thread, swaps it in and fills the
     // author selector on the GUI thread, then calls then.
-    void CheckLog(std::function<void()> then);
+    void CheckLog(std::function<void()> then) { Loader.CheckLog(std::move(then)); }
     void FilterFiles();
-
-    // Runs the client with arguments in folder; done receives the outcome on
-    // the GUI thread.
-    void RunCVS(const QStringList& arguments, const QString& folder,
-                std::function<void(TCvsResult)> done);
 
     TSettings Settings;
     int SkippedCount = 0;
     bool Activated = false;
     QString CurrentFolder;
     QString CurrentLogFile; // set while a saved log is shown instead of a folder
-    TRCSFileTablePtr RCSFiles;
-    TLogSummaryPtr Summary; // of RCSFiles, for the settings it was checked with
+    // What loads the table the views show, and the table itself.
+    const TLoadController& Load() const { return Loader; }
 
     TFileListModel& FilesModel() { return *FileRows; }
     TRevisionListModel& RevisionsModel() { return *RevisionRows; }
@@ -146,7 +123,7 @@ signals:
 
 protected:
     // Each sequence sets what it does; a running client counts by itself.
-    void SetActivity(TActivity activity) { Phase = activity; }
+    void SetActivity(TActivity activity) { Loader.SetActivity(activity); }
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -155,23 +132,14 @@ private:
     void CreateViews();
     QTableView* CreateList(QAbstractItemModel* model, std::initializer_list<int> widths);
     void FormActivate();
-    void SetLoading(bool loading);
+    void ConnectLoader();
     void ClearViews();
-    // Empties the views and the author selector and lets the file table go.
+    // Empties the views and the author selector: the table goes.
     void DropTable();
-    void StartLoad(const QString& caption);
-    void RunnerFinished();
-    // warning: a note for the final "Done"; ending: the final status instead.
-    void ParseOutput(TCvsOutput log, QString warning, QString ending);
-    void Loaded(TRCSFileTablePtr table, QString warning, QString ending);
-    void EndLoad(const QString& message);
     void FillAuthors();
     void lvFilesSelectItem();
     void lvRevisionsSelectItem();
     void lvHistorySelectItem();
-    // Runs work on the worker thread and then done on the GUI thread, unless
-    // the load it belongs to has been abandoned meanwhile.
-    template <typename TWork, typename TDone> void OffThread(TWork work, TDone done);
     void EndDiff(); // MainCompare.cpp
     // Compares the revision chosen on the Charts page with its predecessor
     // (MainCompare.cpp).
@@ -200,14 +168,7 @@ private:
     QString StartLogFile;
     std::function<QString(const QString&)> ChooseFolder;
 
-    TCvsRunner Runner;
-    std::function<void(TCvsResult)> RunnerDone;
-    QTimer* ProgressTimer = nullptr;
-    std::atomic<int> FilesParsed{0};
-    std::size_t LoadBytes = 0; // the size of the log being parsed
-    QThreadPool Workers;
-    int LoadGeneration = 0;
-    TActivity Phase = TActivity::Idle;
+    TLoadController Loader{Settings};
 
     TRowStyle Style;
     TFileListModel* FileRows = nullptr;

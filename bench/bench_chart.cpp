@@ -76,7 +76,6 @@ bool RunSize(std::size_t revisions) {
     window.findChild<QTabWidget*>(QStringLiteral("PageControl"))->setCurrentIndex(ChartsPage);
     window.show();
     QApplication::processEvents();
-    window.RCSFiles = table;
     window.HistoryModel().Reset({table, summary}, std::move(rows.History));
     auto* page = window.findChild<TChartPage*>();
     auto* modes = window.findChild<QComboBox*>(QStringLiteral("cbxChart"));

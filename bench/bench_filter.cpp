@@ -125,11 +125,11 @@ void PrintFilterStages(TfrmMain& window) {
         window.FilterFiles();
         whole.push_back(MsSince(start));
         start = std::chrono::steady_clock::now();
-        const TViewRows rows = FilterRows(*window.RCSFiles, *window.Summary, filter);
+        const TViewRows rows = FilterRows(*window.Load().Table(), *window.Load().Summary(), filter);
         filterRows.push_back(MsSince(start));
         history = rows.History.size();
         start = std::chrono::steady_clock::now();
-        page->Fill(window.HistoryModel().Revisions(), window.RCSFiles);
+        page->Fill(window.HistoryModel().Revisions(), window.Load().Table());
         chart.push_back(MsSince(start));
     }
     std::printf("\nParts of a full FilterFiles (%zu history rows), each alone, median of %d:\n"
@@ -161,12 +161,12 @@ bool RunSize(std::size_t revisions) {
     const auto loadStart = std::chrono::steady_clock::now();
     if (!StartAndWait(
             window, &TfrmMain::loadFinished, [&] { window.OpenLogFile(logPath); }, LoadTimeoutMs) ||
-        !window.RCSFiles || window.RCSFiles->RevisionCount() != revisions) {
+        !window.Load().Table() || window.Load().Table()->RevisionCount() != revisions) {
         std::printf("%zu revisions: the log did not load\n", revisions);
         return false;
     }
     const double loadMs = MsSince(loadStart);
-    const int author = BusiestAuthorEntry(*window.RCSFiles);
+    const int author = BusiestAuthorEntry(*window.Load().Table());
     const QString authorName = cbxAuthors->itemText(author);
     TStallMeter meter(window);
     bool scrolledToEnd = true;
@@ -215,7 +215,7 @@ bool RunSize(std::size_t revisions) {
     };
 
     std::printf("%zu revisions in %zu files, loaded from a saved log in %.0f ms.\n", revisions,
-                window.RCSFiles->FileCount(), loadMs);
+                window.Load().Table()->FileCount(), loadMs);
     std::printf("Longest gap of the idle loaded window over %d ms: %.1f ms.\n\n", IdleMeasureMs,
                 IdleStallMs(meter));
     std::printf("%-42s %8s %8s %9s %9s %8s\n", "operation", "files", "history", "median ms",

@@ -135,7 +135,8 @@ void MeasureOpen(const QString& clientFolder, const QString& workingFolder, TRes
     RunEventsFor(SettleMs);
     result.PaintAfter = meter.Stop();
 
-    const std::size_t revisions = window.RCSFiles ? window.RCSFiles->RevisionCount() : 0;
+    const std::size_t revisions =
+        window.Load().Table() ? window.Load().Table()->RevisionCount() : 0;
     if (revisions != result.Revisions ||
         window.HistoryModel().rowCount() != static_cast<int>(result.Revisions) ||
         window.FilesModel().rowCount() == 0)

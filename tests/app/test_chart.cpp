@@ -551,7 +551,7 @@ TEST_F(ChartPage, ALeftClickOnABarListsItsRevisionsAndNothingElseDoes) {
     const QPoint old10 = BarCentre(day10);
     Window.OpenLogFile(Dir.filePath(QStringLiteral("no-such.log")));
     ASSERT_TRUE(WaitForLoad(Window));
-    ASSERT_FALSE(Window.RCSFiles);
+    ASSERT_FALSE(Window.Load().Table());
     EXPECT_TRUE(Chart->Data().Bars().empty());
     EXPECT_EQ(Chart->Series()->data()->size(), 0);
     QTest::mouseClick(Chart, Qt::LeftButton, {}, old10);

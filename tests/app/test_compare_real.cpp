@@ -51,7 +51,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
     }
     void CompareWithPrevious(const char* name, const char* number) {
-        const TRCSFile* file = FindFile(*Main.RCSFiles, name);
+        const TRCSFile* file = FindFile(*Main.Load().Table(), name);
         ASSERT_NE(file, nullptr) << name;
         const TRevisionInfo* revision = FindRevision(file, number);
         ASSERT_NE(revision, nullptr) << number;
@@ -61,7 +61,7 @@ protected:
     void OpenHistory(const TCvsHistory& history) {
         Main.OpenFolder(history.WorkingFolder());
         ASSERT_TRUE(WaitForLoad(Main));
-        ASSERT_TRUE(Main.RCSFiles);
+        ASSERT_TRUE(Main.Load().Table());
         Status.Messages.clear();
     }
 
@@ -170,7 +170,7 @@ TEST_F(Comparison, DoubleClicksCompareTheSelectedRevision) {
 TEST_F(Comparison, RefusalsAndFailuresOpenNoWindow) {
     QUILLON_USE_CVS_HISTORY(history);
     OpenHistory(history);
-    const TRCSFile* main = FindFile(*Main.RCSFiles, "src/main.c");
+    const TRCSFile* main = FindFile(*Main.Load().Table(), "src/main.c");
     const TRevisionInfo* revision = FindRevision(main, "1.2");
     const TRevisionInfo* previous = FindRevision(main, "1.1");
 
@@ -182,7 +182,7 @@ TEST_F(Comparison, RefusalsAndFailuresOpenNoWindow) {
     Main.SetActivity(TActivity::Idle);
 
     // A dead revision: the client says so on standard error only.
-    const TRCSFile* old = FindFile(*Main.RCSFiles, "old.txt");
+    const TRCSFile* old = FindFile(*Main.Load().Table(), "old.txt");
     Compare(old, FindRevision(old, "1.2"), FindRevision(old, "1.1"));
     EXPECT_EQ(Status.Messages,
               QStringList({"Executing CVS command...",
@@ -213,7 +213,7 @@ TEST_F(Comparison, RefusalsAndFailuresOpenNoWindow) {
     // A saved log has no working folder to run the client in.
     Main.OpenLogFile(TestData("real-cvs.log"));
     ASSERT_TRUE(WaitForLoad(Main));
-    main = FindFile(*Main.RCSFiles, "src/main.c");
+    main = FindFile(*Main.Load().Table(), "src/main.c");
     ASSERT_NE(main, nullptr);
     Status.Messages.clear();
     Compare(main, FindRevision(main, "1.2"), FindRevision(main, "1.1"));

@@ -84,15 +84,15 @@ TEST_F(MainWindow, OpensAFolderThroughTheClientAndRefreshes) {
     EXPECT_TRUE(Window.MayStart());
     EXPECT_TRUE(MainViews(Window).miOpen->isEnabled());
     EXPECT_FALSE(MainViews(Window).miAbort->isEnabled());
-    ASSERT_TRUE(Window.RCSFiles);
-    EXPECT_EQ(Window.RCSFiles->FileCount(), 4u);
+    ASSERT_TRUE(Window.Load().Table());
+    EXPECT_EQ(Window.Load().Table()->FileCount(), 4u);
     EXPECT_EQ(Window.FilesModel().rowCount(), 4);
     EXPECT_EQ(SelectorEntries(MainViews(Window).cbxAuthors),
               QStringList({"All users", "anna", "bob", "carol", "joe"}));
     EXPECT_EQ(PanelText(Window, 1), "Files: 4");
     EXPECT_EQ(PanelText(Window, 2), "Skipped: 0");
     EXPECT_EQ(PanelText(Window, 4),
-              QStringLiteral("History: %1").arg(Window.RCSFiles->RevisionCount()));
+              QStringLiteral("History: %1").arg(Window.Load().Table()->RevisionCount()));
     EXPECT_EQ(PanelText(Window, 5), "Done");
 
     // Refresh reruns the log in the same folder: the author goes back to

@@ -61,8 +61,8 @@ protected:
         QSignalSpy finished(Window.get(), &TfrmMain::loadFinished);
         Window->OpenLogFile(QStringLiteral(QUILLON_TEST_DATA "/real-cvs.log"));
         ASSERT_TRUE(finished.wait(30000));
-        ASSERT_TRUE(Window->RCSFiles);
-        ASSERT_EQ(Window->RCSFiles->FileCount(), 4u);
+        ASSERT_TRUE(Window->Load().Table());
+        ASSERT_EQ(Window->Load().Table()->FileCount(), 4u);
     }
 
     // Chooses a filter entry and an author the way the selectors do.
@@ -99,8 +99,9 @@ protected:
 
     // The counters of a file as the window's summary gives them.
     const TFileCounters* Counters(const char* name) {
-        const TRCSFile* file = FindFile(*Window->RCSFiles, name);
-        return file && Window->Summary ? &Window->Summary->Counters(*file) : nullptr;
+        const TRCSFile* file = FindFile(*Window->Load().Table(), name);
+        return file && Window->Load().Summary() ? &Window->Load().Summary()->Counters(*file)
+                                                : nullptr;
     }
 
     QString StatusText() {
@@ -196,8 +197,8 @@ TEST_F(OptionsCommand, OkStoresEveryControlAndRebuildsTheViews) {
     EXPECT_EQ(Counters("src/main.c")->FewChanges, 3);
     // The re-check made a new value from the same table and left the shown
     // one as it was.
-    EXPECT_EQ(Window->RCSFiles, shown.Table);
-    EXPECT_NE(Window->Summary, shown.Summary);
+    EXPECT_EQ(Window->Load().Table(), shown.Table);
+    EXPECT_NE(Window->Load().Summary(), shown.Summary);
     EXPECT_EQ(shown.Summary->Counters(*shownMain).FewChanges, 2);
     EXPECT_EQ(shown.Summary->LinesLimit, 5);
     EXPECT_EQ(MainViews(*Window).cbxFilter->currentIndex(), 2);

@@ -1,0 +1,244 @@
+#include "LoadController.h"
+
+#include "CheckLog.h"
+#include "LogFile.h"
+#include "ParseLog.h"
+
+#include <optional>
+
+namespace quillon {
+
+namespace {
+
+constexpr int ProgressIntervalMs = 250;
+const QString NoLogFound = QStringLiteral("no CVS log found in %1");
+
+} // namespace
+
+TLoadController::TLoadController(const TSettings& settings, QObject* parent)
+    : QObject(parent), Settings(settings) {
+    Workers.setMaxThreadCount(2);
+    ProgressTimer.setInterval(ProgressIntervalMs);
+    connect(&Runner, &TCvsRunner::finished, this, &TLoadController::RunnerFinished);
+}
+
+TLoadController::~TLoadController() {
+    ++LoadGeneration;
+    Workers.waitForDone();
+}
+
+void TLoadController::ShowProgress(std::function<QString()> text) {
+    ProgressTimer.disconnect();
+    connect(&ProgressTimer, &QTimer::timeout, this, [this, text = std::move(text)] {
+        if (const QString message = text(); !message.isEmpty())
+            emit statusShown(message);
+    });
+    ProgressTimer.start();
+}
+
+void TLoadController::SetLoading(bool loading) {
+    SetActivity(loading ? TActivity::Working : TActivity::Idle);
+    emit loadingChanged(loading);
+}
+
+void TLoadController::DropTable() {
+    emit tableDropped();
+    RCSFiles.reset();
+    FileSummary.reset();
+}
+
+void TLoadController::StartLoad(const QString& source) {
+    ++LoadGeneration;
+    LoadBytes = 0;
+    Source = source;
+    // The old table goes before the new one is built.
+    DropTable();
+    SetLoading(true);
+    emit loadStarted(source);
+}
+
+void TLoadController::OpenFolder(const QString& folder) {
+    if (!MayStart())
+        return;
+    StartLoad(folder);
+    if (const QString problem = CheckWorkingFolder(folder); !problem.isEmpty())
+        return EndLoad(problem);
+    RunCVS({QStringLiteral("log")}, folder, [this](TCvsResult result) {
+        if (!result.Started)
+            return EndLoad(QString()); // the runner has said why
+        if (result.Aborted)
+            return EndLoad(Status::Aborted);
+        if (result.Failed() && result.Output.empty())
+            return EndLoad(CvsErrorText(result));
+        emit statusShown(Status::Done);
+        const QString incomplete = CvsIncompleteText(result);
+        ParseOutput(std::move(result.Output),
+                    incomplete.isEmpty() ? CvsReportedNote(result) : QString(), incomplete);
+    });
+}
+
+void TLoadController::OpenLogFile(const QString& file) {
+    if (!MayStart())
+        return;
+    StartLoad(file);
+    emit statusShown(Status::ReadingLogFile);
+    OffThread(
+        [file] {
+            std::pair<std::string, QString> read;
+            if (!ReadLogFile(file, read.first, read.second))
+                read.first.clear();
+            return read;
+        },
+        [this, file](std::pair<std::string, QString> read) {
+            if (!read.second.isEmpty())
+                return EndLoad(QStringLiteral("Cannot read %1: %2").arg(file, read.second));
+            emit statusShown(Status::Done);
+            ParseOutput(TCvsOutput(std::move(read.first)), QString(), QString());
+        });
+}
+
+void TLoadController::RunCVS(const QStringList& arguments, const QString& folder,
+                             std::function<void(TCvsResult)> done) {
+    emit statusShown(Status::Executing);
+    StartLockServiceIfNeeded(folder, Settings.CVSPath);
+    RunnerDone = std::move(done);
+    RunnerGeneration = LoadGeneration;
+    ShowProgress([this] {
+        const std::size_t bytes = Runner.BytesReceived();
+        return bytes ? QStringLiteral("%1 (%2 KB)").arg(Status::Executing).arg(bytes / 1024)
+                     : QString();
+    });
+    Runner.Start(CvsProgram(Settings.CVSPath), arguments, folder);
+}
+
+void TLoadController::RunnerFinished() {
+    ProgressTimer.stop();
+    TCvsResult result = Runner.TakeResult();
+    if (!result.Started)
+        emit statusShown(CvsErrorText(result));
+    auto done = std::exchange(RunnerDone, nullptr);
+    if (done && RunnerGeneration == LoadGeneration)
+        done(std::move(result));
+}
+
+template <typename TWork, typename TDone> void TLoadController::OffThread(TWork work, TDone done) {
+    using TResult = decltype(work());
+    const int generation = LoadGeneration;
+    Workers.start([this, generation, work = std::move(work), done = std::move(done)]() mutable {
+        auto result = std::make_shared<std::optional<TResult>>();
+        QString error;
+        try {
+            result->emplace(work());
+        } catch (const std::bad_alloc&) {
+            error = OutOfMemoryText(LoadBytes);
+        } catch (const std::exception& e) {
+            error = QString::fromLocal8Bit(e.what());
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, result, error, done = std::move(done)]() mutable {
+                if (generation != LoadGeneration)
+                    return;
+                if (!error.isEmpty()) {
+                    // Nothing of a load that went wrong stays in view.
+                    DropTable();
+                    return EndLoad(QStringLiteral("Error: %1").arg(error));
+                }
+                done(std::move(**result));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TLoadController::ParseOutput(TCvsOutput log, QString warning, QString ending) {
+    emit statusShown(Status::ParsingLog);
+    FilesParsed = 0;
+    ShowProgress([this] {
+        return QStringLiteral("%1 (%2 files)").arg(Status::ParsingLog).arg(FilesParsed.load());
+    });
+    LoadBytes = log.size();
+    auto bytes = std::make_shared<TCvsOutput>(std::move(log));
+    OffThread(
+        [this, bytes] {
+            std::shared_ptr<TRCSFileTable> table = ParseLog(bytes->Take(), &FilesParsed);
+            ClearEmptyMessages(*table);
+            return TRCSFileTablePtr(std::move(table));
+        },
+        [this, warning, ending](TRCSFileTablePtr table) {
+            ProgressTimer.stop();
+            emit statusShown(Status::Done);
+            Loaded(std::move(table), warning, ending);
+        });
+}
+
+void TLoadController::Loaded(TRCSFileTablePtr table, QString warning, QString ending) {
+    RCSFiles = std::move(table);
+    CheckLog([this, warning, ending] {
+        // The selections that the views' fill makes are followed.
+        SetActivity(TActivity::Idle);
+        emit tableLoaded();
+        QStringList notes;
+        if (RCSFiles->FileCount() == 0)
+            notes.append(NoLogFound.arg(Source));
+        if (const int bad = RCSFiles->BadDates())
+            notes.append(QStringLiteral("%1 unreadable date%2").arg(bad).arg(bad == 1 ? "" : "s"));
+        if (!warning.isEmpty())
+            notes.append(warning);
+        if (!ending.isEmpty())
+            return EndLoad(ending);
+        EndLoad(notes.isEmpty() ? QString()
+                                : QStringLiteral("%1 (%2)").arg(Status::Done, notes.join("; ")));
+    });
+}
+
+void TLoadController::EndLoad(const QString& message) {
+    ProgressTimer.stop();
+    SetLoading(false);
+    if (!message.isEmpty())
+        emit statusShown(message);
+    emit loadFinished();
+}
+
+void TLoadController::CheckLog(std::function<void()> then) {
+    emit statusShown(Status::CheckingLog);
+    emit checkStarted();
+    const TActivity before = Phase;
+    SetActivity(TActivity::Working);
+    const TRCSFileTablePtr table = RCSFiles;
+    const std::int32_t limit = Settings.LinesLimit;
+    OffThread(
+        [table, limit] {
+            static const TRCSFileTable empty;
+            return TLogSummaryPtr(
+                std::make_shared<TLogSummary>(SummarizeLog(table ? *table : empty, limit)));
+        },
+        [this, before, then = std::move(then)](TLogSummaryPtr summary) {
+            FileSummary = std::move(summary);
+            emit summaryChanged();
+            emit statusShown(Status::Done);
+            SetActivity(before);
+            then();
+        });
+}
+
+void TLoadController::Abort() {
+    if (Runner.IsRunning()) {
+        Runner.Abort(); // the run ends through its finished report
+        return;
+    }
+    if (Phase == TActivity::Working) {
+        // The worker's result is dropped when it arrives; the table it works
+        // on is no one else's.
+        ++LoadGeneration;
+        DropTable();
+        EndLoad(Status::Aborted);
+    }
+}
+
+void TLoadController::Close() {
+    SetActivity(TActivity::Idle);
+    ++LoadGeneration;
+    Runner.Abort();
+}
+
+} // namespace quillon

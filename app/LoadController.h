@@ -1,0 +1,122 @@
+// Loading a history: running the client or reading a saved log, parsing and
+// checking it off the GUI thread, and the status of every step. Widget-free:
+// the main window asks, the controller does and reports what happened.
+#pragma once
+
+#include "CvsRunner.h"
+#include "LogSummary.h"
+#include "RevisionModel.h"
+#include "Settings.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
+
+namespace quillon {
+
+// What the program is doing. A command starts only while it is idle.
+enum class TActivity {
+    Idle,
+    RunningClient, // the client runs, or has been asked to end and has not yet
+    Working,       // a load or a re-check of the log is in progress
+    Comparing,     // a comparison is being loaded or shown
+};
+
+// The status texts of loading.
+namespace Status {
+inline const QString Executing = QStringLiteral("Executing CVS command...");
+inline const QString Done = QStringLiteral("Done");
+inline const QString ParsingLog = QStringLiteral("Parsing log...");
+inline const QString CheckingLog = QStringLiteral("Checking log...");
+inline const QString ReadingLogFile = QStringLiteral("Reading log file...");
+inline const QString Aborted = QStringLiteral("Aborted");
+} // namespace Status
+
+class TLoadController : public QObject {
+    Q_OBJECT
+public:
+    // settings: where the client is and the few-changes limit, read at each
+    // step; they outlive the controller.
+    explicit TLoadController(const TSettings& settings, QObject* parent = nullptr);
+    ~TLoadController() override;
+
+    TActivity Activity() const { return Runner.IsRunning() ? TActivity::RunningClient : Phase; }
+    // May a command start now? Every command that would start work asks.
+    bool MayStart() const { return Activity() == TActivity::Idle; }
+    // Each sequence sets what it does; a running client counts by itself.
+    void SetActivity(TActivity activity) { Phase = activity; }
+
+    // The loaded table and its summary for the settings it was checked with;
+    // none while nothing is loaded.
+    const TRCSFileTablePtr& Table() const { return RCSFiles; }
+    const TLogSummaryPtr& Summary() const { return FileSummary; }
+
+    // Loads the history of a working folder through the client, or a saved
+    // log; loadFinished() follows, whatever the outcome.
+    void OpenFolder(const QString& folder);
+    void OpenLogFile(const QString& file);
+    // Computes the summary of the table for the current settings off the GUI
+    // thread, swaps it in (summaryChanged()), then calls then.
+    void CheckLog(std::function<void()> then);
+    // Runs the client with arguments in folder; done receives the outcome on
+    // the GUI thread, unless the controller has been closed meanwhile.
+    void RunCVS(const QStringList& arguments, const QString& folder,
+                std::function<void(TCvsResult)> done);
+    // Ends the client, or abandons the load or check in progress.
+    void Abort();
+    // Ends whatever runs, the client included, without a report.
+    void Close();
+
+signals:
+    // Every status message, in order.
+    void statusShown(const QString& message);
+    // A load of source (a folder or a log file) has started.
+    void loadStarted(const QString& source);
+    // A load started (true) or ended (false).
+    void loadingChanged(bool loading);
+    // The table is about to go: nothing may show its rows any more.
+    void tableDropped();
+    // A check starts: the views show nothing while it runs.
+    void checkStarted();
+    // A new summary has been swapped in.
+    void summaryChanged();
+    // A new table and its summary are in, and the activity is idle.
+    void tableLoaded();
+    // A load has ended, whatever its outcome.
+    void loadFinished();
+
+private:
+    void StartLoad(const QString& source);
+    void SetLoading(bool loading);
+    void DropTable();
+    void RunnerFinished();
+    void ShowProgress(std::function<QString()> text);
+    // warning: a note for the final "Done"; ending: the final status instead.
+    void ParseOutput(TCvsOutput log, QString warning, QString ending);
+    void Loaded(TRCSFileTablePtr table, QString warning, QString ending);
+    void EndLoad(const QString& message);
+    // Runs work on the worker thread and then done on the GUI thread, unless
+    // the load it belongs to has been abandoned meanwhile.
+    template <typename TWork, typename TDone> void OffThread(TWork work, TDone done);
+
+    const TSettings& Settings;
+    TCvsRunner Runner;
+    std::function<void(TCvsResult)> RunnerDone;
+    int RunnerGeneration = 0;
+    QTimer ProgressTimer;
+    std::atomic<int> FilesParsed{0};
+    std::size_t LoadBytes = 0; // the size of the log being parsed
+    QThreadPool Workers;
+    int LoadGeneration = 0;
+    TActivity Phase = TActivity::Idle;
+    QString Source; // of the load in progress or the table shown
+    TRCSFileTablePtr RCSFiles;
+    TLogSummaryPtr FileSummary; // of RCSFiles
+};
+
+} // namespace quillon
