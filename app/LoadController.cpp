@@ -83,10 +83,15 @@ void TLoadController::OpenLogFile(const QString& file) {
     StartLoad(file);
     emit statusShown(Status::ReadingLogFile);
     OffThread(
-        [file] {
+        [this, file, limit = ByteLimit] {
             std::pair<std::string, QString> read;
-            if (!ReadLogFile(file, read.first, read.second))
-                read.first.clear();
+            try {
+                if (!ReadLogFile(file, read.first, read.second, limit))
+                    read.first.clear();
+            } catch (const std::bad_alloc&) {
+                LoadBytes = read.first.size();
+                throw;
+            }
             return read;
         },
         [this, file](std::pair<std::string, QString> read) {
@@ -233,6 +238,11 @@ void TLoadController::Abort() {
         DropTable();
         EndLoad(Status::Aborted);
     }
+}
+
+void TLoadController::SetByteLimit(std::size_t bytes) {
+    ByteLimit = bytes;
+    Runner.SetOutputLimit(bytes);
 }
 
 void TLoadController::Close() {

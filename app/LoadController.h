@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <functional>
+#include <limits>
 
 namespace quillon {
 
@@ -71,6 +72,9 @@ public:
     void Abort();
     // Ends whatever runs, the client included, without a report.
     void Close();
+    // A log longer than bytes, from the client or a file, ends its load as
+    // out of memory; no limit but memory's by default.
+    void SetByteLimit(std::size_t bytes);
 
 signals:
     // Every status message, in order.
@@ -110,7 +114,8 @@ private:
     int RunnerGeneration = 0;
     QTimer ProgressTimer;
     std::atomic<int> FilesParsed{0};
-    std::size_t LoadBytes = 0; // the size of the log being parsed
+    std::size_t ByteLimit = std::numeric_limits<std::size_t>::max();
+    std::atomic<std::size_t> LoadBytes{0}; // the size of the log being read or parsed
     QThreadPool Workers;
     int LoadGeneration = 0;
     TActivity Phase = TActivity::Idle;

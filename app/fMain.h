@@ -83,6 +83,7 @@ public:
     QString CurrentFolder;
     QString CurrentLogFile; // set while a saved log is shown instead of a folder
     // What loads the table the views show, and the table itself.
+    TLoadController& Load() { return Loader; }
     const TLoadController& Load() const { return Loader; }
 
     TFileListModel& FilesModel() { return *FileRows; }

@@ -177,8 +177,7 @@ void StartLockServiceIfNeeded(const QString& workingFolder, const QString& cvsFo
     service.startDetached();
 }
 
-TCvsRunner::TCvsRunner(QObject* parent, std::size_t outputLimit)
-    : QObject(parent), OutputLimit(outputLimit) {
+TCvsRunner::TCvsRunner(QObject* parent) : QObject(parent) {
     KillTimer.setSingleShot(true);
     KillTimer.setInterval(KillGraceMs);
     connect(&KillTimer, &QTimer::timeout, this, [this] { Signal(/*force=*/true); });

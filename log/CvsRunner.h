@@ -110,11 +110,12 @@ void StartLockServiceIfNeeded(const QString& workingFolder, const QString& cvsFo
 class TCvsRunner : public QObject {
     Q_OBJECT
 public:
-    // A run whose output grows past outputLimit bytes ends as out of memory,
-    // as when an allocation for it fails.
-    explicit TCvsRunner(QObject* parent = nullptr,
-                        std::size_t outputLimit = std::numeric_limits<std::size_t>::max());
+    explicit TCvsRunner(QObject* parent = nullptr);
     ~TCvsRunner() override;
+
+    // A run whose output grows past bytes ends as out of memory, as when an
+    // allocation for it fails; no limit but memory's by default.
+    void SetOutputLimit(std::size_t bytes) { OutputLimit = bytes; }
 
     // Starts program with arguments in folder; finished() follows, also when
     // the program cannot be started. A run never overlaps another.
@@ -144,7 +145,7 @@ private:
 
     QProcess* Process = nullptr;
     QTimer KillTimer;
-    std::size_t OutputLimit;
+    std::size_t OutputLimit = std::numeric_limits<std::size_t>::max();
     TCvsResult Result;
     bool FailedToStart = false;
     QByteArray PendingErrorLine; // standard error after its last line break

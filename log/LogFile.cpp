@@ -4,6 +4,9 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <new>
+
 namespace quillon {
 
 namespace {
@@ -15,22 +18,28 @@ const QString NoAdminFolder = QStringLiteral("Not a CVS working folder: %1 (no C
 
 } // namespace
 
-bool ReadLogFile(const QString& path, std::string& bytes, QString& error) {
+bool ReadLogFile(const QString& path, std::string& bytes, QString& error, std::size_t limit) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = file.errorString();
         return false;
     }
     const qint64 size = file.size();
-    bytes.resize(static_cast<std::size_t>(size));
-    if (size > 0 && file.read(bytes.data(), size) != size) {
-        error = file.errorString();
-        return false;
+    if (static_cast<std::size_t>(size) <= limit) {
+        bytes.resize(static_cast<std::size_t>(size));
+        if (size > 0 && file.read(bytes.data(), size) != size) {
+            error = file.errorString();
+            return false;
+        }
     }
-    // A file that grows, or no regular file: take whatever else it holds.
+    // A file that grows, one past the limit, or no regular file: take
+    // whatever else it holds, up to the limit.
     char chunk[65536];
-    for (qint64 n; (n = file.read(chunk, sizeof chunk)) > 0;)
+    for (qint64 n; (n = file.read(chunk, sizeof chunk)) > 0;) {
+        if (static_cast<std::size_t>(n) > limit - std::min(limit, bytes.size()))
+            throw std::bad_alloc();
         bytes.append(chunk, static_cast<std::size_t>(n));
+    }
     if (file.error() != QFileDevice::NoError) {
         error = file.errorString();
         return false;

@@ -3,13 +3,16 @@
 
 #include <QString>
 
+#include <limits>
 #include <string>
 
 namespace quillon {
 
 // Reads the whole file into bytes in one copy; false with the reason in error
-// when it cannot be read.
-bool ReadLogFile(const QString& path, std::string& bytes, QString& error);
+// when it cannot be read. A file longer than limit bytes throws
+// std::bad_alloc, as memory running out does, with bytes holding what was read.
+bool ReadLogFile(const QString& path, std::string& bytes, QString& error,
+                 std::size_t limit = std::numeric_limits<std::size_t>::max());
 
 // Why folder cannot be read through the client: "Folder not found: FOLDER" or
 // "Not a CVS working folder: FOLDER (no CVS subfolder)"; empty when it can.

@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 
+#include "ActivityChart.h"
 #include "CvsRunner.h"
 #include "Selectors.h"
 #include "fOptions.h"
@@ -9,6 +10,7 @@
 #include <QTableView>
 
 #include <csignal>
+#include <limits>
 
 using namespace quillon;
 using namespace quillon::test;
@@ -241,6 +243,49 @@ TEST_F(MainWindow, AbortEndsASlowClientAndBusyKeepsCommandsOut) {
     Window.miOptionsClick();
     EXPECT_EQ(aboutShown, 1);
     EXPECT_EQ(optionsShown, 1);
+}
+
+// A log past the byte limit, from the client or a file, ends its load as out
+// of memory: said once, nothing of it shown, and the window idle.
+TEST_F(MainWindow, ALogPastTheByteLimitEndsAsOutOfMemory) {
+    QUILLON_USE_CVS_HISTORY(history);
+    Window.OpenFolder(history.WorkingFolder());
+    ASSERT_TRUE(WaitForLoad(Window));
+    const auto* chart = Window.findChild<TActivityChart*>(QStringLiteral("Chart"));
+    ASSERT_TRUE(chart);
+    ASSERT_FALSE(chart->Data().Bars().empty());
+
+    QTemporaryDir dir;
+    QFile big(dir.filePath("big.log"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    big.write(QByteArray(3 << 20, 'x'));
+    big.close();
+    Window.Load().SetByteLimit(1 << 20);
+    auto expectDropped = [&](const QStringList& messages) {
+        EXPECT_EQ(Status.Messages, messages);
+        EXPECT_EQ(Window.FilesModel().rowCount(), 0);
+        EXPECT_EQ(Window.HistoryModel().rowCount(), 0);
+        EXPECT_TRUE(chart->Data().Bars().empty());
+        EXPECT_FALSE(Window.Load().Table());
+        EXPECT_TRUE(Window.MayStart());
+        EXPECT_FALSE(MainViews(Window).miAbort->isEnabled());
+    };
+    Status.Messages.clear();
+    Window.OpenLogFile(big.fileName());
+    ASSERT_TRUE(WaitForLoad(Window));
+    expectDropped(
+        {"Reading log file...", "Error: out of memory while reading the log (1 MB read)"});
+
+    Window.Load().SetByteLimit(std::numeric_limits<std::size_t>::max());
+    Window.OpenFolder(history.WorkingFolder());
+    ASSERT_TRUE(WaitForLoad(Window));
+    ASSERT_EQ(Window.FilesModel().rowCount(), 4);
+    Window.Load().SetByteLimit(1000);
+    Status.Messages.clear();
+    Window.miRefreshClick();
+    ASSERT_TRUE(WaitForLoad(Window));
+    expectDropped(
+        {"Executing CVS command...", "Error: out of memory while reading the log (0 MB read)"});
 }
 
 TEST_F(MainWindow, StartArgumentsOpenOnceAtTheFirstActivation) {

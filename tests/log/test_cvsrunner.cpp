@@ -36,7 +36,8 @@ protected:
     }
     TCvsResult RunProgram(const QString& program, const QString& folder,
                           std::size_t outputLimit = std::numeric_limits<std::size_t>::max()) {
-        TCvsRunner runner(nullptr, outputLimit);
+        TCvsRunner runner;
+        runner.SetOutputLimit(outputLimit);
         QSignalSpy finished(&runner, &TCvsRunner::finished);
         runner.Start(program, {QStringLiteral("log")}, folder);
         EXPECT_TRUE(finished.wait(30000));
