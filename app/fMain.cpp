@@ -4,6 +4,7 @@
 #include "ChartPage.h"
 #include "CheckLog.h"
 #include "ColumnWidths.h"
+#include "CommentBox.h"
 #include "DisplayText.h"
 #include "Fonts.h"
 #include "RowOpening.h"
@@ -16,7 +17,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QScreen>
 #include <QSplitter>
@@ -237,13 +237,14 @@ void TfrmMain::CreateViews() {
         addPage(widget, name, caption);
         return pageLayout;
     };
-    auto commentBox = [](const char* name) {
-        auto* box = new QPlainTextEdit;
+    auto commentBox = [this](const char* name) {
+        auto* box = new TCommentBox;
         box->setObjectName(QString::fromLatin1(name));
         box->setReadOnly(true);
         box->setLineWrapMode(QPlainTextEdit::NoWrap);
         box->setTabChangesFocus(false);
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        connect(box, &TCommentBox::commentFailed, this, &TfrmMain::ShowStatus);
         return box;
     };
     auto splitter = [](const char* name) {
@@ -380,8 +381,8 @@ void TfrmMain::ClearViews() {
     FileRows->Clear();
     RevisionRows->Clear();
     HistoryRows->Clear();
-    mmComments->clear();
-    mmCommentsHistory->clear();
+    mmComments->ClearComment();
+    mmCommentsHistory->ClearComment();
     ChartPage->Clear();
 }
 
@@ -445,7 +446,7 @@ void TfrmMain::FilterFiles() {
             FileRows->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     } else {
         RevisionRows->Clear();
-        mmComments->clear();
+        mmComments->ClearComment();
     }
 
     HistoryRows->Reset(source, std::move(rows.History));
@@ -455,7 +456,7 @@ void TfrmMain::FilterFiles() {
                                                      QItemSelectionModel::ClearAndSelect |
                                                          QItemSelectionModel::Rows);
     } else {
-        mmCommentsHistory->clear();
+        mmCommentsHistory->ClearComment();
     }
     ChartPage->Fill(HistoryRows->Revisions(), table);
     ShowStatus(Status::Done);
@@ -481,17 +482,20 @@ void TfrmMain::lvFilesSelectItem() {
                                                        QItemSelectionModel::ClearAndSelect |
                                                            QItemSelectionModel::Rows);
     else
-        mmComments->clear();
+        mmComments->ClearComment();
     ShowStatus(Status::Done);
 }
 
 namespace {
 
-void ShowSelectedComment(QTableView* list, const TRevisionListModel& model, QPlainTextEdit* box) {
+void ShowSelectedComment(QTableView* list, const TRevisionListModel& model, TCommentBox* box) {
     const QModelIndexList selected = list->selectionModel()->selectedRows();
     const TRevisionInfo* revision =
         selected.isEmpty() ? nullptr : model.RevisionAt(selected.front().row());
-    box->setPlainText(revision ? CommentBoxText(revision->Comment) : QString());
+    if (revision)
+        box->ShowComment(revision->Comment, model.Source().Table);
+    else
+        box->ClearComment();
 }
 
 } // namespace

@@ -16,7 +16,6 @@
 
 class QAction;
 class QLabel;
-class QPlainTextEdit;
 class QSplitter;
 class QTabWidget;
 class QTableView;
@@ -25,6 +24,7 @@ namespace quillon {
 
 class TOwnerDrawnSelector;
 class TChartPage;
+class TCommentBox;
 class TfrmOptions;
 class TfrmDiff;
 
@@ -153,8 +153,8 @@ private:
     QTableView* lvFiles = nullptr;
     QTableView* lvRevisions = nullptr;
     QTableView* lvHistory = nullptr;
-    QPlainTextEdit* mmComments = nullptr;
-    QPlainTextEdit* mmCommentsHistory = nullptr;
+    TCommentBox* mmComments = nullptr;
+    TCommentBox* mmCommentsHistory = nullptr;
     QAction* miOpen = nullptr;
     QAction* miOpenLog = nullptr;
     QAction* miAbort = nullptr;

@@ -3,6 +3,8 @@
 // and fields too large to show whole.
 #include "MainWindowFixture.h"
 
+#include "CellText.h"
+#include "CommentBox.h"
 #include "ListModels.h"
 #include "Selectors.h"
 
@@ -14,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTableView>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <tuple>
@@ -185,4 +188,34 @@ TEST_F(WindowUse, CellsAndSelectorsShowTheBeginningOfHugeFields) {
     auto* box = Find<QPlainTextEdit>("mmCommentsHistory");
     EXPECT_EQ(box->document()->blockCount(), 3);
     EXPECT_EQ(box->toPlainText().remove('\n'), QString(LongComment));
+}
+
+// A message too long to lay out at once shows its beginning at once and then
+// all of it; a newer message wins over one still being built.
+TEST(CommentBox, ShowsAHugeMessageWholeAndTheLatestMessageStays) {
+    TCommentBox box;
+    QSignalSpy shown(&box, &TCommentBox::commentShown);
+    const std::size_t size = TCommentBox::AsyncCommentBytes + 1;
+    auto bytes = std::make_shared<const std::string>(size, 'm');
+    box.ShowComment(*bytes, bytes);
+    bytes.reset(); // the box keeps the bytes while it reads them
+    EXPECT_EQ(box.toPlainText(), QString(CellTextLimit, 'm') + CellTextEllipsis);
+    ASSERT_TRUE(shown.wait());
+    EXPECT_EQ(box.toPlainText(), CommentBoxText(std::string(size, 'm')));
+    EXPECT_EQ(box.document()->blockCount(), static_cast<int>(size / CommentBoxLineLimit + 1));
+    box.ShowComment("Fix.", nullptr);
+    EXPECT_EQ(box.toPlainText(), "Fix.");
+
+    const std::string huge(size, 'h');
+    for (const bool clear : {false, true}) {
+        box.ShowComment(huge, nullptr);
+        if (clear)
+            box.ClearComment();
+        else
+            box.ShowComment("Newer.", nullptr);
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(box.toPlainText(), clear ? "" : "Newer.");
+    }
+    EXPECT_EQ(shown.count(), 1);
 }
