@@ -1,5 +1,6 @@
 // Comparing a revision with its predecessor, from the lists of the main window.
 #include "DiffLines.h"
+#include "NativePath.h"
 #include "fDiff.h"
 #include "fMain.h"
 
@@ -37,7 +38,7 @@ void TfrmMain::ShowDiff(const TRCSFile* file, const TRevisionInfo* revision,
                          std::string(previous->Revision)};
     QStringList arguments;
     for (const std::string& argument : DiffArguments(request))
-        arguments.append(QString::fromLocal8Bit(argument));
+        arguments.append(DecodePath(argument)); // a file name need not be UTF-8
     Loader.RunCVS(arguments, CurrentFolder,
                   [this, request = std::move(request)](TCvsResult result) {
                       if (!result.Started)

@@ -6,12 +6,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -57,7 +62,72 @@ const QString CvsErrorPrefix = QStringLiteral("CVS error: ");
 #ifdef Q_OS_UNIX
 // The exit code of a client that could not enter its folder after all.
 constexpr int ChdirFailedExitCode = 127;
+
+// A command with its argument vector in the system's own bytes, made before
+// a process is forked to run it. QProcess would pass bytes that are not UTF-8
+// as UTF-8.
+class TNativeCommand {
+public:
+    TNativeCommand(const QString& program, const QStringList& arguments) {
+        const QString found =
+            program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
+        for (const QString& text : QStringList{found} + arguments) {
+            Texts.push_back(EncodePath(text));
+            NotUtf8 = NotUtf8 || Texts.back() != text.toUtf8();
+        }
+        if (found.isEmpty())
+            return;
+        for (const QByteArray& text : Texts)
+            Argv.push_back(const_cast<char*>(text.constData()));
+        Argv.push_back(nullptr);
+    }
+    // Some of its bytes are not UTF-8.
+    bool NotUtf8 = false;
+    // In a forked process: becomes the command, or returns when the program
+    // cannot be run.
+    void Exec() const {
+        if (!Argv.empty())
+            ::execv(Argv.front(), Argv.data());
+    }
+
+private:
+    std::vector<QByteArray> Texts;
+    std::vector<char*> Argv;
+};
 #endif
+
+// Starts program with arguments in folder, named by their own bytes, as a
+// process of a session of its own that nothing waits for, its standard input,
+// output and error on the null device.
+void StartDetached(const QString& program, const QStringList& arguments, const QString& folder) {
+#ifdef Q_OS_UNIX
+    const TNativeCommand command(program, arguments);
+    const QByteArray native = EncodePath(folder);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+        if (null < 0 || ::chdir(native.constData()) != 0)
+            ::_exit(ChdirFailedExitCode);
+        for (const int stream : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+            ::dup2(null, stream);
+        ::setsid();
+        if (::fork() == 0)
+            command.Exec();
+        ::_exit(0);
+    }
+    while (child > 0 && ::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+#else
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(folder);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.startDetached();
+#endif
+}
 
 } // namespace
 
@@ -154,8 +224,9 @@ QString LockServiceProgram(const QString& cvsFolder) {
 }
 
 bool NeedsLockService(const QString& workingFolder, const QString& cvsFolder) {
-    QFile root(QDir(workingFolder).filePath(QStringLiteral("CVS/Root")));
-    if (!root.open(QIODevice::ReadOnly))
+    QFile root;
+    QString error;
+    if (!OpenForReading(root, workingFolder + QStringLiteral("/CVS/Root"), error))
         return false;
     if (!root.read(qstrlen(LocalRootPrefix)).startsWith(LocalRootPrefix))
         return false;
@@ -167,14 +238,7 @@ void StartLockServiceIfNeeded(const QString& workingFolder, const QString& cvsFo
         return;
     // The service outlives the program; it holds none of the program's
     // streams open, so that a pipe the program writes to ends with it.
-    QProcess service;
-    service.setProgram(LockServiceProgram(cvsFolder));
-    service.setArguments({QStringLiteral("-systray")});
-    service.setWorkingDirectory(workingFolder);
-    service.setStandardInputFile(QProcess::nullDevice());
-    service.setStandardOutputFile(QProcess::nullDevice());
-    service.setStandardErrorFile(QProcess::nullDevice());
-    service.startDetached();
+    StartDetached(LockServiceProgram(cvsFolder), {QStringLiteral("-systray")}, workingFolder);
 }
 
 TCvsRunner::TCvsRunner(QObject* parent) : QObject(parent) {
@@ -207,13 +271,18 @@ void TCvsRunner::Start(const QString& program, const QStringList& arguments,
     Process->setStandardInputFile(QProcess::nullDevice());
 #ifdef Q_OS_UNIX
     // The client enters the folder by the system's own bytes for its name,
-    // which need not be UTF-8. It and whatever it starts (a remote shell, say)
-    // form a process group of their own, so that Abort ends all of them.
-    Process->setChildProcessModifier([native = EncodePath(folder)] {
-        if (::chdir(native.constData()) != 0)
-            ::_exit(ChdirFailedExitCode);
-        ::setpgid(0, 0);
-    });
+    // which need not be UTF-8, and so gets its arguments. It and whatever it
+    // starts (a remote shell, say) form a process group of their own, so that
+    // Abort ends all of them.
+    Process->setChildProcessModifier(
+        [native = EncodePath(folder),
+         command = std::make_shared<const TNativeCommand>(program, arguments)] {
+            if (::chdir(native.constData()) != 0)
+                ::_exit(ChdirFailedExitCode);
+            ::setpgid(0, 0);
+            if (command->NotUtf8)
+                command->Exec();
+        });
 #else
     Process->setWorkingDirectory(folder);
 #endif

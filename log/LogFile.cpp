@@ -19,11 +19,9 @@ const QString NoAdminFolder = QStringLiteral("Not a CVS working folder: %1 (no C
 } // namespace
 
 bool ReadLogFile(const QString& path, std::string& bytes, QString& error, std::size_t limit) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = file.errorString();
+    QFile file;
+    if (!OpenForReading(file, path, error))
         return false;
-    }
     const qint64 size = file.size();
     if (static_cast<std::size_t>(size) <= limit) {
         bytes.resize(static_cast<std::size_t>(size));

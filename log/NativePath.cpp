@@ -3,8 +3,10 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -63,6 +65,25 @@ QByteArray EncodePath(const QString& path) {
         run = i + 1;
     }
     return native + path.sliced(run).toUtf8();
+}
+
+bool OpenForReading(QFile& file, const QString& path, QString& error) {
+#ifdef Q_OS_UNIX
+    const int fd = ::open(EncodePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return true;
+    ::close(fd);
+#else
+    file.setFileName(path);
+    if (file.open(QIODevice::ReadOnly))
+        return true;
+#endif
+    error = file.errorString();
+    return false;
 }
 
 int FolderErrno(const QString& path) {

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QFile>
 #include <QString>
 
 namespace quillon {
@@ -12,6 +13,10 @@ namespace quillon {
 // surrogate U+DC00 + byte, which EncodePath turns back into that byte.
 QString DecodePath(QByteArrayView native);
 QByteArray EncodePath(const QString& path);
+
+// Opens file for reading from path, named by its own bytes; false with the
+// reason in error when it cannot.
+bool OpenForReading(QFile& file, const QString& path, QString& error);
 
 // 0 when path names a folder that can be entered, else the errno that says
 // why not.

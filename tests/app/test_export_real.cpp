@@ -486,3 +486,16 @@ TEST_F(ExportReal, AFolderNamedInBytesThatAreNoUtf8IsRead) {
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
     EXPECT_EQ(run.Out, Run({"--export", "files", "--log", RealLog}).Out);
 }
+
+// So is a log file whose name is not UTF-8.
+TEST_F(ExportReal, ALogFileNamedInBytesThatAreNoUtf8IsRead) {
+    QTemporaryDir dir;
+    const TRun run =
+        RunProgram(QStringLiteral("/bin/sh"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("name=\"$1/$(printf 'l\\377')\"; cp \"$2\" \"$name\" && "
+                                   "exec \"$3\" --export files --log \"$name\""),
+                    QStringLiteral("sh"), dir.path(), RealLog, Binary});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(run.Out, Run({"--export", "files", "--log", RealLog}).Out);
+}

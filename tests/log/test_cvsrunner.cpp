@@ -1,4 +1,5 @@
 #include "CvsRunner.h"
+#include "NativePath.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,11 +37,12 @@ protected:
         return RunProgram(program, Dir.path(), outputLimit);
     }
     TCvsResult RunProgram(const QString& program, const QString& folder,
-                          std::size_t outputLimit = std::numeric_limits<std::size_t>::max()) {
+                          std::size_t outputLimit = std::numeric_limits<std::size_t>::max(),
+                          const QStringList& arguments = {QStringLiteral("log")}) {
         TCvsRunner runner;
         runner.SetOutputLimit(outputLimit);
         QSignalSpy finished(&runner, &TCvsRunner::finished);
-        runner.Start(program, {QStringLiteral("log")}, folder);
+        runner.Start(program, arguments, folder);
         EXPECT_TRUE(finished.wait(30000));
         QCoreApplication::processEvents();
         EXPECT_EQ(finished.count(), 1);
@@ -108,6 +111,18 @@ TEST_F(RunnerTest, OutputPastTheLimitEndsTheClientAsOutOfMemory) {
     EXPECT_EQ(OutOfMemoryText(5u << 20), "out of memory while reading the log (5 MB read)");
 }
 
+// The folder and the arguments reach the client as the system's own bytes,
+// also where they are not UTF-8.
+TEST_F(RunnerTest, NamesInBytesThatAreNoUtf8ReachTheClientAsTheyAre) {
+    const QString program = Dir.filePath(QStringLiteral("cvs"));
+    WriteScript(program, "pwd -P\nprintf '%s\\n' \"$@\"\n");
+    const QByteArray folder = EncodePath(Dir.path()) + "/w\xff";
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    TCvsResult result = RunProgram(program, DecodePath(folder), SIZE_MAX,
+                                   {QStringLiteral("diff"), DecodePath("caf\xe9.c")});
+    EXPECT_EQ(result.Output.Take(), folder.toStdString() + "\ndiff\ncaf\xe9.c\n");
+}
+
 TEST(LockService, HoldsNoneOfTheProgramsStreams) {
     QTemporaryDir work, cvsDir;
     ASSERT_TRUE(QDir(work.path()).mkdir(QStringLiteral("CVS")));
@@ -146,4 +161,26 @@ TEST(LockService, HoldsNoneOfTheProgramsStreams) {
     char byte = 0;
     EXPECT_EQ(::read(pipe[0], &byte, 1), 0);
     ::close(pipe[0]);
+}
+
+// A working folder named in bytes that are not UTF-8: the service is found
+// needed, and starts there.
+TEST(LockService, StartsInAFolderNamedInBytesThatAreNoUtf8) {
+    QTemporaryDir dir, cvsDir;
+    const QByteArray work = EncodePath(dir.path()) + "/w\xff";
+    ASSERT_EQ(::mkdir(work.constData(), 0700), 0);
+    ASSERT_EQ(::mkdir((work + "/CVS").constData(), 0700), 0);
+    FILE* root = std::fopen((work + "/CVS/Root").constData(), "w");
+    ASSERT_TRUE(root);
+    std::fputs(":local:/var/cvs\n", root);
+    std::fclose(root);
+    const QString started = cvsDir.filePath(QStringLiteral("started"));
+    WriteScript(LockServiceProgram(cvsDir.path()),
+                "pwd -P > '" + QFile::encodeName(started) + ".part'\nmv '" +
+                    QFile::encodeName(started) + ".part' '" + QFile::encodeName(started) + "'\n");
+    StartLockServiceIfNeeded(DecodePath(work), cvsDir.path());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(started); }, 30000));
+    QFile where(started);
+    ASSERT_TRUE(where.open(QIODevice::ReadOnly));
+    EXPECT_EQ(where.readAll(), work + "\n");
 }
