@@ -199,8 +199,9 @@ std::string MakeCsv(const TCommandLine& command, const TSettings& settings, std:
     std::shared_ptr<TRCSFileTable> parsed = ParseLog(std::move(log));
     ClearEmptyMessages(*parsed);
     const TRCSFileTablePtr table = std::move(parsed);
-    const TLogSummary summary = SummarizeLog(*table, settings.LinesLimit);
-    const TAuthorIndex& authors = summary.Authors;
+    const TLogSummaryPtr summary =
+        std::make_shared<const TLogSummary>(SummarizeLog(*table, settings.LinesLimit));
+    const TAuthorIndex& authors = summary->Authors;
 
     // The rows the lists would show through the same filters.
     int authorPosition = 0;
@@ -211,14 +212,14 @@ std::string MakeCsv(const TCommandLine& command, const TSettings& settings, std:
         if (authorPosition < 0)
             authorPosition = NoAuthorPosition;
     }
-    const TFilter filter =
-        MakeFilter(static_cast<TFilterMode>(command.Filter), settings.LinesLimit,
-                   settings.DoInclude ? settings.Include : QString(),
-                   settings.DoExclude ? settings.Exclude : QString(), authorPosition, &authors);
-    TViewRows rows = FilterRows(*table, summary, filter);
+    const TFilter filter = MakeFilter(static_cast<TFilterMode>(command.Filter), settings.LinesLimit,
+                                      settings.DoInclude ? settings.Include : QString(),
+                                      settings.DoExclude ? settings.Exclude : QString(),
+                                      authorPosition, AuthorsOf(summary));
+    TViewRows rows = FilterRows(*table, *summary, filter);
     std::string csv;
     if (command.ExportKind == FilesKind)
-        csv = FilesCsv(rows.Files, summary);
+        csv = FilesCsv(rows.Files, *summary);
     else if (command.ExportKind == HistoryKind)
         csv = HistoryCsv(rows.History);
     else

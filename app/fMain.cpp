@@ -108,7 +108,7 @@ void TfrmMain::ConnectLoader() {
     connect(&Loader, &TLoadController::tableDropped, this, &TfrmMain::DropTable);
     connect(&Loader, &TLoadController::checkStarted, this, &TfrmMain::ClearViews);
     connect(&Loader, &TLoadController::summaryChanged, this, [this] {
-        Style.Authors = &Loader.Summary()->Authors;
+        Style.Authors = AuthorsOf(Loader.Summary());
         Style.LinesLimit = Settings.LinesLimit;
         FillAuthors();
     });
@@ -390,7 +390,7 @@ void TfrmMain::DropTable() {
     ClearViews();
     cbxAuthors->clear();
     // The views hold no row of the table any more.
-    Style.Authors = nullptr;
+    Style.Authors.reset();
 }
 
 void TfrmMain::OpenFolder(const QString& folder) {
@@ -425,8 +425,7 @@ TFilter TfrmMain::CurrentFilter() const {
     return MakeFilter(static_cast<TFilterMode>(std::max(0, cbxFilter->currentIndex())),
                       Settings.LinesLimit, Settings.DoInclude ? Settings.Include : QString(),
                       Settings.DoExclude ? Settings.Exclude : QString(),
-                      std::max(0, cbxAuthors->currentIndex()),
-                      Loader.Summary() ? &Loader.Summary()->Authors : nullptr);
+                      std::max(0, cbxAuthors->currentIndex()), AuthorsOf(Loader.Summary()));
 }
 
 void TfrmMain::FilterFiles() {

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -28,5 +29,9 @@ private:
     std::unordered_map<TText, int> Positions; // every spelling met in the log
     QHash<QString, int> PositionsByKey;       // case keys of the entries
 };
+
+// An author index shared by those who look authors up in it; it keeps what
+// holds the index (the summary of a table) alive.
+using TAuthorIndexPtr = std::shared_ptr<const TAuthorIndex>;
 
 } // namespace quillon

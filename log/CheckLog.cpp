@@ -3,10 +3,9 @@
 namespace quillon {
 
 void ClearEmptyMessages(TRCSFileTable& table) {
-    for (auto& file : table.Files())
-        for (auto& r : file.Revisions)
-            if (r.Comment.starts_with(EmptyLogMessage))
-                r.Comment = {};
+    for (TRevisionInfo& r : table.Revisions())
+        if (r.Comment.starts_with(EmptyLogMessage))
+            r.Comment = {};
 }
 
 std::vector<TFileCounters> CountFiles(const TRCSFileTable& table, std::int32_t linesLimit) {

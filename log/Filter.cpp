@@ -14,14 +14,14 @@ std::vector<std::string> SplitMasks(const QString& masks) {
 }
 
 TFilter MakeFilter(TFilterMode mode, std::int32_t linesLimit, const QString& include,
-                   const QString& exclude, int authorPosition, const TAuthorIndex* authors) {
+                   const QString& exclude, int authorPosition, TAuthorIndexPtr authors) {
     TFilter filter;
     filter.Mode = mode;
     filter.LinesLimit = linesLimit;
     filter.Include = SplitMasks(include);
     filter.Exclude = SplitMasks(exclude);
     filter.AuthorPosition = authorPosition;
-    filter.Authors = authors;
+    filter.Authors = std::move(authors);
     return filter;
 }
 

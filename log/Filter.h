@@ -24,7 +24,7 @@ struct TFilter {
     std::vector<std::string> Include; // masks in force; all must occur in the name
     std::vector<std::string> Exclude; // masks in force; none may occur in the name
     int AuthorPosition = 0;           // the selected author entry; 0 for all users
-    const TAuthorIndex* Authors = nullptr;
+    TAuthorIndexPtr Authors;
 
     bool FilePasses(const TRCSFile& file, const TFileCounters& counters) const;
     bool RevisionPasses(const TRevisionInfo& revision) const;
@@ -36,7 +36,7 @@ inline constexpr int NoAuthorPosition = -1000;
 // The filter of the given mode, limit, masks (empty when switched off) and
 // author position.
 TFilter MakeFilter(TFilterMode mode, std::int32_t linesLimit, const QString& include,
-                   const QString& exclude, int authorPosition, const TAuthorIndex* authors);
+                   const QString& exclude, int authorPosition, TAuthorIndexPtr authors);
 
 // What the file list and the history list show through a filter.
 struct TViewRows {

@@ -27,6 +27,11 @@ struct TLogSummary {
 
 using TLogSummaryPtr = std::shared_ptr<const TLogSummary>;
 
+// The author index of summary, sharing its ownership; none without a summary.
+inline TAuthorIndexPtr AuthorsOf(const TLogSummaryPtr& summary) {
+    return summary ? TAuthorIndexPtr(summary, &summary->Authors) : nullptr;
+}
+
 TLogSummary SummarizeLog(const TRCSFileTable& table, std::int32_t linesLimit);
 
 } // namespace quillon

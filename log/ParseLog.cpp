@@ -442,7 +442,8 @@ private:
         for (std::size_t i = 0; i < files.size(); ++i) {
             const std::size_t first = FirstRevision[i];
             const std::size_t last = i + 1 < files.size() ? FirstRevision[i + 1] : revisions.size();
-            files[i].Revisions = std::span<TRevisionInfo>(revisions.data() + first, last - first);
+            files[i].Revisions =
+                std::span<const TRevisionInfo>(revisions.data() + first, last - first);
         }
         for (std::size_t j = 0; j < revisions.size(); ++j)
             revisions[j].FileInfo = &files[RevisionFile[j]];

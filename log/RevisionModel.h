@@ -47,7 +47,7 @@ struct TRCSFile {
     TText Description;
     // The file's revisions in log order (newest first), a slice of the table's
     // revision store.
-    std::span<TRevisionInfo> Revisions;
+    std::span<const TRevisionInfo> Revisions;
     std::vector<TRevisionNotes> Notes; // the revisions that have any
 };
 
@@ -68,6 +68,8 @@ public:
 
     std::span<TRCSFile> Files() { return FilesStore; }
     std::span<const TRCSFile> Files() const { return FilesStore; }
+    // Every revision in log order, to amend a table being built.
+    std::span<TRevisionInfo> Revisions() { return RevisionStore; }
     std::size_t FileCount() const { return FilesStore.size(); }
     std::size_t RevisionCount() const { return RevisionStore.size(); }
     // Number of "date: " lines whose date could not be read. Such a line leaves

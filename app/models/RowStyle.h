@@ -27,7 +27,7 @@ QColor IndexColor(int position);
 
 // What the rows of the three lists are drawn with.
 struct TRowStyle {
-    const TAuthorIndex* Authors = nullptr; // of the entries the author selector shows
+    TAuthorIndexPtr Authors; // of the entries the author selector shows
     std::int32_t LinesLimit = 0;
     QFont Font;
 

@@ -2,6 +2,8 @@
 #include "CheckLog.h"
 #include "DateTime.h"
 #include "Export.h"
+#include "Filter.h"
+#include "LogSummary.h"
 #include "ParseLog.h"
 
 #include <gtest/gtest.h>
@@ -104,6 +106,19 @@ TEST(AuthorList, NamesInEitherEncodingAndCaseMeet) {
                                           Revision("1.2", Date1, "J\xc3\x96RG", "", "x") +
                                           Revision("1.1", Date1, "Ida", "", "x")));
     EXPECT_EQ(Strings(AuthorList(*table)), (std::vector<std::string>{"Ida", "J\xf6rg"}));
+}
+
+// A filter keeps the author index it looks authors up in alive, and with it
+// the summary that holds the index, whoever lets the summary go first.
+TEST(AuthorsOf, SharesTheSummaryThatHoldsTheIndex) {
+    const auto table = ParseLog(File("a.c", Revision("1.1", Date1, "anna", "", "m")));
+    auto summary = std::make_shared<const TLogSummary>(SummarizeLog(*table, 0));
+    const std::weak_ptr<const TLogSummary> held = summary;
+    const TFilter filter = MakeFilter(TFilterMode::AllFiles, 0, {}, {}, 1, AuthorsOf(summary));
+    summary.reset();
+    EXPECT_FALSE(held.expired());
+    EXPECT_TRUE(filter.RevisionPasses(table->Files()[0].Revisions[0]));
+    EXPECT_FALSE(AuthorsOf(nullptr));
 }
 
 TEST(FilesCsv, HeaderAndOneRecordPerFileInTheGivenOrder) {
