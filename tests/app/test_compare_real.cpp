@@ -5,6 +5,7 @@
 
 #include "CvsRunner.h"
 #include "DiffLines.h"
+#include "NativePath.h"
 #include "fDiff.h"
 
 #include <QAction>
@@ -12,6 +13,10 @@
 #include <QStandardPaths>
 #include <QTableView>
 #include <QTimer>
+
+#include <sys/stat.h>
+
+#include <fstream>
 
 using namespace quillon;
 using namespace quillon::test;
@@ -267,6 +272,24 @@ TEST_F(StandInClient, ReceivesTheNameAsOneArgumentAndExitOneMeansDifferent) {
     Compare(&File, &Revision, &Previous);
     EXPECT_EQ(Shown, 2);
     EXPECT_EQ(Diff.Lines()->Count(), 2u);
+}
+
+// A file in a folder, both named in bytes that are not UTF-8, reaches the
+// client as it is.
+TEST_F(StandInClient, NamesInBytesThatAreNoUtf8ReachTheClientAsTheyAre) {
+    const QByteArray folder = EncodePath(WorkDir.path()) + "/w\xff";
+    ASSERT_EQ(::mkdir(folder.constData(), 0700), 0);
+    Main.CurrentFolder = DecodePath(folder);
+    File.WorkingFile = "caf\xe9.c";
+    Client("printf '%s\\n' \"$@\" >arguments\n");
+    Compare(&File, &Revision, &Previous);
+    std::ifstream recorded(folder.toStdString() + "/arguments");
+    std::string name;
+    while (std::getline(recorded, name) && name != "--") {
+    }
+    std::getline(recorded, name);
+    EXPECT_EQ(name, "caf\xe9.c");
+    EXPECT_EQ(Shown, 1);
 }
 
 TEST_F(StandInClient, AnExitCodeAboveOneIsAFailureWhateverTheOutput) {
