@@ -22,22 +22,23 @@ constexpr qsizetype InsertPiece = 1 << 20;
 
 const QString OutOfMemory = QStringLiteral("Error: out of memory while showing the comment");
 
-// The document the box would hold after setPlainText(CommentBoxText(comment)),
-// but for its font, built on the calling thread and handed to target; none when
-// the message is no longer wanted meanwhile.
-std::unique_ptr<QTextDocument> BuildDocument(std::string_view comment,
+// The document the box would hold after setPlainText(CommentBoxText(comment))
+// in font, built on the calling thread and handed to target; none when the
+// message is no longer wanted meanwhile. Only its layout is left for target.
+std::unique_ptr<QTextDocument> BuildDocument(std::string_view comment, const QFont& font,
                                              const std::atomic<quint64>& latest, quint64 wanted,
                                              QThread* target) {
     const QString text = CommentBoxText(comment);
     auto document = std::make_unique<QTextDocument>();
     document->setUndoRedoEnabled(false);
-    document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
+    document->setDefaultFont(font);
     for (QTextCursor cursor(document.get()); cursor.position() < text.size();) {
         if (latest != wanted)
             return nullptr;
-        cursor.insertText(text.sliced(cursor.position(),
-                                      std::min(InsertPiece, text.size() - cursor.position())));
+        cursor.insertText(
+            text.sliced(cursor.position(), std::min(InsertPiece, text.size() - cursor.position())));
     }
+    document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
     document->moveToThread(target);
     return document;
 }
@@ -83,10 +84,10 @@ void TCommentBox::ShowComment(std::string_view comment, std::shared_ptr<const vo
     }
     setPlainText(CellText(comment, DisplayComment));
     QThreadPool::globalInstance()->start([comment, owner = std::move(owner), requests = Requests,
-                                          wanted, target = thread()] {
+                                          wanted, font = font(), target = thread()] {
         std::unique_ptr<QTextDocument> built;
         try {
-            built = BuildDocument(comment, requests->Latest, wanted, target);
+            built = BuildDocument(comment, font, requests->Latest, wanted, target);
         } catch (const std::bad_alloc&) {
             requests->Post(wanted, [](TCommentBox* box) { emit box->commentFailed(OutOfMemory); });
             return;
@@ -107,7 +108,6 @@ void TCommentBox::ClearComment() {
 void TCommentBox::Replace(std::unique_ptr<QTextDocument> document) {
     QTextDocument* previous = this->document();
     const bool ownPrevious = previous->parent() == this;
-    document->setDefaultFont(font());
     document->setParent(this);
     setDocument(document.release());
     if (ownPrevious)

@@ -194,6 +194,7 @@ TEST_F(WindowUse, CellsAndSelectorsShowTheBeginningOfHugeFields) {
 // all of it; a newer message wins over one still being built.
 TEST(CommentBox, ShowsAHugeMessageWholeAndTheLatestMessageStays) {
     TCommentBox box;
+    box.setFont(QFont(QStringLiteral("Courier"), 13));
     QSignalSpy shown(&box, &TCommentBox::commentShown);
     const std::size_t size = TCommentBox::AsyncCommentBytes + 1;
     auto bytes = std::make_shared<const std::string>(size, 'm');
@@ -203,6 +204,7 @@ TEST(CommentBox, ShowsAHugeMessageWholeAndTheLatestMessageStays) {
     ASSERT_TRUE(shown.wait());
     EXPECT_EQ(box.toPlainText(), CommentBoxText(std::string(size, 'm')));
     EXPECT_EQ(box.document()->blockCount(), static_cast<int>(size / CommentBoxLineLimit + 1));
+    EXPECT_EQ(box.document()->defaultFont(), box.font());
     box.ShowComment("Fix.", nullptr);
     EXPECT_EQ(box.toPlainText(), "Fix.");
 
