@@ -8,6 +8,8 @@ namespace quillon {
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QLatin1String(ProgramName));
     setApplicationVersion(QLatin1String(ProgramVersion));
+    // Desktops match the windows with the installed entry and its icon.
+    setDesktopFileName(QLatin1String(ProgramId));
     setWindowIcon(ApplicationIcon());
 }
 

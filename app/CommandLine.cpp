@@ -9,6 +9,7 @@
 #include "ParseLog.h"
 #include "Settings.h"
 #include "SignalWatcher.h"
+#include "Version.h"
 
 #include <QCommandLineParser>
 #include <QEventLoop>
@@ -40,19 +41,28 @@ QString UsageText() {
         "Usage:\n"
         "  quillon [FOLDER]                 open a CVS working folder\n"
         "  quillon --log FILE               open a saved `cvs log` output\n"
+        "  quillon --help | --version       show this text or the version\n"
         "  quillon --export files|history|chart (--log FILE | FOLDER)\n"
         "          [--filter 0|1|2] [--author NAME] [--chart commits|lines]\n"
         "          [--timeout SECONDS] [-o OUT.csv]\n"
         "\n"
         "The export writes the Files or History list, or the Charts page's values\n"
         "per day (Date,Value; --chart picks commits, the default, or changed lines),\n"
-        "as CSV (UTF-8) to OUT.csv or to standard output (also for -o -). --filter picks the "
-        "filter mode: 0 all files, 1 files\n"
-        "without comments in the last revision, 2 files with few changes in the\n"
-        "last revision; --author picks one author (letter case aside). The include\n"
-        "and exclude masks of the settings apply as in the lists. A working folder\n"
-        "is read by running the CVS client's log command in it; --timeout ends the\n"
-        "client, and the export, after that many seconds.\n");
+        "as CSV (UTF-8) to OUT.csv or to standard output (also for -o -). --filter\n"
+        "picks the filter mode: 0 all files, 1 files without comments in the last\n"
+        "revision, 2 files with few changes in the last revision; --author picks\n"
+        "one author (letter case aside). The include and exclude masks of the\n"
+        "settings apply as in the lists. A working folder is read by running the\n"
+        "CVS client's log command in it; --timeout ends the client, and the\n"
+        "export, after that many seconds.\n"
+        "\n"
+        "Exit status: 0 done, 1 the log could not be read or the client failed,\n"
+        "2 bad arguments, 128 and the signal's number when ended by SIGHUP, SIGINT\n"
+        "or SIGTERM.\n");
+}
+
+QString VersionText() {
+    return QStringLiteral("%1 %2\n").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion));
 }
 
 TCommandLine ParseCommandLine(const QStringList& arguments) {
@@ -63,6 +73,7 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
         return command;
     };
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     const QCommandLineOption exportKind(QStringLiteral("export"), {}, QStringLiteral("KIND"));
     const QCommandLineOption logFile(QStringLiteral("log"), {}, QStringLiteral("FILE"));
     const QCommandLineOption filter(QStringLiteral("filter"), {}, QStringLiteral("MODE"));
@@ -72,7 +83,7 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption chart(QStringLiteral("chart"), {}, QStringLiteral("MODE"));
     const QCommandLineOption timeout(QStringLiteral("timeout"), {}, QStringLiteral("SECONDS"));
     QCommandLineParser parser;
-    parser.addOptions({help, exportKind, logFile, filter, author, output, chart, timeout});
+    parser.addOptions({help, version, exportKind, logFile, filter, author, output, chart, timeout});
     // The parser reads its arguments after a program name.
     if (!parser.parse(QStringList{QString()} + arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -84,6 +95,10 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     }
     if (parser.isSet(help)) {
         command.Mode = TCommandLine::TMode::Help;
+        return command;
+    }
+    if (parser.isSet(version)) {
+        command.Mode = TCommandLine::TMode::Version;
         return command;
     }
     const QStringList plain = parser.positionalArguments();

@@ -11,7 +11,7 @@
 namespace quillon {
 
 struct TCommandLine {
-    enum class TMode { Window, Export, Help, Error };
+    enum class TMode { Window, Export, Help, Version, Error };
     TMode Mode = TMode::Window;
     QString Folder;     // the working folder to open (exactly one plain argument)
     QString LogFile;    // --log FILE: a saved `cvs log` output
@@ -28,6 +28,9 @@ struct TCommandLine {
 TCommandLine ParseCommandLine(const QStringList& arguments);
 
 QString UsageText();
+
+// The program's name and version, for --version.
+QString VersionText();
 
 // Runs an export; returns the process exit status (0 done, 1 input not
 // readable, 2 bad arguments, 128 and the signal's number when ended by SIGINT,

@@ -19,6 +19,9 @@ int main(int argc, char* argv[]) {
     case TMode::Help:
         std::fputs(quillon::UsageText().toLocal8Bit().constData(), stdout);
         return 0;
+    case TMode::Version:
+        std::fputs(quillon::VersionText().toLocal8Bit().constData(), stdout);
+        return 0;
     case TMode::Error:
         std::fprintf(stderr, "quillon: %s\n\n%s", command.Error.toLocal8Bit().constData(),
                      quillon::UsageText().toLocal8Bit().constData());

@@ -1,5 +1,7 @@
 #include "FolderCommand.h"
 
+#include "Version.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -64,7 +66,7 @@ bool RegisterFolderCommand(bool enable, const QString& program) {
 
 namespace {
 
-const QString EntryFileName = QStringLiteral("quillon-open-folder.desktop");
+const QString EntryFileName = QLatin1String(ProgramId) + QStringLiteral(".OpenFolder.desktop");
 const QString ApplicationsFolder = QStringLiteral("applications");
 const QString EntryGroup = QStringLiteral("[Desktop Entry]");
 const QString ExecKey = QStringLiteral("Exec");
@@ -74,6 +76,7 @@ const QString EntryText = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"
                                          "Name=Open with Quillon\n"
                                          "Exec=%1\n"
+                                         "Icon=%2\n"
                                          "MimeType=inode/directory;\n"
                                          "NoDisplay=true\n");
 
@@ -188,7 +191,7 @@ bool RegisterFolderCommand(bool enable, const QString& program) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(EntryText.arg(FolderCommandLine(program)).toUtf8());
+    file.write(EntryText.arg(FolderCommandLine(program), QLatin1String(ProgramId)).toUtf8());
     return file.commit();
 }
 

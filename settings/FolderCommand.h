@@ -2,9 +2,10 @@
 //
 // On Windows it is the shell verb HKEY_CLASSES_ROOT\Folder\shell\Open with
 // Quillon, whose command is the program file's path followed by " "%1"". On
-// other systems it is a desktop entry for folders, quillon-open-folder.desktop
-// in the user's applications folder ($XDG_DATA_HOME/applications), whose Exec
-// line runs the program file with the folder.
+// other systems it is a desktop entry for folders named after the program's
+// id, org.example.quillon.OpenFolder.desktop, in the user's applications
+// folder ($XDG_DATA_HOME/applications), whose Exec line runs the program file
+// with the folder.
 #pragma once
 
 #include <QString>

@@ -128,7 +128,7 @@ TEST(CommandLine, ExportOptionsNeedExport) {
     ExpectError({"-o", "out.csv", "--log", "a.log"});
 }
 
-TEST(CommandLine, UnknownOptionsAndHelp) {
+TEST(CommandLine, UnknownOptionsHelpAndVersion) {
     const TCommandLine unknown = Parse({"--verbose", "/work/tree"});
     EXPECT_EQ(unknown.Mode, TMode::Error);
     EXPECT_TRUE(unknown.Error.contains(QStringLiteral("--verbose")));
@@ -137,4 +137,7 @@ TEST(CommandLine, UnknownOptionsAndHelp) {
     EXPECT_EQ(Parse({"--help"}).Mode, TMode::Help);
     EXPECT_EQ(Parse({"/work/tree", "-h"}).Mode, TMode::Help);
     EXPECT_FALSE(UsageText().isEmpty());
+    EXPECT_EQ(Parse({"--version"}).Mode, TMode::Version);
+    EXPECT_EQ(Parse({"-v"}).Mode, TMode::Version);
+    EXPECT_EQ(VersionText(), QStringLiteral("Quillon " QUILLON_PROJECT_VERSION "\n"));
 }

@@ -39,7 +39,7 @@ public:
     QString ConfigHome() const { return Dir.filePath(QStringLiteral("config")); }
     // Where the folder command's desktop entry belongs.
     QString EntryPath() const {
-        return DataHome() + QStringLiteral("/applications/quillon-open-folder.desktop");
+        return DataHome() + QStringLiteral("/applications/org.example.quillon.OpenFolder.desktop");
     }
     // The file of the settings store.
     QString StorePath() const { return ConfigHome() + QStringLiteral("/Tevrin/Quillon.conf"); }

@@ -52,6 +52,7 @@ TEST_F(FolderCommand, RegistersDetectsAndRemovesTheDesktopEntry) {
                                                     "Type=Application\n"
                                                     "Name=Open with Quillon\n"
                                                     "Exec=/opt/quillon/bin/quillon %f\n"
+                                                    "Icon=org.example.quillon\n"
                                                     "MimeType=inode/directory;\n"
                                                     "NoDisplay=true\n"));
     EXPECT_TRUE(IsFolderCommandRegistered(program));
@@ -167,5 +168,5 @@ TEST_F(FolderCommand, IgnoresARelativeDataHome) {
     qputenv("XDG_DATA_HOME", "relative/data");
     EXPECT_EQ(FolderCommandEntryPath(),
               QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                  QStringLiteral("/applications/quillon-open-folder.desktop"));
+                  QStringLiteral("/applications/org.example.quillon.OpenFolder.desktop"));
 }

@@ -1,6 +1,8 @@
 // Draws Quillon's program icon, a quill over a written page, as PNG files of
 // the sizes the program uses: make_icons FOLDER writes quillon-16.png,
-// quillon-32.png, quillon-48.png and quillon-256.png into FOLDER.
+// quillon-32.png, quillon-48.png and quillon-256.png into FOLDER. quillon.svg
+// beside them is the same drawing in its own 256 x 256 square, for the
+// installed icon theme.
 #include <QColor>
 #include <QDir>
 #include <QImage>
