@@ -1,5 +1,7 @@
 #include "Windows.h"
 
+#include "WindowLayout.h"
+
 namespace quillon {
 
 TWindows::TWindows() : frmOptions(&frmMain), frmDiff(&frmMain), frmAbout(&frmMain) {
@@ -10,6 +12,8 @@ TWindows::TWindows() : frmOptions(&frmMain), frmDiff(&frmMain), frmAbout(&frmMai
     peers.ShowComparison = [this] { frmDiff.exec(); };
     frmMain.SetPeers(std::move(peers));
     frmMain.SetComparisonWindow(&frmDiff);
+    KeepLayout(frmMain, TLayoutParts::All);
+    KeepLayout(frmDiff, TLayoutParts::Geometry);
 }
 
 } // namespace quillon

@@ -164,6 +164,7 @@ QTableView* TfrmMain::CreateList(QAbstractItemModel* model, std::initializer_lis
     list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     list->horizontalHeader()->setSectionsClickable(false);
+    list->horizontalHeader()->setSectionsMovable(true);
     list->horizontalHeader()->setHighlightSections(false);
     list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     SetColumnWidths(*list, font(), widths);

@@ -1,20 +1,25 @@
 // The main window as a person uses it: the keyboard, the status bar at the
 // smallest size, columns wide enough for their texts, the author drop-down,
-// and fields too large to show whole.
+// fields too large to show whole, and the layout it is left with.
 #include "MainWindowFixture.h"
+#include "TestHome.h"
 
 #include "CellText.h"
 #include "CommentBox.h"
 #include "ListModels.h"
 #include "Selectors.h"
+#include "WindowLayout.h"
+#include "Windows.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTableView>
 #include <QThreadPool>
 #include <QTimer>
@@ -220,4 +225,55 @@ TEST(CommentBox, ShowsAHugeMessageWholeAndTheLatestMessageStays) {
         EXPECT_EQ(box.toPlainText(), clear ? "" : "Newer.");
     }
     EXPECT_EQ(shown.count(), 1);
+}
+
+// Closed, the windows keep their layout in the store and open with it again;
+// a place off every screen is passed over.
+TEST(WindowLayout, TheWindowsOpenAsTheyWereLeft) {
+    TTestHome home;
+    const QRect place(30, 20, 640, 480), comparisonPlace(60, 40, 500, 300);
+    QList<int> sizes;
+    QByteArray columns;
+    {
+        TWindows windows;
+        windows.frmMain.setGeometry(place);
+        windows.frmMain.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&windows.frmMain));
+        auto* split = windows.frmMain.findChild<QSplitter*>(QStringLiteral("splitFiles"));
+        split->setSizes({100, split->height() - 100});
+        sizes = split->sizes();
+        QHeaderView* header = TMainViews(windows.frmMain).lvHistory->horizontalHeader();
+        header->moveSection(2, 0);
+        header->resizeSection(1, 123);
+        columns = header->saveState();
+        TMainViews(windows.frmMain).PageControl->setCurrentIndex(2);
+        windows.frmMain.findChild<QComboBox*>(QStringLiteral("cbxChart"))->setCurrentIndex(1);
+        windows.frmMain.close();
+        windows.frmDiff.setGeometry(comparisonPlace);
+        windows.frmDiff.show();
+        windows.frmDiff.close();
+    }
+    {
+        TWindows windows;
+        windows.frmMain.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&windows.frmMain));
+        EXPECT_EQ(windows.frmMain.geometry(), place);
+        EXPECT_EQ(TMainViews(windows.frmMain).lvHistory->horizontalHeader()->saveState(), columns);
+        EXPECT_EQ(windows.frmMain.findChild<QComboBox*>(QStringLiteral("cbxChart"))->currentIndex(),
+                  1);
+        EXPECT_EQ(windows.frmDiff.geometry(), comparisonPlace);
+        QTabWidget* pages = TMainViews(windows.frmMain).PageControl;
+        EXPECT_EQ(pages->currentIndex(), 2);
+        pages->setCurrentIndex(0); // a page is laid out when it is shown
+        auto* split = windows.frmMain.findChild<QSplitter*>(QStringLiteral("splitFiles"));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return split->sizes() == sizes; }))
+            << split->sizes()[0] << " " << split->sizes()[1];
+    }
+
+    const QRect unplaced = TfrmMain().geometry();
+    OpenSettingsStore()->setValue(LayoutGroup + QStringLiteral("/frmMain/Geometry"),
+                                  QRect(-5000, 20, 640, 480));
+    TWindows windows;
+    EXPECT_EQ(windows.frmMain.geometry(), unplaced);
+    EXPECT_EQ(windows.frmMain.findChild<QComboBox*>(QStringLiteral("cbxChart"))->currentIndex(), 1);
 }
