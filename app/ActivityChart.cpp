@@ -1,5 +1,7 @@
 #include "ActivityChart.h"
 
+#include "ReadableText.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionMenuItem>
@@ -215,10 +217,13 @@ void TChartMenuStyle::drawControl(ControlElement element, const QStyleOption* op
     QProxyStyle::drawControl(element, &background, painter, widget);
 
     painter->save();
-    if (item->state & State_Selected)
-        painter->fillRect(item->rect, QColor(TChartMenu::HighlightColor));
+    const bool selected = item->state & State_Selected;
+    const QColor fill =
+        selected ? QColor(TChartMenu::HighlightColor) : item->palette.color(QPalette::Window);
+    if (selected)
+        painter->fillRect(item->rect, fill);
     painter->setFont(item->font);
-    painter->setPen(item->palette.color(QPalette::Text));
+    painter->setPen(ReadableColor(item->palette.color(QPalette::Text), fill));
     const QFontMetrics metrics(item->font);
     const int top = item->rect.top() + (item->rect.height() - metrics.height()) / 2;
     // Drawn as it stands: no mnemonic, no tab stop.

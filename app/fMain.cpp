@@ -7,6 +7,7 @@
 #include "CommentBox.h"
 #include "DisplayText.h"
 #include "Fonts.h"
+#include "ReadableText.h"
 #include "RowOpening.h"
 #include "Selectors.h"
 
@@ -153,6 +154,7 @@ void TfrmMain::CreateMenu() {
 QTableView* TfrmMain::CreateList(QAbstractItemModel* model, std::initializer_list<int> widths) {
     auto* list = new QTableView;
     list->setModel(model);
+    list->setItemDelegate(new TReadableTextDelegate(list));
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);

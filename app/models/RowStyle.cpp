@@ -31,42 +31,47 @@ QFont TRowStyle::RevisionFont(const TRevisionInfo& revision) const {
 namespace {
 
 constexpr int RowImageSize = 16;
+// The device pixel ratios each row image is drawn at, so that it is crisp on
+// screens scaled up to 300 %; a ratio between two uses the larger drawing.
+constexpr int RowImageScales[] = {1, 2, 3};
 
-QImage BlankRowImage() {
-    QImage image(RowImageSize, RowImageSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    return image;
+// The image drawn by draw in the 16 x 16 square at each scale.
+template <typename TDraw> QIcon DrawnIcon(TDraw draw) {
+    QIcon icon;
+    for (const int scale : RowImageScales) {
+        QImage image(RowImageSize * scale, RowImageSize * scale,
+                     QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(scale);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        draw(p);
+        p.end();
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
 }
 
 } // namespace
 
 QIcon FileRowImage() {
-    static const QIcon icon = [] {
-        QImage image = BlankRowImage();
-        QPainter p(&image);
+    static const QIcon icon = DrawnIcon([](QPainter& p) {
         const QPolygon page(
             {QPoint(3, 1), QPoint(9, 1), QPoint(13, 5), QPoint(13, 14), QPoint(3, 14)});
         p.setPen(Qt::black);
         p.setBrush(Qt::white);
         p.drawPolygon(page);
         p.drawPolyline(QPolygon({QPoint(9, 1), QPoint(9, 5), QPoint(13, 5)}));
-        p.end();
-        return QIcon(QPixmap::fromImage(image));
-    }();
+    });
     return icon;
 }
 
 QIcon RevisionRowImage() {
-    static const QIcon icon = [] {
-        QImage image = BlankRowImage();
-        QPainter p(&image);
+    static const QIcon icon = DrawnIcon([](QPainter& p) {
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(Qt::black, 1.2));
         p.setBrush(Qt::white);
         p.drawEllipse(QRectF(3.5, 3.5, 9, 9));
-        p.end();
-        return QIcon(QPixmap::fromImage(image));
-    }();
+    });
     return icon;
 }
 

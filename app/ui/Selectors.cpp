@@ -1,5 +1,7 @@
 #include "Selectors.h"
 
+#include "ReadableText.h"
+
 #include <QPainter>
 #include <QProxyStyle>
 #include <QStylePainter>
@@ -15,7 +17,8 @@ void DrawEntryText(QPainter& painter, const QRect& rect, const QModelIndex& inde
     const QVariant font = index.data(Qt::FontRole);
     painter.setFont(font.isValid() ? font.value<QFont>() : baseFont);
     const QVariant colour = index.data(Qt::ForegroundRole);
-    painter.setPen(colour.isValid() ? colour.value<QColor>() : QColor(Qt::black));
+    painter.setPen(ReadableColor(colour.isValid() ? colour.value<QColor>() : QColor(Qt::black),
+                                 palette.color(QPalette::Base)));
     painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                      index.data(Qt::DisplayRole).toString());
     painter.restore();

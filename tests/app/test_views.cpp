@@ -2,6 +2,7 @@
 // driven in the real main window offscreen on a saved log.
 #include "MainWindowFixture.h"
 
+#include "ReadableText.h"
 #include "Selectors.h"
 
 #include <QAbstractItemModelTester>
@@ -297,4 +298,51 @@ TEST_F(Views, ClosedSelectorsShowTheirEntryAsTheListDrawsIt) {
                 c.green() > c.red() + 40 && c.green() > c.blue() + 40)
                 ++greenAfter;
     EXPECT_EQ(greenAfter, 0); // "All users" in black
+}
+
+// On a dark palette the author colours too close to the background are
+// lightened where they are drawn; the lists' data keep them as they are.
+TEST_F(Views, AuthorColoursStayReadableOnADarkPalette) {
+    const QColor dark(30, 30, 30), light(Qt::white);
+    for (const QRgb author : AuthorColors)
+        for (const QColor& background : {dark, light})
+            EXPECT_GE(Contrast(ReadableColor(author, background), background), MinimumTextContrast)
+                << QColor(author).name().toStdString() << " on " << background.name().toStdString();
+    EXPECT_EQ(ReadableColor(QColor(255, 255, 0), dark), QColor(255, 255, 0));
+    EXPECT_EQ(ReadableColor(QColor(0, 0, 0), light), QColor(0, 0, 0));
+
+    QPalette palette;
+    palette.setColor(QPalette::Base, dark);
+    palette.setColor(QPalette::Window, dark);
+    Window.setPalette(palette);
+    Window.resize(796, 640);
+    Window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
+    auto lightPixels = [](QWidget* widget, QRect area) {
+        const QImage image = widget->grab(area).toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += image.pixelColor(x, y).lightness() > 100;
+        return count;
+    };
+    // The file without revisions: black, on the Revisions count.
+    QTableView* files = MainViews(Window).lvFiles;
+    files->clearSelection();
+    const QModelIndex black = Window.FilesModel().index(3, 1);
+    EXPECT_EQ(black.data(Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 0));
+    EXPECT_GT(lightPixels(files->viewport(), files->visualRect(black).adjusted(2, 2, -2, -2)), 5);
+    // "All users" in the closed author selector.
+    TOwnerDrawnSelector* authors = MainViews(Window).cbxAuthors;
+    authors->setCurrentIndex(0);
+    EXPECT_GT(lightPixels(authors, authors->rect()), 5);
+}
+
+// The row images are drawn at the screen's scale, not enlarged.
+TEST(RowImages, AreSharpAtTwiceTheSize) {
+    for (const QIcon& image : {FileRowImage(), RevisionRowImage()}) {
+        const QPixmap scaled = image.pixmap(QSize(16, 16), 2.0);
+        EXPECT_EQ(scaled.size(), QSize(32, 32));
+        EXPECT_EQ(scaled.devicePixelRatio(), 2.0);
+    }
 }
