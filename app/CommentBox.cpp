@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <new>
@@ -24,7 +25,8 @@ const QString OutOfMemory = QStringLiteral("Error: out of memory while showing t
 
 // The document the box would hold after setPlainText(CommentBoxText(comment))
 // in font, built on the calling thread and handed to target; none when the
-// message is no longer wanted meanwhile. Only its layout is left for target.
+// message is no longer wanted meanwhile. Target is left to lay out only what
+// comes into view.
 std::unique_ptr<QTextDocument> BuildDocument(std::string_view comment, const QFont& font,
                                              const std::atomic<quint64>& latest, quint64 wanted,
                                              QThread* target) {
