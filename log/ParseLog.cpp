@@ -1,11 +1,14 @@
 #include "ParseLog.h"
 
 #include "DateTime.h"
+#include "Tags.h"
 #include "TextUtil.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 
 namespace quillon {
 
@@ -189,6 +192,11 @@ private:
     void Line(std::string_view line, std::size_t lineNumber) {
         if (InDescription && DescriptionLine(line, lineNumber))
             return;
+        if (InSymbols) {
+            if (line.starts_with('\t'))
+                return SymbolLine(line);
+            InSymbols = false;
+        }
         const bool afterDate = AfterDate;
         AfterDate = false;
         if (!line.empty()) {
@@ -238,6 +246,12 @@ private:
                     return;
                 }
                 break;
+            case 's':
+                if (Starts(line, "symbolic names:") && !Collecting) {
+                    InSymbols = CurrentFile() != nullptr;
+                    return;
+                }
+                break;
             case 'd':
                 if (Starts(line, "description:")) {
                     const auto text = Trim(After(line, 12));
@@ -278,6 +292,34 @@ private:
         MessageLine(line, lineNumber);
     }
 
+    // A line of the file's symbolic names: the block is widened to end with
+    // it, and its name noted once for the table. Neighbouring files mostly
+    // list the same names in the same order: a name is first compared with the
+    // one after the previous file's last match, and looked up only when that
+    // differs; a name the previous file had too then sets the place to compare
+    // with next.
+    void SymbolLine(std::string_view line) {
+        TText& block = CurrentFile()->SymbolBlock;
+        const char* begin = block.empty() ? line.data() : block.data();
+        block = TText(begin, static_cast<std::size_t>(line.data() + line.size() - begin));
+        ForEachNameLine(line, [this](TText name, TText number) {
+            TNameSeen* seen = nullptr;
+            if (NameCursor < PreviousNames.size() && PreviousNames[NameCursor].first == name) {
+                seen = PreviousNames[NameCursor++].second;
+            } else {
+                seen = &NamesSeen[name];
+                if (seen->File == PreviousNamesFile)
+                    NameCursor = seen->Position + 1;
+            }
+            seen->File = CurrentFileIndex;
+            seen->Position = CurrentNames.size();
+            if (!seen->IsBranch && NameKind(number) != TNameKind::Tag)
+                seen->IsBranch = true;
+            CurrentNames.emplace_back(name, seen);
+            return false;
+        });
+    }
+
     // The notes of the current revision, made when first asked for; none for
     // a revision that belongs to no file.
     TRevisionNotes* CurrentNotes() {
@@ -310,6 +352,12 @@ private:
     }
 
     void NewFile(std::string_view rcsPath) {
+        if (!CurrentNames.empty()) {
+            std::swap(PreviousNames, CurrentNames);
+            CurrentNames.clear();
+            PreviousNamesFile = CurrentFileIndex;
+        }
+        NameCursor = 0;
         Table.FilesStore.emplace_back().RCSPath = rcsPath;
         FirstRevision.push_back(Table.RevisionStore.size());
         CurrentFileIndex = static_cast<long>(Table.FilesStore.size()) - 1;
@@ -437,6 +485,12 @@ private:
 
     void Finish() {
         Table.FilesStore.shrink_to_fit();
+        auto& names = Table.NameStore;
+        names.reserve(NamesSeen.size());
+        for (const auto& [name, seen] : NamesSeen)
+            names.push_back({name, seen.IsBranch});
+        std::sort(names.begin(), names.end(),
+                  [](const TNameEntry& a, const TNameEntry& b) { return a.Name < b.Name; });
         auto& files = Table.FilesStore;
         auto& revisions = Table.RevisionStore;
         for (std::size_t i = 0; i < files.size(); ++i) {
@@ -457,7 +511,18 @@ private:
     TRevisionInfo Orphan;
     bool Collecting = false;
     bool AfterDate = false;
-    bool InDescription = false;              // in a file's description
+    bool InDescription = false; // in a file's description
+    bool InSymbols = false;     // in a file's symbolic names
+    struct TNameSeen {
+        bool IsBranch = false; // in any file
+        long File = -1;        // the last file that listed it
+        std::size_t Position = 0;
+    };
+    std::unordered_map<TText, TNameSeen> NamesSeen;
+    // The names of the current file and of the last one before it that had any.
+    std::vector<std::pair<TText, TNameSeen*>> CurrentNames, PreviousNames;
+    long PreviousNamesFile = -1;
+    std::size_t NameCursor = 0;              // in PreviousNames
     std::vector<TTextLine> CommentLines;     // of the message being read
     std::vector<TTextLine> DescriptionLines; // of the description being read
     std::vector<std::size_t> FirstRevision;  // per file: index of its first revision

@@ -66,10 +66,8 @@ const TRevisionInfo* FindRevision(const TRCSFile* file, std::string_view number)
     return nullptr;
 }
 
-namespace {
+namespace {} // namespace
 
-// The numbers of a revision ("1.2.2.3" gives 1, 2, 2, 3); empty when the text
-// is no revision number.
 std::vector<long> RevisionParts(std::string_view number) {
     std::vector<long> parts;
     const char* p = number.data();
@@ -88,6 +86,8 @@ std::vector<long> RevisionParts(std::string_view number) {
     }
     return parts;
 }
+
+namespace {
 
 std::string JoinParts(const std::vector<long>& parts, std::size_t count) {
     std::string text;

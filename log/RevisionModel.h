@@ -45,6 +45,9 @@ struct TRCSFile {
     TText Branch;
     TText Locks;
     TText Description;
+    // The lines of the "symbolic names:" block as the log holds them, one
+    // "<TAB>NAME: NUMBER" a line; read with SymbolicNames (Tags.h).
+    TText SymbolBlock;
     // The file's revisions in log order (newest first), a slice of the table's
     // revision store.
     std::span<const TRevisionInfo> Revisions;
@@ -55,6 +58,12 @@ struct TRCSFile {
 TText Locker(const TRevisionInfo& revision);
 // The branches that start at the revision; empty when none does.
 TText Branches(const TRevisionInfo& revision);
+
+// One symbolic name of a table: a branch when it names a branch in any file.
+struct TNameEntry {
+    TText Name;
+    bool IsBranch = false;
+};
 
 // The file table. Owns the log text, every file and every revision; it is built
 // in one piece by ParseLog and replaced as a whole on every open or refresh.
@@ -75,6 +84,13 @@ public:
     // Number of "date: " lines whose date could not be read. Such a line leaves
     // the revision's Date as it was: 0 when no other date line set it.
     int BadDates() const { return BadDateCount; }
+    // Every symbolic name of the log once, in byte order.
+    const std::vector<TNameEntry>& Names() const { return NameStore; }
+    // The position of one of the table's revisions in log order, from 0 to
+    // RevisionCount() - 1.
+    std::size_t RevisionIndex(const TRevisionInfo& revision) const {
+        return static_cast<std::size_t>(&revision - RevisionStore.data());
+    }
 
 private:
     friend class TLogParser;
@@ -83,6 +99,7 @@ private:
     std::deque<std::string> ExtraTexts;       // texts not found verbatim in the log
     std::vector<TRCSFile> FilesStore;         // log order
     std::vector<TRevisionInfo> RevisionStore; // log order; files own slices of it
+    std::vector<TNameEntry> NameStore;
     int BadDateCount = 0;
 };
 
@@ -91,6 +108,10 @@ using TRCSFileTablePtr = std::shared_ptr<const TRCSFileTable>;
 // Every revision of table, newest first; revisions of equal date in table
 // order, then log order.
 std::vector<const TRevisionInfo*> HistoryOrder(const TRCSFileTable& table);
+
+// The numbers of a revision ("1.2.2.3" gives 1, 2, 2, 3); empty when the text
+// is no revision number.
+std::vector<long> RevisionParts(std::string_view number);
 
 // First file whose WorkingFile equals name exactly, or none.
 const TRCSFile* FindFile(const TRCSFileTable& table, std::string_view name);

@@ -137,6 +137,8 @@ public:
     }
     bool Ok() const { return QFileInfo(WorkingFolder() + QStringLiteral("/CVS")).isDir(); }
     QString WorkingFolder() const { return QDir(Folder).filePath(QStringLiteral("work")); }
+    // The history of releases: a vendor branch, two release tags and a branch.
+    QString ReleasesFolder() const { return QDir(Folder).filePath(QStringLiteral("releases")); }
     QString Output;
 
 private:

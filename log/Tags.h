@@ -1,0 +1,124 @@
+// Tags and branches: the symbolic names of a file, read from its block of the
+// log when asked for, and the revisions a branch or a range of tags keeps.
+#pragma once
+
+#include "RevisionModel.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillon {
+
+enum class TNameKind {
+    Tag,          // names one revision, e.g. 1.4
+    Branch,       // names a branch by its magic number, e.g. 1.2.0.4 for 1.2.4
+    VendorBranch, // a branch number of an odd count of parts, e.g. 1.1.1
+};
+
+struct TSymbolicName {
+    TText Name;
+    TText Number; // as the log gives it
+    TNameKind Kind = TNameKind::Tag;
+};
+
+TNameKind NameKind(TText number);
+
+// The number of the branch a branch name stands for: 1.2.0.4 gives 1.2.4, 1.1.1
+// gives itself; empty for a tag.
+std::string BranchNumber(TText number);
+
+// Calls take(name, number) for each line of a symbol block in log order, until
+// take returns false.
+template <typename TTake> void ForEachNameLine(TText block, TTake take);
+
+// Calls take(symbol) for each name of a symbol block in log order, until take
+// returns false.
+template <typename TTake> void ForEachSymbolicName(TText block, TTake take);
+
+// The names of file, in log order.
+std::vector<TSymbolicName> SymbolicNames(const TRCSFile& file);
+
+// The tags on revision, in log order.
+std::vector<TText> TagsOf(const TRevisionInfo& revision);
+
+// The tags on revision joined by ", ".
+std::string TagsText(const TRevisionInfo& revision);
+
+// The name of the branch revision is on: empty on the trunk, the branch's
+// number when no name is given to it.
+std::string BranchNameOf(const TRevisionInfo& revision);
+
+// Which revisions of one table a branch or a range keeps.
+class TRevisionSelection {
+public:
+    TRevisionSelection() = default;
+    explicit TRevisionSelection(const TRCSFileTable& table)
+        : Table(&table), Kept(table.RevisionCount(), 0) {}
+
+    bool Keeps(const TRevisionInfo& revision) const {
+        return Kept[Table->RevisionIndex(revision)] != 0;
+    }
+    // Has file any revision kept?
+    bool KeepsAny(const TRCSFile& file) const;
+    void Keep(const TRevisionInfo& revision) { Kept[Table->RevisionIndex(revision)] = 1; }
+
+private:
+    const TRCSFileTable* Table = nullptr;
+    std::vector<char> Kept;
+};
+
+// The revisions on the trunk (numbers of two parts).
+TRevisionSelection SelectTrunk(const TRCSFileTable& table);
+
+// The revisions on the branch of that name in each file.
+TRevisionSelection SelectBranch(const TRCSFileTable& table, TText name);
+
+// The newest date of the revisions that carry the tag, in any file; 0 when
+// none does.
+double TagTime(const TRCSFileTable& table, TText tag);
+
+// The changes from tag from to tag to: in each file the ancestors of to's
+// revision that are not ancestors of from's. A file without from loses its
+// revisions dated no later than from's time; a file without to keeps its
+// trunk revisions dated no later than to's time. An empty to stands for each
+// file's head, an empty from removes nothing.
+TRevisionSelection SelectRange(const TRCSFileTable& table, TText from, TText to);
+
+template <typename TTake> void ForEachNameLine(TText block, TTake take) {
+    const char* p = block.data();
+    const char* const end = p + block.size();
+    while (p < end) {
+        // One pass to the line's end (LF, CR LF or a lone CR), noting its
+        // last colon.
+        const char* colon = nullptr;
+        const char* lineEnd = p;
+        for (; lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r'; ++lineEnd)
+            if (*lineEnd == ':')
+                colon = lineEnd;
+        if (colon) {
+            const char* nameBegin = p;
+            while (nameBegin < colon && (*nameBegin == '\t' || *nameBegin == ' '))
+                ++nameBegin;
+            const char* numberBegin = colon + 1;
+            while (numberBegin < lineEnd && *numberBegin == ' ')
+                ++numberBegin;
+            const char* numberEnd = lineEnd;
+            while (numberEnd > numberBegin && static_cast<unsigned char>(numberEnd[-1]) <= ' ')
+                --numberEnd;
+            if (nameBegin < colon && numberBegin < numberEnd &&
+                !take(TText(nameBegin, static_cast<std::size_t>(colon - nameBegin)),
+                      TText(numberBegin, static_cast<std::size_t>(numberEnd - numberBegin))))
+                return;
+        }
+        p = lineEnd + 1;
+    }
+}
+
+template <typename TTake> void ForEachSymbolicName(TText block, TTake take) {
+    ForEachNameLine(block, [&take](TText name, TText number) {
+        return take(TSymbolicName{name, number, NameKind(number)});
+    });
+}
+
+} // namespace quillon
