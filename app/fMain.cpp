@@ -262,7 +262,7 @@ void TfrmMain::CreateViews() {
     QVBoxLayout* files = page("tsFiles", QStringLiteral("Files"));
     lvFiles = CreateList(FileRows, {280, 40, 80, 80, 80, 60, 60, 70});
     lvFiles->setObjectName(QStringLiteral("lvFiles"));
-    lvRevisions = CreateList(RevisionRows, {80, 230, 170, 80, 60, 60, 70});
+    lvRevisions = CreateList(RevisionRows, {80, 230, 170, 80, 60, 60, 250, 120});
     lvRevisions->setObjectName(QStringLiteral("lvRevisions"));
     mmComments = commentBox("mmComments");
     QSplitter* splitFiles = splitter("splitFiles");
@@ -281,7 +281,7 @@ void TfrmMain::CreateViews() {
 
     // History page: the history list and its comment box.
     QVBoxLayout* history = page("tsHistory", QStringLiteral("History"));
-    lvHistory = CreateList(HistoryRows, {265, 55, 150, 50, 40, 60, 60, 70});
+    lvHistory = CreateList(HistoryRows, {265, 55, 150, 50, 40, 60, 60, 250, 120});
     lvHistory->setObjectName(QStringLiteral("lvHistory"));
     mmCommentsHistory = commentBox("mmCommentsHistory");
     QSplitter* splitHistory = splitter("splitHistoryComments");

@@ -11,7 +11,7 @@ inline constexpr std::array<const char*, 8> FileColumnCaptions = {
     "Few changes", "Added", "Removed",     "Description"};
 
 // The revision list shows these without the first.
-inline constexpr std::array<const char*, 8> HistoryColumnCaptions = {
-    "File name", "Revision", "Date", "Author", "State", "Added", "Removed", "Comments"};
+inline constexpr std::array<const char*, 9> HistoryColumnCaptions = {
+    "File name", "Revision", "Date", "Author", "State", "Added", "Removed", "Comments", "Tags"};
 
 } // namespace quillon

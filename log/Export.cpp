@@ -3,6 +3,7 @@
 #include "ColumnCaptions.h"
 #include "DateTime.h"
 #include "DisplayText.h"
+#include "Tags.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -95,6 +96,7 @@ std::string HistoryCsv(const std::vector<const TRevisionInfo*>& revisions) {
         Field(out, r->LinesAdded);
         Field(out, r->LinesRemoved);
         Field(out, DisplayComment(r->Comment));
+        Field(out, DisplayText(TagsText(*r)));
         EndRecord(out);
     }
     return out;

@@ -4,6 +4,7 @@
 #include "ColumnCaptions.h"
 #include "DateTime.h"
 #include "DisplayText.h"
+#include "Tags.h"
 
 namespace quillon {
 
@@ -13,6 +14,10 @@ namespace {
 QString CommentCell(TText comment) {
     return CellText(comment, DisplayComment).replace(QLatin1Char('\n'), QLatin1Char(' '));
 }
+
+// The first line of a revision's tip: the branch it is on.
+const QString OnTrunk = QStringLiteral("on the trunk");
+const QString OnBranch = QStringLiteral("on branch: %1");
 
 // As wide as revision numbers and dates commonly are.
 const QString TypicalRevision = QStringLiteral("1.151");
@@ -135,7 +140,7 @@ int TRevisionListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TRevisionListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : (Kind == TKind::History ? 8 : 7);
+    return parent.isValid() ? 0 : (Kind == TKind::History ? HistoryColumnCount : HistoryColumnCount - 1);
 }
 
 TRevisionListModel::TColumn TRevisionListModel::ColumnAt(int section) const {
@@ -166,6 +171,8 @@ QVariant TRevisionListModel::data(const QModelIndex& index, int role) const {
             return Number(r->LinesRemoved);
         case Comments:
             return CommentCell(r->Comment);
+        case Tags:
+            return CellText(TagsText(*r));
         }
         break;
     case Qt::DecorationRole:
@@ -181,12 +188,13 @@ QVariant TRevisionListModel::data(const QModelIndex& index, int role) const {
             return CellText(r->Comment, DisplayComment);
         if (column == Revision) {
             QStringList notes;
+            const std::string branch = BranchNameOf(*r);
+            notes.append(branch.empty() ? OnTrunk : OnBranch.arg(CellText(branch)));
             if (const TText locker = Locker(*r); !locker.empty())
                 notes.append(QStringLiteral("locked by: %1").arg(CellText(locker)));
             if (const TText branches = Branches(*r); !branches.empty())
                 notes.append(QStringLiteral("branches: %1").arg(CellText(branches)));
-            if (!notes.isEmpty())
-                return notes.join(QLatin1Char('\n'));
+            return notes.join(QLatin1Char('\n'));
         }
         break;
     default:

@@ -58,7 +58,8 @@ public:
     // The revision list shows one file's revisions; the history list shows the
     // file name in front of them.
     enum class TKind { Revisions, History };
-    enum TColumn { FileName, Revision, Date, Author, State, Added, Removed, Comments };
+    enum TColumn { FileName, Revision, Date, Author, State, Added, Removed, Comments, Tags };
+    static constexpr int HistoryColumnCount = int(HistoryColumnCaptions.size());
 
     TRevisionListModel(TKind kind, const TRowStyle& style, QObject* parent = nullptr);
 

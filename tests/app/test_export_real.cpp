@@ -148,7 +148,7 @@ TEST_F(ExportReal, HistoryListsEveryRevisionNewestFirst) {
     const auto records = ReadCsv(csv);
     ASSERT_EQ(records.size(), 13u);
     EXPECT_EQ(records[0], (TRecord{"File name", "Revision", "Date", "Author", "State", "Added",
-                                   "Removed", "Comments"}));
+                                   "Removed", "Comments", "Tags"}));
 
     // Newest first; the three revisions of the first commit share its date and
     // keep the order of the log.
@@ -167,7 +167,7 @@ TEST_F(ExportReal, HistoryListsEveryRevisionNewestFirst) {
         {"src/main.c", "1.1"},
     };
     for (std::size_t i = 1; i < records.size(); ++i) {
-        ASSERT_EQ(records[i].size(), 8u) << "record " << i;
+        ASSERT_EQ(records[i].size(), 9u) << "record " << i;
         EXPECT_EQ(std::make_pair(records[i][0], records[i][1]), order[i - 1]) << "record " << i;
         if (i > 1) {
             EXPECT_GE(records[i - 1][2], records[i][2]) << "record " << i;
@@ -175,33 +175,33 @@ TEST_F(ExportReal, HistoryListsEveryRevisionNewestFirst) {
     }
 
     EXPECT_EQ(records[1], (TRecord{"src/main.c", "1.4", "2024-02-21 11:11:11", "bob", "Exp", "7",
-                                   "0", "Add the -h option."}));
+                                   "0", "Add the -h option.", "release-1_1"}));
     // A Latin-1 message comes out as UTF-8.
     EXPECT_EQ(records[2], (TRecord{"src/main.c", "1.3", "2024-02-19 15:00:00", "anna", "Exp", "1",
-                                   "1", "Café crème: greeting élargi."}));
+                                   "1", "Café crème: greeting élargi.", ""}));
     EXPECT_EQ(records[4], (TRecord{"old.txt", "1.2", "2024-02-14 17:30:00", "bob", "dead", "0", "0",
-                                   "Remove the old notes; they are in the README now."}));
+                                   "Remove the old notes; they are in the README now.", ""}));
     // The empty message's marker is gone.
     EXPECT_EQ(records[8], (TRecord{"notes with blank.txt", "1.1", "2024-02-05 11:00:00", "carol",
-                                   "Exp", "0", "0", ""}));
+                                   "Exp", "0", "0", "", "release-1_0"}));
     EXPECT_EQ(records[12], (TRecord{"src/main.c", "1.1", "2024-02-01 09:00:00", "anna", "Exp", "0",
-                                    "0", "Initial version of the demo."}));
+                                    "0", "Initial version of the demo.", ""}));
 
     // Quoting as the file holds it: commas, doubled quotes, line breaks (the
     // CR LF message ends its lines with LF, as every other one).
     EXPECT_NE(csv.find("\r\nnotes with blank.txt,1.2,2024-02-16 09:45:00,carol,Exp,2,0,"
-                       "\"Notizen ergänzt: Größe, café, naïve – 5 €.\"\r\n"),
+                       "\"Notizen ergänzt: Größe, café, naïve – 5 €.\",release-1_1\r\n"),
               std::string::npos);
     EXPECT_NE(csv.find("\r\nsrc/main.c,1.2.2.1,2024-02-09 08:20:00,anna,Exp,1,1,"
                        "\"Fix the version text, as \"\"bob\"\" asked.\n"
-                       "Only on the maintenance branch, for now.\"\r\n"),
+                       "Only on the maintenance branch, for now.\",\r\n"),
               std::string::npos);
     EXPECT_NE(csv.find("\r\nREADME.txt,1.2,2024-02-06 16:45:10,Joe,Exp,2,0,"
-                       "\"Describe the build.\nRun make in the top folder.\"\r\n"),
+                       "\"Describe the build.\nRun make in the top folder.\",release-1_0\r\n"),
               std::string::npos);
     EXPECT_NE(csv.find("\r\nsrc/main.c,1.2,2024-02-02 14:15:30,bob,Exp,6,2,"
                        "\"Read the command-line arguments.\n\nThe -v option prints the version.\n"
-                       "Any other argument is ignored.\"\r\n"),
+                       "Any other argument is ignored.\",release-1_0\r\n"),
               std::string::npos);
 
     // Without -o the same bytes go to standard output.

@@ -178,16 +178,17 @@ TEST(HistoryCsv, RecordsWithDatesQuotingAndComments) {
     const auto records = ReadCsv(HistoryCsv(revisions));
     ASSERT_EQ(records.size(), 4u);
     EXPECT_EQ(records[0], (Record{"File name", "Revision", "Date", "Author", "State", "Added",
-                                  "Removed", "Comments"}));
+                                  "Removed", "Comments", "Tags"}));
     EXPECT_EQ(records[1], (Record{"a.c", "1.2", "2005-03-01 04:05:09", "J\xc3\xb6rg", "Exp", "1",
-                                  "2", "Say \"hi\", then\n\nbye"}));
+                                  "2", "Say \"hi\", then\n\nbye", ""}));
     // An unknown date is an empty field.
-    EXPECT_EQ(records[2], (Record{"a.c", "1.1", "", "bob", "Exp", "0", "0", "Initial"}));
+    EXPECT_EQ(records[2], (Record{"a.c", "1.1", "", "bob", "Exp", "0", "0", "Initial", ""}));
     // The log's CR LF becomes LF inside the field.
-    EXPECT_EQ(records[3],
-              (Record{"b.c", "1.1", "1999-12-31 23:59:59", "carol", "Exp", "3", "0", "one\ntwo"}));
+    EXPECT_EQ(records[3], (Record{"b.c", "1.1", "1999-12-31 23:59:59", "carol", "Exp", "3", "0",
+                                  "one\ntwo", ""}));
 
-    EXPECT_EQ(HistoryCsv({}), "File name,Revision,Date,Author,State,Added,Removed,Comments\r\n");
+    EXPECT_EQ(HistoryCsv({}),
+              "File name,Revision,Date,Author,State,Added,Removed,Comments,Tags\r\n");
 }
 
 TEST(HistoryCsv, DatesBeforeTheEpochOfTheEncoding) {
