@@ -33,6 +33,11 @@ const QStringList ChartModeNames = {QStringLiteral("commits"), QStringLiteral("l
 // The longest --timeout a timer can count, in seconds.
 constexpr int MaxTimeout = std::numeric_limits<int>::max() / 1000;
 const QString TimedOut = QStringLiteral("the CVS client did not finish within %1 s");
+// Between the two tags of --range.
+const QString RangeSeparator = QStringLiteral("..");
+// The --branch name that stands for the trunk.
+const QString TrunkName = QStringLiteral("TRUNK");
+const QString UnknownTag = QStringLiteral("Unknown tag: %1");
 
 } // namespace
 
@@ -44,6 +49,7 @@ QString UsageText() {
         "  quillon --help | --version       show this text or the version\n"
         "  quillon --export files|history|chart (--log FILE | FOLDER)\n"
         "          [--filter 0|1|2] [--author NAME] [--chart commits|lines]\n"
+        "          [--branch NAME|TRUNK] [--range FROM..TO]\n"
         "          [--timeout SECONDS] [-o OUT.csv]\n"
         "\n"
         "The export writes the Files or History list, or the Charts page's values\n"
@@ -52,13 +58,15 @@ QString UsageText() {
         "picks the filter mode: 0 all files, 1 files without comments in the last\n"
         "revision, 2 files with few changes in the last revision; --author picks\n"
         "one author (letter case aside). The include and exclude masks of the\n"
-        "settings apply as in the lists. A working folder is read by running the\n"
-        "CVS client's log command in it; --timeout ends the client, and the\n"
-        "export, after that many seconds.\n"
+        "settings apply as in the lists. --branch keeps the revisions on one branch\n"
+        "(TRUNK: the trunk); --range keeps the changes from tag FROM to tag TO\n"
+        "(FROM empty: from the start; TO empty: to the newest). A working folder is\n"
+        "read by running the CVS client's log command in it; --timeout ends the\n"
+        "client, and the export, after that many seconds.\n"
         "\n"
         "Exit status: 0 done, 1 the log could not be read or the client failed,\n"
-        "2 bad arguments, 128 and the signal's number when ended by SIGHUP, SIGINT\n"
-        "or SIGTERM.\n");
+        "2 bad arguments or a tag or branch the log does not have (Unknown tag:\n"
+        "NAME), 128 and the signal's number when ended by SIGHUP, SIGINT or SIGTERM.\n");
 }
 
 QString VersionText() {
@@ -82,8 +90,11 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
                                     QStringLiteral("FILE"));
     const QCommandLineOption chart(QStringLiteral("chart"), {}, QStringLiteral("MODE"));
     const QCommandLineOption timeout(QStringLiteral("timeout"), {}, QStringLiteral("SECONDS"));
+    const QCommandLineOption branch(QStringLiteral("branch"), {}, QStringLiteral("NAME"));
+    const QCommandLineOption range(QStringLiteral("range"), {}, QStringLiteral("FROM..TO"));
     QCommandLineParser parser;
-    parser.addOptions({help, version, exportKind, logFile, filter, author, output, chart, timeout});
+    parser.addOptions({help, version, exportKind, logFile, filter, author, output, chart, timeout,
+                       branch, range});
     // The parser reads its arguments after a program name.
     if (!parser.parse(QStringList{QString()} + arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -115,6 +126,18 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
             return fail(QStringLiteral("--filter takes 0, 1 or 2, not \"%1\"").arg(mode));
     }
     command.Author = parser.value(author);
+    command.Branch = parser.value(branch);
+    if (parser.isSet(branch) && command.Branch.isEmpty())
+        return fail(QStringLiteral("--branch needs a name"));
+    if (parser.isSet(range)) {
+        const QString text = parser.value(range);
+        const qsizetype dots = text.indexOf(RangeSeparator);
+        if (dots < 0)
+            return fail(QStringLiteral("--range takes FROM..TO, not \"%1\"").arg(text));
+        command.HasRange = true;
+        command.RangeFrom = text.left(dots);
+        command.RangeTo = text.mid(dots + RangeSeparator.size());
+    }
     if (parser.isSet(output)) {
         command.Output = parser.value(output);
         if (command.Output.isEmpty())
@@ -130,9 +153,10 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     }
     if (!parser.isSet(exportKind)) {
         if (parser.isSet(filter) || parser.isSet(author) || parser.isSet(output) ||
-            parser.isSet(chart) || parser.isSet(timeout))
-            return fail(
-                QStringLiteral("--filter, --author, --chart, --timeout and -o belong to --export"));
+            parser.isSet(chart) || parser.isSet(timeout) || parser.isSet(branch) ||
+            parser.isSet(range))
+            return fail(QStringLiteral("--filter, --author, --chart, --branch, --range, --timeout "
+                                       "and -o belong to --export"));
         if (plain.size() > 1 || (plain.size() == 1 && !command.LogFile.isEmpty()))
             return fail(QStringLiteral("give one FOLDER or --log FILE, not %1 arguments")
                             .arg(plain.size() + (command.LogFile.isEmpty() ? 0 : 1)));
@@ -209,8 +233,18 @@ bool RunLog(const TSettings& settings, const QString& folder, int timeout, TSign
     return true;
 }
 
-// The export's CSV of the log's bytes.
-std::string MakeCsv(const TCommandLine& command, const TSettings& settings, std::string log) {
+// Has the log a tag or branch of that name?
+bool NamesTag(const TRCSFileTable& table, const std::string& name) {
+    const auto& names = table.Names();
+    return std::binary_search(
+        names.begin(), names.end(), TNameEntry{name},
+        [](const TNameEntry& a, const TNameEntry& b) { return a.Name < b.Name; });
+}
+
+// The export's CSV of the log's bytes; false, with the name in unknown, when
+// the branch or a tag of the range is not in the log.
+bool MakeCsv(const TCommandLine& command, const TSettings& settings, std::string log,
+             std::string& csv, QString& unknown) {
     std::shared_ptr<TRCSFileTable> parsed = ParseLog(std::move(log));
     ClearEmptyMessages(*parsed);
     const TRCSFileTablePtr table = std::move(parsed);
@@ -227,19 +261,32 @@ std::string MakeCsv(const TCommandLine& command, const TSettings& settings, std:
         if (authorPosition < 0)
             authorPosition = NoAuthorPosition;
     }
-    const TFilter filter = MakeFilter(static_cast<TFilterMode>(command.Filter), settings.LinesLimit,
-                                      settings.DoInclude ? settings.Include : QString(),
-                                      settings.DoExclude ? settings.Exclude : QString(),
-                                      authorPosition, AuthorsOf(summary));
+    TFilter filter = MakeFilter(static_cast<TFilterMode>(command.Filter), settings.LinesLimit,
+                                settings.DoInclude ? settings.Include : QString(),
+                                settings.DoExclude ? settings.Exclude : QString(), authorPosition,
+                                AuthorsOf(summary));
+    for (const QString& name : {command.Branch == TrunkName ? QString() : command.Branch,
+                                command.RangeFrom, command.RangeTo})
+        if (!name.isEmpty() && !NamesTag(*table, name.toStdString())) {
+            unknown = name;
+            return false;
+        }
+    if (command.Branch == TrunkName)
+        filter.Branch = std::make_shared<const TRevisionSelection>(SelectTrunk(*table));
+    else if (!command.Branch.isEmpty())
+        filter.Branch = std::make_shared<const TRevisionSelection>(
+            SelectBranch(*table, command.Branch.toStdString()));
+    if (command.HasRange)
+        filter.Range = std::make_shared<const TRevisionSelection>(
+            SelectRange(*table, command.RangeFrom.toStdString(), command.RangeTo.toStdString()));
     TViewRows rows = FilterRows(*table, *summary, filter);
-    std::string csv;
     if (command.ExportKind == FilesKind)
         csv = FilesCsv(rows.Files, *summary);
     else if (command.ExportKind == HistoryKind)
         csv = HistoryCsv(rows.History);
     else
         csv = ChartCsv(TChartData(rows.History, command.Chart, table).Bars());
-    return csv;
+    return true;
 }
 
 } // namespace
@@ -267,7 +314,11 @@ int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err) {
             return 1;
         }
         logSize = log.size();
-        csv = MakeCsv(command, settings, std::move(log));
+        QString unknown;
+        if (!MakeCsv(command, settings, std::move(log), csv, unknown)) {
+            Print(err, QStringLiteral("quillon: %1\n").arg(UnknownTag.arg(unknown)));
+            return 2;
+        }
     } catch (const std::bad_alloc&) {
         // The log's size, or as much of it as had come when memory ran out.
         Print(err,

@@ -19,9 +19,13 @@ struct TCommandLine {
     TChartMode Chart = TChartMode::Commits; // --chart: what the chart export counts
     int Filter = 0;                         // --filter: the filter mode
     QString Author;                         // --author: the author filter, empty for all users
-    QString Output;                         // -o: the CSV file; standard output when empty or "-"
-    int Timeout = 0;                        // --timeout: seconds the client may run; 0 for no limit
-    QString Error;                          // what is wrong with the arguments
+    QString Branch;        // --branch: a branch name or TRUNK; empty for all branches
+    bool HasRange = false; // --range FROM..TO given
+    QString RangeFrom;     // empty: nothing removed
+    QString RangeTo;       // empty: each file's newest revision
+    QString Output;        // -o: the CSV file; standard output when empty or "-"
+    int Timeout = 0;       // --timeout: seconds the client may run; 0 for no limit
+    QString Error;         // what is wrong with the arguments
 };
 
 // Reads the arguments after the program name.
@@ -33,9 +37,9 @@ QString UsageText();
 QString VersionText();
 
 // Runs an export; returns the process exit status (0 done, 1 input not
-// readable, 2 bad arguments, 128 and the signal's number when ended by SIGINT,
-// SIGTERM or SIGHUP, which end the client's whole process group too). Messages
-// go to err.
+// readable, 2 bad arguments or a tag or branch the log does not name, 128 and the signal's number
+// when ended by SIGINT, SIGTERM or SIGHUP, which end the client's whole process group too).
+// Messages go to err.
 int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err);
 
 } // namespace quillon

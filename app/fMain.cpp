@@ -6,10 +6,12 @@
 #include "ColumnWidths.h"
 #include "CommentBox.h"
 #include "DisplayText.h"
+#include "FileTags.h"
 #include "Fonts.h"
 #include "ReadableText.h"
 #include "RowOpening.h"
 #include "Selectors.h"
+#include "TagFilters.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -25,6 +27,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace quillon {
@@ -78,6 +81,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
         return QFileDialog::getExistingDirectory(this, QStringLiteral("Select directory"), start,
                                                  QFileDialog::ShowDirsOnly);
     };
+    TagFilters = new TTagFilters(this, [this] { return MayStart(); });
     CreateMenu();
     CreateViews();
     if (const QScreen* screen = this->screen())
@@ -112,6 +116,7 @@ void TfrmMain::ConnectLoader() {
         Style.Authors = AuthorsOf(Loader.Summary());
         Style.LinesLimit = Settings.LinesLimit;
         FillAuthors();
+        TagFilters->Fill(Loader.Table());
     });
     connect(&Loader, &TLoadController::tableLoaded, this, &TfrmMain::FilterFiles);
     connect(&Loader, &TLoadController::loadFinished, this, &TfrmMain::loadFinished);
@@ -142,6 +147,7 @@ void TfrmMain::CreateMenu() {
     view->setObjectName(QStringLiteral("miView"));
     miRefresh = add(view, "miRefresh", QStringLiteral("&Refresh"), QKeySequence(Qt::Key_F5),
                     &TfrmMain::miRefreshClick);
+    view->addAction(TagFilters->RangeAction());
     view->addSeparator();
     miOptions = add(view, "miOptions", QStringLiteral("&Options"), OptionsShortcut(),
                     &TfrmMain::miOptionsClick);
@@ -213,6 +219,12 @@ void TfrmMain::CreateViews() {
     cbxAuthors->setFixedWidth(AuthorSelectorWidth);
     filterLayout->addWidget(cbxFilter, 1);
     filterLayout->addWidget(cbxAuthors);
+    filterLayout->addWidget(TagFilters->BranchSelector());
+    connect(TagFilters, &TTagFilters::changed, this, [this] {
+        if (MayStart())
+            FilterFiles();
+    });
+    connect(TagFilters, &TTagFilters::failed, this, &TfrmMain::ShowStatus);
     layout->addWidget(filterPanel);
     connect(cbxFilter, &QComboBox::activated, this, [this] {
         if (MayStart())
@@ -264,6 +276,7 @@ void TfrmMain::CreateViews() {
     lvFiles->setObjectName(QStringLiteral("lvFiles"));
     lvRevisions = CreateList(RevisionRows, {80, 230, 170, 80, 60, 60, 250, 120});
     lvRevisions->setObjectName(QStringLiteral("lvRevisions"));
+    AddFileTagsMenu(lvRevisions, [this](int row) { return RevisionRows->RevisionAt(row); });
     mmComments = commentBox("mmComments");
     QSplitter* splitFiles = splitter("splitFiles");
     QSplitter* splitFilesComments = splitter("splitFilesComments");
@@ -283,6 +296,7 @@ void TfrmMain::CreateViews() {
     QVBoxLayout* history = page("tsHistory", QStringLiteral("History"));
     lvHistory = CreateList(HistoryRows, {265, 55, 150, 50, 40, 60, 60, 250, 120});
     lvHistory->setObjectName(QStringLiteral("lvHistory"));
+    AddFileTagsMenu(lvHistory, [this](int row) { return HistoryRows->RevisionAt(row); });
     mmCommentsHistory = commentBox("mmCommentsHistory");
     QSplitter* splitHistory = splitter("splitHistoryComments");
     splitHistory->addWidget(lvHistory);
@@ -332,6 +346,7 @@ void TfrmMain::CreateViews() {
         }
         StatusPanels[i] = panel;
     }
+    statusBar()->addPermanentWidget(TagFilters->RangeButton());
 }
 
 void TfrmMain::ShowStatus(const QString& message) {
@@ -392,6 +407,7 @@ void TfrmMain::ClearViews() {
 void TfrmMain::DropTable() {
     ClearViews();
     cbxAuthors->clear();
+    TagFilters->Clear();
     // The views hold no row of the table any more.
     Style.Authors.reset();
 }
@@ -425,10 +441,13 @@ void TfrmMain::FillAuthors() {
 }
 
 TFilter TfrmMain::CurrentFilter() const {
-    return MakeFilter(static_cast<TFilterMode>(std::max(0, cbxFilter->currentIndex())),
-                      Settings.LinesLimit, Settings.DoInclude ? Settings.Include : QString(),
-                      Settings.DoExclude ? Settings.Exclude : QString(),
-                      std::max(0, cbxAuthors->currentIndex()), AuthorsOf(Loader.Summary()));
+    TFilter filter =
+        MakeFilter(static_cast<TFilterMode>(std::max(0, cbxFilter->currentIndex())),
+                   Settings.LinesLimit, Settings.DoInclude ? Settings.Include : QString(),
+                   Settings.DoExclude ? Settings.Exclude : QString(),
+                   std::max(0, cbxAuthors->currentIndex()), AuthorsOf(Loader.Summary()));
+    TagFilters->Apply(filter);
+    return filter;
 }
 
 void TfrmMain::FilterFiles() {

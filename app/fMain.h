@@ -25,6 +25,7 @@ namespace quillon {
 class TOwnerDrawnSelector;
 class TChartPage;
 class TCommentBox;
+class TTagFilters;
 class TfrmOptions;
 class TfrmDiff;
 
@@ -176,6 +177,7 @@ private:
     TRevisionListModel* RevisionRows = nullptr;
     TRevisionListModel* HistoryRows = nullptr;
     TChartPage* ChartPage = nullptr;
+    TTagFilters* TagFilters = nullptr; // the branch selector and the range
     QLabel* StatusPanels[5] = {};
 };
 

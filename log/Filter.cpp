@@ -2,6 +2,8 @@
 
 #include "CheckLog.h"
 
+#include <algorithm>
+
 namespace quillon {
 
 std::vector<std::string> SplitMasks(const QString& masks) {
@@ -23,6 +25,10 @@ TFilter MakeFilter(TFilterMode mode, std::int32_t linesLimit, const QString& inc
     filter.AuthorPosition = authorPosition;
     filter.Authors = std::move(authors);
     return filter;
+}
+
+bool TFilter::Selected(const TRevisionInfo& revision) const {
+    return (!Branch || Branch->Keeps(revision)) && (!Range || Range->Keeps(revision));
 }
 
 bool TFilter::FilePasses(const TRCSFile& file, const TFileCounters& counters) const {
@@ -49,6 +55,10 @@ bool TFilter::FilePasses(const TRCSFile& file, const TFileCounters& counters) co
             Authors->Position(counters.LastAuthor) != AuthorPosition)
             return false;
     }
+    if ((Branch || Range) &&
+        std::none_of(file.Revisions.begin(), file.Revisions.end(),
+                     [this](const TRevisionInfo& revision) { return Selected(revision); }))
+        return false;
     return true;
 }
 
@@ -65,7 +75,9 @@ bool TFilter::RevisionPasses(const TRevisionInfo& revision) const {
             return false;
         break;
     }
-    return AuthorPosition == 0 || (Authors && Authors->Position(revision.Author) == AuthorPosition);
+    return (AuthorPosition == 0 ||
+            (Authors && Authors->Position(revision.Author) == AuthorPosition)) &&
+           Selected(revision);
 }
 
 TViewRows FilterRows(const TRCSFileTable& table, const TLogSummary& summary,

@@ -4,9 +4,11 @@
 #include "AuthorIndex.h"
 #include "LogSummary.h"
 #include "RevisionModel.h"
+#include "Tags.h"
 
 #include <QString>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,9 +27,17 @@ struct TFilter {
     std::vector<std::string> Exclude; // masks in force; none may occur in the name
     int AuthorPosition = 0;           // the selected author entry; 0 for all users
     TAuthorIndexPtr Authors;
+    // The branch and the range of tags in force, if any, as selections of the
+    // filtered table. With either, a file passes only when it has a revision
+    // that both keep.
+    std::shared_ptr<const TRevisionSelection> Branch;
+    std::shared_ptr<const TRevisionSelection> Range;
 
     bool FilePasses(const TRCSFile& file, const TFileCounters& counters) const;
     bool RevisionPasses(const TRevisionInfo& revision) const;
+
+private:
+    bool Selected(const TRevisionInfo& revision) const;
 };
 
 // An author position that no author has: nothing passes it.

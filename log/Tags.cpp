@@ -142,11 +142,6 @@ std::string BranchNameOf(const TRevisionInfo& revision) {
     return name;
 }
 
-bool TRevisionSelection::KeepsAny(const TRCSFile& file) const {
-    return std::any_of(file.Revisions.begin(), file.Revisions.end(),
-                       [this](const TRevisionInfo& revision) { return Keeps(revision); });
-}
-
 TRevisionSelection SelectTrunk(const TRCSFileTable& table) {
     TRevisionSelection selection(table);
     for (const TRCSFile& file : table.Files())

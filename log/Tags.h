@@ -59,8 +59,6 @@ public:
     bool Keeps(const TRevisionInfo& revision) const {
         return Kept[Table->RevisionIndex(revision)] != 0;
     }
-    // Has file any revision kept?
-    bool KeepsAny(const TRCSFile& file) const;
     void Keep(const TRevisionInfo& revision) { Kept[Table->RevisionIndex(revision)] = 1; }
 
 private:

@@ -279,6 +279,41 @@ TEST_F(ExportReal, BadArgumentsExitWithStatusTwo) {
     }
 }
 
+// --branch and --range pick revisions as the window does, for every export.
+TEST_F(ExportReal, BranchesAndRangesOfAHistoryOfReleases) {
+    QUILLON_USE_CVS_HISTORY(history);
+    const QString folder = history.ReleasesFolder();
+    auto rows = [this, &folder](const QStringList& options) {
+        const TRun run = Run(QStringList{"--export"} + options + QStringList{folder});
+        EXPECT_EQ(run.ExitCode, 0) << run.Err;
+        std::vector<std::string> keys;
+        const auto records = ReadCsv(run.Out);
+        for (std::size_t i = 1; i < records.size(); ++i)
+            keys.push_back(records[i][0] + (records[i][1].empty() ? "" : " " + records[i][1]));
+        return keys;
+    };
+    using TKeys = std::vector<std::string>;
+    EXPECT_EQ(rows({"history", "--branch", "VENDOR"}),
+              (TKeys{"a.c 1.1.1.1", "b.c 1.1.1.1", "gone.c 1.1.1.1"}));
+    EXPECT_EQ(rows({"history", "--branch", "TRUNK", "--range", "..REL_1"}),
+              (TKeys{"a.c 1.2", "a.c 1.1", "b.c 1.1", "gone.c 1.1"}));
+    EXPECT_EQ(rows({"history", "--range", "REL_1..REL_2"}),
+              (TKeys{"b.c 1.2", "gone.c 1.2", "temp.c 1.2", "temp.c 1.1", "new.c 1.1"}));
+    EXPECT_EQ(rows({"files", "--range", "REL_1..", "--branch", "TRUNK"}),
+              (TKeys{"a.c 1.3", "b.c 1.2", "gone.c 1.2", "new.c 1.1", "temp.c 1.2"}));
+    // The chart counts the commits of the branch.
+    const TRun chart = Run({"--export", "chart", "--branch", "REL_1_FIX", folder});
+    EXPECT_EQ(chart.Out, "Date,Value\r\n2024-03-05,1\r\n2024-03-06,1\r\n");
+
+    for (const QStringList& options :
+         {QStringList{"--branch", "REL_9"}, QStringList{"--range", "REL_1..REL_9"}}) {
+        const TRun bad = Run(QStringList{"--export", "files"} + options + QStringList{folder});
+        EXPECT_EQ(bad.ExitCode, 2);
+        EXPECT_EQ(bad.Err, "quillon: Unknown tag: REL_9\n");
+        EXPECT_EQ(bad.Out, "");
+    }
+}
+
 // A working folder is read through the client, with the same result as its
 // saved log; a client that fails or is missing writes nothing.
 TEST_F(ExportReal, FolderRunsTheClient) {

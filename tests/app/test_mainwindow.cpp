@@ -1,13 +1,18 @@
 #include "MainWindowFixture.h"
 
 #include "ActivityChart.h"
+#include "CellText.h"
 #include "CvsRunner.h"
+#include "FileTags.h"
 #include "Selectors.h"
+#include "TagFilters.h"
 #include "fOptions.h"
 
 #include <QAction>
 #include <QPlainTextEdit>
 #include <QTableView>
+#include <QTableWidget>
+#include <QToolButton>
 
 #include <csignal>
 #include <limits>
@@ -349,4 +354,85 @@ TEST(LockService, StartsOnlyForALocalRootWithTheServicePresent) {
     EXPECT_FALSE(NeedsLockService(work.path(), cvsDir.path()));
     root(":pserver:anna@host:/var/cvs\n");
     EXPECT_FALSE(NeedsLockService(work.path(), cvsDir.path()));
+}
+
+namespace {
+
+// The history rows as "FILE REVISION".
+QStringList HistoryRows(TfrmMain& window) {
+    QStringList rows;
+    for (const TRevisionInfo* revision : window.HistoryModel().Revisions())
+        rows.append(QStringLiteral("%1 %2").arg(CellText(revision->FileInfo->WorkingFile),
+                                                CellText(revision->Revision)));
+    return rows;
+}
+
+} // namespace
+
+TEST_F(MainWindow, TagsBranchesAndRangesOfAHistoryOfReleases) {
+    QUILLON_USE_CVS_HISTORY(history);
+    Window.OpenFolder(history.ReleasesFolder());
+    ASSERT_TRUE(WaitForLoad(Window));
+    auto* branches = TMainViews::Named<TOwnerDrawnSelector>(Window, "cbxBranches");
+    auto* tagFilters = TMainViews::Named<TTagFilters>(Window, "TagFilters");
+    auto* rangeButton = TMainViews::Named<QToolButton>(Window, "btnRange");
+    ASSERT_TRUE(branches && tagFilters && rangeButton);
+    EXPECT_EQ(SelectorEntries(branches),
+              QStringList({"All branches", "Trunk", "REL_1_FIX", "VENDOR"}));
+    ASSERT_EQ(Window.HistoryModel().rowCount(), 15);
+
+    // The Tags column and the branch in the revision's tip.
+    const QStringList all = HistoryRows(Window);
+    auto cell = [this, &all](const QString& row, int column, int role = Qt::DisplayRole) {
+        return Window.HistoryModel().index(int(all.indexOf(row)), column).data(role).toString();
+    };
+    EXPECT_EQ(cell("a.c 1.2", TRevisionListModel::Tags), "REL_2, REL_1");
+    EXPECT_EQ(cell("b.c 1.1.1.1", TRevisionListModel::Tags), "REL_1, V1_0");
+    EXPECT_EQ(cell("a.c 1.2.2.1", TRevisionListModel::Revision, Qt::ToolTipRole),
+              "on branch: REL_1_FIX");
+    EXPECT_EQ(cell("gone.c 1.1.1.1", TRevisionListModel::Revision, Qt::ToolTipRole),
+              "on branch: VENDOR");
+    EXPECT_EQ(cell("a.c 1.2", TRevisionListModel::Revision, Qt::ToolTipRole),
+              "on the trunk\nbranches: 1.2.2");
+
+    // A branch keeps its own revisions, and the files that have any.
+    QSignalSpy filtered(&Window, &TfrmMain::filesFiltered);
+    emit branches->activated(2);
+    ASSERT_TRUE(filtered.wait());
+    EXPECT_EQ(HistoryRows(Window), QStringList({"a.c 1.2.2.2", "a.c 1.2.2.1"}));
+    EXPECT_EQ(Window.FilesModel().rowCount(), 1);
+    emit branches->activated(0);
+    EXPECT_EQ(Window.HistoryModel().rowCount(), 15);
+
+    // The changes between the releases: what was added, changed and removed
+    // after the first, up to the second.
+    tagFilters->SetRange(QStringLiteral("REL_1"), QStringLiteral("REL_2"));
+    ASSERT_TRUE(filtered.wait());
+    EXPECT_EQ(HistoryRows(Window),
+              QStringList({"b.c 1.2", "gone.c 1.2", "temp.c 1.2", "temp.c 1.1", "new.c 1.1"}));
+    EXPECT_EQ(Window.FilesModel().rowCount(), 4);
+    EXPECT_TRUE(rangeButton->isVisibleTo(&Window));
+    EXPECT_TRUE(rangeButton->text().startsWith("Changes from tag REL_1 to tag REL_2"));
+    // On the trunk and up to the newest revision.
+    emit branches->activated(1);
+    ASSERT_TRUE(filtered.wait());
+    tagFilters->SetRange(QStringLiteral("REL_1"), QString(""));
+    ASSERT_TRUE(filtered.wait());
+    EXPECT_EQ(HistoryRows(Window).first(), "a.c 1.3");
+    EXPECT_EQ(Window.HistoryModel().rowCount(), 6);
+    // One click removes the range.
+    rangeButton->click();
+    EXPECT_FALSE(rangeButton->isVisibleTo(&Window));
+    EXPECT_EQ(Window.HistoryModel().rowCount(), 10); // the trunk
+
+    // The names of a file with their numbers and kinds.
+    TfrmFileTags tags;
+    tags.Fill(Window.Load().Table()->Files()[0]);
+    auto* list = TMainViews::Named<QTableWidget>(tags, "lvTags");
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->rowCount(), 5);
+    EXPECT_EQ(list->item(1, 0)->text() + " " + list->item(1, 1)->text() + " " +
+                  list->item(1, 2)->text(),
+              "REL_1_FIX 1.2.0.2 branch");
+    EXPECT_EQ(list->item(4, 2)->text(), "vendor branch");
 }

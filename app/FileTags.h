@@ -1,0 +1,31 @@
+// The context menu of the revision lists, "Show tags of this file", and the
+// window it opens: every symbolic name of the file with its number and kind.
+#pragma once
+
+#include "RevisionModel.h"
+
+#include <QDialog>
+
+#include <functional>
+
+class QTableView;
+class QTableWidget;
+
+namespace quillon {
+
+class TfrmFileTags : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmFileTags(QWidget* parent = nullptr);
+    // Shows the names of file.
+    void Fill(const TRCSFile& file);
+
+private:
+    QTableWidget* lvTags = nullptr;
+};
+
+// Gives list a context menu whose command shows the tags of the file of the
+// revision in the row clicked; revisionAt names it (none for no row).
+void AddFileTagsMenu(QTableView* list, std::function<const TRevisionInfo*(int row)> revisionAt);
+
+} // namespace quillon
