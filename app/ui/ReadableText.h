@@ -10,7 +10,7 @@ namespace quillon {
 
 // The contrast (the ratio of the lighter colour's relative luminance to the
 // darker one's, each plus 0.05) that text keeps to its background at least.
-inline constexpr double MinimumTextContrast = 3.0;
+inline constexpr double MinimumTextContrast = 4.5;
 
 // The contrast of two colours, from 1 (the same) to 21 (black and white).
 double Contrast(const QColor& a, const QColor& b);
