@@ -1,10 +1,12 @@
-// What a check derives from a file table for one few-changes limit. It is
-// computed off the GUI thread from a const table and replaces the previous
-// summary as a whole; the table itself never changes.
+// What a check derives from a file table for one few-changes limit, and the
+// commits, which depend on the table alone. It is computed off the GUI thread
+// from a const table and replaces the previous summary as a whole; the table
+// itself never changes.
 #pragma once
 
 #include "AuthorIndex.h"
 #include "CheckLog.h"
+#include "Commits.h"
 #include "RevisionModel.h"
 
 #include <memory>
@@ -17,6 +19,7 @@ struct TLogSummary {
     std::vector<TFileCounters> Files;               // in the table's file order
     std::vector<const TRevisionInfo*> HistoryOrder; // see quillon::HistoryOrder
     TAuthorIndex Authors;
+    TCommits Commits;
     const TRCSFile* FirstFile = nullptr; // the table's first file
 
     // The counters of a file of the summarised table.

@@ -421,10 +421,23 @@ private:
             } else if (Starts(rest, "lines: ")) {
                 if (r)
                     LinesField(*r, Trim(After(rest, 7)));
-                return; // nothing after the lines field is read
+                // After the lines field only the commit id is read.
+                for (rest = AfterSemicolon(rest); !rest.empty(); rest = AfterSemicolon(rest))
+                    if (Starts(rest, "commitid: ") && r)
+                        r->CommitId = CommitIdField(rest);
+                return;
+            } else if (Starts(rest, "commitid: ")) {
+                if (r)
+                    r->CommitId = CommitIdField(rest);
             }
             rest = AfterSemicolon(rest);
         }
+    }
+
+    // The text of "commitid: ID;"; a view into the field, so never a null
+    // view even when the id is empty.
+    static std::string_view CommitIdField(std::string_view field) {
+        return Trim(BeforeSemicolon(After(field, 10)));
     }
 
     // "+12 -3": lines added, then lines removed. A single count stands for

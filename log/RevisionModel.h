@@ -28,7 +28,13 @@ struct TRevisionInfo {
     std::int32_t LinesAdded = 0;
     std::int32_t LinesRemoved = 0; // never negative
     TText Comment;                 // the log message, lines separated by the log's line breaks
+    TText CommitId; // from "commitid: "; a null view when the log gives none (see HasCommitId)
 };
+
+// Whether the log gave the revision a commit id; an empty one counts.
+inline bool HasCommitId(const TRevisionInfo& revision) {
+    return revision.CommitId.data() != nullptr;
+}
 
 // What the log says of a few revisions only; kept beside the file's revisions
 // so that every other revision does without the room.
@@ -81,6 +87,8 @@ public:
     std::span<TRevisionInfo> Revisions() { return RevisionStore; }
     std::size_t FileCount() const { return FilesStore.size(); }
     std::size_t RevisionCount() const { return RevisionStore.size(); }
+    // Every revision, file after file: each file's Revisions is a slice of it.
+    std::span<const TRevisionInfo> Revisions() const { return RevisionStore; }
     // Number of "date: " lines whose date could not be read. Such a line leaves
     // the revision's Date as it was: 0 when no other date line set it.
     int BadDates() const { return BadDateCount; }

@@ -1,0 +1,292 @@
+#include "Commits.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace quillon {
+
+namespace {
+
+constexpr std::uint32_t None = std::numeric_limits<std::uint32_t>::max();
+constexpr double SecondsPerDay = 86400;
+
+// A commit while it is being built.
+struct TBuilt {
+    double Date = 0;             // of its first revision
+    double Newest = 0;           // the date of its newest revision
+    std::uint32_t First = 0;     // its earliest revision's position in the table
+    std::uint32_t CreatedAt = 0; // the step that made it
+};
+
+// A hash of text, eight bytes at a time.
+std::uint64_t Hash(TText text) {
+    constexpr std::uint64_t Multiplier = 0xff51afd7ed558ccdull;
+    std::uint64_t h = 0x9e3779b97f4a7c15ull ^ text.size();
+    auto mix = [&](std::uint64_t word) {
+        h = (h ^ word) * Multiplier;
+        h ^= h >> 32;
+    };
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, 8);
+        mix(word);
+    }
+    if (i < text.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + i, text.size() - i);
+        mix(word);
+    }
+    return h ^ (h >> 29);
+}
+
+// What a revision is grouped by: its commit id, or else author and comment.
+std::uint64_t KeyHash(const TRevisionInfo& revision) {
+    return HasCommitId(revision) ? Hash(revision.CommitId)
+                                 : Hash(revision.Author) * 31 ^ Hash(revision.Comment);
+}
+
+// A hash table from keys to commits that keeps no keys: a key is compared
+// with the key of the commit a slot names. A slot holds the low half of the
+// key's hash and the commit number plus 1; 0 when empty.
+class TCommitIndex {
+public:
+    // The commit whose key has hash and satisfies matches, or, when there is
+    // none, made the commit of that key. Returns the slot's commit.
+    template <typename TMatches>
+    std::uint32_t FindOrAdd(std::size_t hash, std::uint32_t commit, TMatches matches) {
+        if (2 * (Count + 1) > Slots.size())
+            Grow();
+        std::uint64_t& slot = Find(std::uint32_t(hash), matches);
+        if (slot == 0) {
+            slot = Slot(std::uint32_t(hash), commit);
+            ++Count;
+        }
+        return Commit(slot);
+    }
+    // Makes commit the one of the key that has hash and satisfies matches.
+    template <typename TMatches>
+    void Replace(std::size_t hash, std::uint32_t commit, TMatches matches) {
+        Find(std::uint32_t(hash), matches) = Slot(std::uint32_t(hash), commit);
+    }
+
+    static std::uint32_t Commit(std::uint64_t slot) { return std::uint32_t(slot >> 32) - 1; }
+    static std::uint64_t Slot(std::uint32_t tag, std::uint32_t commit) {
+        return (std::uint64_t(commit) + 1) << 32 | tag;
+    }
+    void Prefetch(std::size_t hash) const {
+        if (!Slots.empty())
+            __builtin_prefetch(&Slots[std::uint32_t(hash) & (Slots.size() - 1)]);
+    }
+
+private:
+    template <typename TMatches> std::uint64_t& Find(std::uint32_t tag, TMatches matches) {
+        const std::size_t mask = Slots.size() - 1;
+        for (std::size_t i = tag & mask;; i = (i + 1) & mask) {
+            std::uint64_t& slot = Slots[i];
+            if (slot == 0 || (std::uint32_t(slot) == tag && matches(Commit(slot))))
+                return slot;
+        }
+    }
+    void Grow() {
+        std::vector<std::uint64_t> old(std::max<std::size_t>(1024, 2 * Slots.size()), 0);
+        old.swap(Slots);
+        const std::size_t mask = Slots.size() - 1;
+        for (const std::uint64_t slot : old) {
+            if (slot == 0)
+                continue;
+            std::size_t i = std::uint32_t(slot) & mask;
+            while (Slots[i] != 0)
+                i = (i + 1) & mask;
+            Slots[i] = slot;
+        }
+    }
+
+    std::vector<std::uint64_t> Slots;
+    std::size_t Count = 0;
+};
+
+// Positions in historyOrder in the order the grouping takes them: oldest first,
+// equal dates in history order, the revisions without a date last.
+std::vector<std::uint32_t> GroupingOrder(std::span<const TRevisionInfo* const> historyOrder,
+                                         const TRevisionInfo* firstRevision) {
+    std::vector<std::uint32_t> order;
+    order.reserve(historyOrder.size());
+    auto take = [&](std::size_t position) {
+        order.push_back(static_cast<std::uint32_t>(historyOrder[position] - firstRevision));
+    };
+    std::size_t dated = historyOrder.size();
+    while (dated > 0 && historyOrder[dated - 1]->Date == 0)
+        --dated;
+    for (std::size_t end = dated; end > 0;) {
+        std::size_t begin = end - 1;
+        while (begin > 0 && historyOrder[begin - 1]->Date == historyOrder[end - 1]->Date)
+            --begin;
+        for (std::size_t i = begin; i < end; ++i)
+            take(i);
+        end = begin;
+    }
+    for (std::size_t i = dated; i < historyOrder.size(); ++i)
+        take(i);
+    return order;
+}
+
+} // namespace
+
+TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* const> historyOrder) {
+    const auto revisions = table.Revisions();
+    FirstRevision = revisions.data();
+    const std::vector<std::uint32_t> order = GroupingOrder(historyOrder, FirstRevision);
+    RevisionCommits.assign(revisions.size(), None);
+
+    std::vector<TBuilt> built;
+    TCommitIndex byId;
+    TCommitIndex byText; // the latest commit of an author and comment
+    // Per step, the step that took the previous revision of the same file.
+    std::vector<std::uint32_t> previousOfFile(order.size(), None);
+    std::vector<std::uint32_t> lastOfFile(table.FileCount(), None);
+    const TRCSFile* firstFile = table.Files().data();
+
+    auto firstOf = [&](std::uint32_t commit) -> const TRevisionInfo& {
+        return revisions[built[commit].First];
+    };
+    // Whether commit holds a revision of the file whose latest step is last.
+    auto holdsFile = [&](std::uint32_t commit, std::uint32_t last) {
+        for (std::uint32_t step = last; step != None && step >= built[commit].CreatedAt;
+             step = previousOfFile[step])
+            if (RevisionCommits[order[step]] == commit)
+                return true;
+        return false;
+    };
+    auto joins = [&](std::uint32_t commit, const TRevisionInfo& revision, std::uint32_t last) {
+        const double newest = built[commit].Newest;
+        const bool inTime = revision.Date == 0
+                                ? newest == 0
+                                : newest != 0 && std::llround((revision.Date - newest) *
+                                                              SecondsPerDay) <= CommitWindowSeconds;
+        return inTime && !holdsFile(commit, last);
+    };
+
+    // The revisions are taken in date order, far apart in memory: what a step
+    // needs is fetched a few steps ahead.
+    constexpr std::uint32_t Ahead = 8;
+    std::uint64_t hashes[Ahead];
+    const auto steps = static_cast<std::uint32_t>(order.size());
+    for (std::uint32_t step = 0; step < std::min(Ahead, steps); ++step)
+        hashes[step] = KeyHash(revisions[order[step]]);
+    for (std::uint32_t step = 0; step < steps; ++step) {
+        if (step + 2 * Ahead < steps) {
+            const auto* far = reinterpret_cast<const char*>(&revisions[order[step + 2 * Ahead]]);
+            __builtin_prefetch(far);
+            __builtin_prefetch(far + sizeof(TRevisionInfo) - 1);
+        }
+        const std::uint64_t h = hashes[step % Ahead];
+        if (step + Ahead < steps) {
+            const TRevisionInfo& near = revisions[order[step + Ahead]];
+            const std::uint64_t nearHash = KeyHash(near);
+            hashes[step % Ahead] = nearHash;
+            (HasCommitId(near) ? byId : byText).Prefetch(nearHash);
+            __builtin_prefetch(&lastOfFile[static_cast<std::size_t>(near.FileInfo - firstFile)]);
+            __builtin_prefetch(&RevisionCommits[order[step + Ahead]]);
+        }
+        const TRevisionInfo& revision = revisions[order[step]];
+        const auto file = static_cast<std::size_t>(revision.FileInfo - firstFile);
+        const std::uint32_t last = lastOfFile[file];
+        previousOfFile[step] = last;
+        lastOfFile[file] = step;
+
+        const auto next = static_cast<std::uint32_t>(built.size());
+        std::uint32_t commit = next;
+        if (HasCommitId(revision)) {
+            commit = byId.FindOrAdd(
+                h, next, [&](std::uint32_t c) { return firstOf(c).CommitId == revision.CommitId; });
+        } else {
+            auto sameText = [&](std::uint32_t c) {
+                return firstOf(c).Author == revision.Author &&
+                       firstOf(c).Comment == revision.Comment;
+            };
+            commit = byText.FindOrAdd(h, next, sameText);
+            if (commit != next && !joins(commit, revision, last)) {
+                byText.Replace(h, next, sameText);
+                commit = next;
+            }
+        }
+        if (commit == next)
+            built.push_back({revision.Date, revision.Date, order[step], step});
+        else
+            built[commit].Newest = std::max(built[commit].Newest, revision.Date);
+        RevisionCommits[order[step]] = commit;
+    }
+
+    // Newest first: the dated commits were made oldest first, the undated
+    // ones after them. A commit's date is its first revision's.
+    auto dateOf = [&](std::size_t commit) { return built[commit].Date; };
+    std::vector<std::uint32_t> position(built.size());
+    std::size_t dated = 0;
+    while (dated < built.size() && dateOf(dated) != 0)
+        ++dated;
+    std::uint32_t next = 0;
+    for (std::size_t end = dated; end > 0;) {
+        std::size_t begin = end - 1;
+        while (begin > 0 && dateOf(begin - 1) == dateOf(end - 1))
+            --begin;
+        for (std::size_t i = begin; i < end; ++i)
+            position[i] = next++;
+        end = begin;
+    }
+    for (std::size_t i = dated; i < built.size(); ++i)
+        position[i] = next++;
+    CommitStore.resize(built.size());
+    for (std::size_t i = 0; i < built.size(); ++i)
+        CommitStore[position[i]] = {dateOf(i), &firstOf(std::uint32_t(i)), 0};
+    for (auto& commit : RevisionCommits) {
+        commit = position[commit];
+        ++CommitStore[commit].RevisionCount;
+    }
+}
+
+int TCommitList::RowOf(std::uint32_t commitPosition) const {
+    const auto it = std::lower_bound(Rows.begin(), Rows.end(), commitPosition,
+                                     [](const TCommitRow& row, std::uint32_t position) {
+                                         return row.CommitPosition < position;
+                                     });
+    return it != Rows.end() && it->CommitPosition == commitPosition ? int(it - Rows.begin()) : -1;
+}
+
+TCommitList ListCommits(const TCommits& commits, std::span<const TRevisionInfo* const> revisions) {
+    const auto all = commits.Commits();
+    // Per commit, first its number of revisions, then its row.
+    std::vector<std::uint32_t> rowOf(all.size(), 0);
+    for (const TRevisionInfo* revision : revisions)
+        ++rowOf[commits.CommitOf(*revision)];
+    TCommitList list;
+    std::uint32_t begin = 0;
+    for (std::uint32_t i = 0; i < all.size(); ++i) {
+        if (rowOf[i] == 0) {
+            rowOf[i] = None;
+            continue;
+        }
+        list.Rows.push_back({&all[i], i, begin, 0, 0, 0});
+        begin += rowOf[i];
+        rowOf[i] = static_cast<std::uint32_t>(list.Rows.size() - 1);
+    }
+    list.Revisions.resize(revisions.size());
+    for (const TRevisionInfo* revision : revisions) {
+        TCommitRow& row = list.Rows[rowOf[commits.CommitOf(*revision)]];
+        list.Revisions[row.Begin + row.Count++] = revision;
+        row.Added += revision->LinesAdded;
+        row.Removed += revision->LinesRemoved;
+    }
+    for (const TCommitRow& row : list.Rows) {
+        const auto first = list.Revisions.begin() + row.Begin;
+        std::stable_sort(first, first + row.Count,
+                         [](const TRevisionInfo* a, const TRevisionInfo* b) {
+                             return a->FileInfo->WorkingFile < b->FileInfo->WorkingFile;
+                         });
+    }
+    return list;
+}
+
+} // namespace quillon
