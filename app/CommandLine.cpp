@@ -28,6 +28,7 @@ namespace {
 const QString FilesKind = QStringLiteral("files");
 const QString HistoryKind = QStringLiteral("history");
 const QString ChartKind = QStringLiteral("chart");
+const QString CommitsKind = QStringLiteral("commits");
 // The --chart values, in the order of the chart modes.
 const QStringList ChartModeNames = {QStringLiteral("commits"), QStringLiteral("lines")};
 // The longest --timeout a timer can count, in seconds.
@@ -47,14 +48,15 @@ QString UsageText() {
         "  quillon [FOLDER]                 open a CVS working folder\n"
         "  quillon --log FILE               open a saved `cvs log` output\n"
         "  quillon --help | --version       show this text or the version\n"
-        "  quillon --export files|history|chart (--log FILE | FOLDER)\n"
+        "  quillon --export files|history|commits|chart (--log FILE | FOLDER)\n"
         "          [--filter 0|1|2] [--author NAME] [--chart commits|lines]\n"
         "          [--branch NAME|TRUNK] [--range FROM..TO]\n"
         "          [--timeout SECONDS] [-o OUT.csv]\n"
         "\n"
-        "The export writes the Files or History list, or the Charts page's values\n"
-        "per day (Date,Value; --chart picks commits, the default, or changed lines),\n"
-        "as CSV (UTF-8) to OUT.csv or to standard output (also for -o -). --filter\n"
+        "The export writes the Files, History or Commits list, or the Charts\n"
+        "page's values per day (Date,Value; --chart picks commits, the default,\n"
+        "or changed lines), as CSV (UTF-8) to OUT.csv or to standard output (also\n"
+        "for -o -). --filter\n"
         "picks the filter mode: 0 all files, 1 files without comments in the last\n"
         "revision, 2 files with few changes in the last revision; --author picks\n"
         "one author (letter case aside). The include and exclude masks of the\n"
@@ -166,8 +168,8 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     }
     command.ExportKind = parser.value(exportKind);
     if (command.ExportKind != FilesKind && command.ExportKind != HistoryKind &&
-        command.ExportKind != ChartKind)
-        return fail(QStringLiteral("--export takes files, history or chart, not \"%1\"")
+        command.ExportKind != CommitsKind && command.ExportKind != ChartKind)
+        return fail(QStringLiteral("--export takes files, history, commits or chart, not \"%1\"")
                         .arg(command.ExportKind));
     if (parser.isSet(chart)) {
         if (command.ExportKind != ChartKind)
@@ -284,6 +286,8 @@ bool MakeCsv(const TCommandLine& command, const TSettings& settings, std::string
         csv = FilesCsv(rows.Files, *summary);
     else if (command.ExportKind == HistoryKind)
         csv = HistoryCsv(rows.History);
+    else if (command.ExportKind == CommitsKind)
+        csv = CommitsCsv(ListCommits(summary->Commits, rows.History));
     else
         csv = ChartCsv(TChartData(rows.History, command.Chart, table).Bars());
     return true;

@@ -15,7 +15,7 @@ struct TCommandLine {
     TMode Mode = TMode::Window;
     QString Folder;     // the working folder to open (exactly one plain argument)
     QString LogFile;    // --log FILE: a saved `cvs log` output
-    QString ExportKind; // "files", "history" or "chart"
+    QString ExportKind; // "files", "history", "commits" or "chart"
     TChartMode Chart = TChartMode::Commits; // --chart: what the chart export counts
     int Filter = 0;                         // --filter: the filter mode
     QString Author;                         // --author: the author filter, empty for all users

@@ -1,4 +1,4 @@
-// The captions of the file list's and the history list's columns, in the
+// The captions of the lists' columns, in the
 // order the lists show them; the export's header rows are the same.
 #pragma once
 
@@ -13,5 +13,10 @@ inline constexpr std::array<const char*, 8> FileColumnCaptions = {
 // The revision list shows these without the first.
 inline constexpr std::array<const char*, 9> HistoryColumnCaptions = {
     "File name", "Revision", "Date", "Author", "State", "Added", "Removed", "Comments", "Tags"};
+
+// The commit export's columns; the Commits page shows those up to Removed, and
+// Comments.
+inline constexpr std::array<const char*, 8> CommitColumnCaptions = {
+    "Date", "Author", "Files", "Added", "Removed", "Commit id", "Comments", "Revisions"};
 
 } // namespace quillon

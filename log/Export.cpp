@@ -102,6 +102,34 @@ std::string HistoryCsv(const std::vector<const TRevisionInfo*>& revisions) {
     return out;
 }
 
+QString CommitRevisionsText(const TCommitList& list, const TCommitRow& row) {
+    QString text;
+    for (const TRevisionInfo* r : list.RevisionsOf(row)) {
+        if (!text.isEmpty())
+            text += QLatin1Char('\n');
+        text += DisplayText(r->Revision) + QLatin1Char(' ') + DisplayText(r->FileInfo->WorkingFile);
+    }
+    return text;
+}
+
+std::string CommitsCsv(const TCommitList& list) {
+    std::string out;
+    Header(out, CommitColumnCaptions);
+    for (const TCommitRow& row : list.Rows) {
+        const TRevisionInfo& first = *row.Commit->First;
+        Field(out, IsoDate(row.Commit->Date), true);
+        Field(out, DisplayText(first.Author));
+        Field(out, std::int64_t{row.Count});
+        Field(out, row.Added);
+        Field(out, row.Removed);
+        Field(out, DisplayText(first.CommitId));
+        Field(out, DisplayComment(first.Comment));
+        Field(out, CommitRevisionsText(list, row));
+        EndRecord(out);
+    }
+    return out;
+}
+
 std::string ChartCsv(const std::vector<TChartBar>& bars) {
     std::string out;
     Header(out, ChartColumnCaptions);

@@ -1,7 +1,8 @@
-// CSV export of the file list and the history list.
+// CSV export of the lists and the chart.
 #pragma once
 
 #include "ChartData.h"
+#include "Commits.h"
 #include "LogSummary.h"
 #include "RevisionModel.h"
 
@@ -21,6 +22,15 @@ std::string FilesCsv(const std::vector<const TRCSFile*>& files, const TLogSummar
 // in the given order. Dates read "YYYY-MM-DD HH:MM:SS" (empty when unknown); a
 // comment keeps its lines, joined by LF.
 std::string HistoryCsv(const std::vector<const TRevisionInfo*>& revisions);
+
+// As FilesCsv, with the commit export's captions and one record per row of
+// list: its comment whole, its commit id (empty for a commit grouped by
+// time), and its revisions as CommitRevisionsText gives them.
+std::string CommitsCsv(const TCommitList& list);
+
+// One line per revision of the row, "REVISION FILE", in the list's order (by
+// file name), joined by LF.
+QString CommitRevisionsText(const TCommitList& list, const TCommitRow& row);
 
 // The chart's values: a "Date,Value" header, then one record per bar whose
 // total is not 0, oldest first, the day as YYYY-MM-DD.

@@ -534,3 +534,32 @@ TEST_F(ExportReal, ALogFileNamedInBytesThatAreNoUtf8IsRead) {
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
     EXPECT_EQ(run.Out, Run({"--export", "files", "--log", RealLog}).Out);
 }
+
+// Commits of a log with several multi-file commits: newest first, a row's
+// comment whole and its revisions by file name; the author filter governs
+// them as it governs the history.
+TEST_F(ExportReal, CommitsOfTheRealHistory) {
+    const QString log = QStringLiteral(QUILLON_TEST_DATA "/real-cvs-commits.log");
+    const TRun all = Run({"--export", "commits", "--log", log});
+    ASSERT_EQ(all.ExitCode, 0) << all.Err;
+    const auto records = ReadCsv(all.Out);
+    ASSERT_EQ(records.size(), 17u);
+    EXPECT_EQ(records[0], (TRecord{"Date", "Author", "Files", "Added", "Removed", "Commit id",
+                                   "Comments", "Revisions"}));
+    EXPECT_EQ(records[1],
+              (TRecord{"2024-02-26 08:30:00", "joe", "3", "3", "1", "10065DC4C0879D677B8",
+                       "Drop greet.h; declare greet where it is used.\nThe header held one line.",
+                       "1.5 README.txt\n1.3 src/greet.c\n1.2 src/greet.h"}));
+    EXPECT_EQ(records[16][6], "Initial version of the demo.");
+    EXPECT_EQ(records[16][7], "1.1 README.txt\n1.1 old.txt\n1.1 src/main.c");
+
+    const TRun anna = Run({"--export", "commits", "--log", log, "--author", "anna"});
+    ASSERT_EQ(anna.ExitCode, 0) << anna.Err;
+    std::vector<std::string> dates;
+    for (const auto& record : ReadCsv(anna.Out))
+        dates.push_back(record[0] + " " + record[2]);
+    EXPECT_EQ(dates, (std::vector<std::string>{"Date Files", "2024-02-22 10:06:00 1",
+                                               "2024-02-22 10:05:00 2", "2024-02-22 10:00:00 3",
+                                               "2024-02-19 15:00:00 1", "2024-02-09 08:20:00 1",
+                                               "2024-02-01 09:00:00 3"}));
+}
