@@ -1,10 +1,11 @@
-// The program's four windows, created once in a fixed order.
+// The program's windows, created once in a fixed order.
 #pragma once
 
 #include "fAbout.h"
 #include "fDiff.h"
 #include "fMain.h"
 #include "fOptions.h"
+#include "fPatch.h"
 
 namespace quillon {
 
@@ -14,6 +15,7 @@ struct TWindows {
     TfrmMain frmMain;
     TfrmOptions frmOptions;
     TfrmDiff frmDiff;
+    TfrmPatch frmPatch;
     TfrmAbout frmAbout;
 };
 

@@ -3,12 +3,12 @@
 #include "CellText.h"
 #include "ChartPage.h"
 #include "CheckLog.h"
-#include "ColumnWidths.h"
 #include "CommentBox.h"
+#include "CommitsPage.h"
 #include "DisplayText.h"
 #include "FileTags.h"
 #include "Fonts.h"
-#include "ReadableText.h"
+#include "ListView.h"
 #include "RowOpening.h"
 #include "Selectors.h"
 #include "TagFilters.h"
@@ -17,7 +17,6 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPointer>
@@ -42,6 +41,7 @@ constexpr int SplitterWidth = 6;
 constexpr int RevisionListHeight = 186;
 constexpr int CommentBoxHeight = 67;
 constexpr int StatusPanelWidth = 100;
+const QKeySequence ShowCommitShortcut(Qt::CTRL | Qt::Key_M);
 constexpr int FilterSelectorWidth = 613;
 constexpr int AuthorSelectorWidth = 153;
 constexpr int FilterMaxVisible = 20;
@@ -158,32 +158,7 @@ void TfrmMain::CreateMenu() {
 }
 
 QTableView* TfrmMain::CreateList(QAbstractItemModel* model, std::initializer_list<int> widths) {
-    auto* list = new QTableView;
-    list->setModel(model);
-    list->setItemDelegate(new TReadableTextDelegate(list));
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setShowGrid(true);
-    list->setSortingEnabled(false);
-    list->setWordWrap(false);
-    list->setTabKeyNavigation(false);
-    list->verticalHeader()->hide();
-    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    list->horizontalHeader()->setSectionsClickable(false);
-    list->horizontalHeader()->setSectionsMovable(true);
-    list->horizontalHeader()->setHighlightSections(false);
-    list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    SetColumnWidths(*list, font(), widths);
-    // The selection stays as visible without the focus as with it.
-    QPalette palette = list->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight,
-                     palette.color(QPalette::Active, QPalette::Highlight));
-    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     palette.color(QPalette::Active, QPalette::HighlightedText));
-    list->setPalette(palette);
-    return list;
+    return CreateListView(model, *this, widths);
 }
 
 void TfrmMain::CreateViews() {
@@ -306,6 +281,32 @@ void TfrmMain::CreateViews() {
     splitHistory->setSizes({InitialSize.height(), CommentBoxHeight});
     history->addWidget(splitHistory);
 
+    // Commits page: the commits of the listed history.
+    CommitsPage = new TCommitsPage(Style);
+    addPage(CommitsPage, "tsCommits", QStringLiteral("Commits"));
+    CommitsPage->SetMayStart([this] { return MayStart(); });
+    connect(CommitsPage, &TCommitsPage::commentFailed, this, &TfrmMain::ShowStatus);
+    connect(CommitsPage, &TCommitsPage::revisionOpened, this, [this](const TRevisionInfo* r) {
+        ShowDiff(r->FileInfo, r, FindPreviousRevision(r->FileInfo, r));
+    });
+    miShowCommit = new QAction(QStringLiteral("Show commit"), this);
+    miShowCommit->setObjectName(QStringLiteral("miShowCommit"));
+    miShowCommit->setShortcut(ShowCommitShortcut);
+    miShowCommit->setShortcutContext(Qt::WidgetShortcut);
+    connect(miShowCommit, &QAction::triggered, this, &TfrmMain::miShowCommitClick);
+    miShowCommitPatch = new QAction(QStringLiteral("Show commit as patch"), this);
+    miShowCommitPatch->setObjectName(QStringLiteral("miShowHistoryPatch"));
+    connect(miShowCommitPatch, &QAction::triggered, this, [this] {
+        const QModelIndexList selected = lvHistory->selectionModel()->selectedRows();
+        if (MayStart() && !selected.isEmpty() &&
+            CommitsPage->ShowCommitOf(HistoryRows->RevisionAt(selected.front().row())))
+            ShowPatch(CommitsPage->SelectedRevisions());
+    });
+    connect(CommitsPage, &TCommitsPage::patchRequested, this,
+            [this] { ShowPatch(CommitsPage->SelectedRevisions()); });
+    lvHistory->setContextMenuPolicy(Qt::ActionsContextMenu);
+    lvHistory->addActions({miShowCommit, miShowCommitPatch});
+
     ChartPage = new TChartPage;
     addPage(ChartPage, "tsCharts", QStringLiteral("Charts"));
     ChartPage->SetMayStart([this] { return MayStart(); });
@@ -346,6 +347,12 @@ void TfrmMain::CreateViews() {
         }
         StatusPanels[i] = panel;
     }
+    CommitsPanel = new QLabel;
+    CommitsPanel->setObjectName(QStringLiteral("StatusPanelCommits"));
+    CommitsPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    CommitsPanel->setFixedWidth(StatusPanelWidth);
+    CommitsPanel->setAlignment(Qt::AlignCenter);
+    statusBar()->insertWidget(4, CommitsPanel);
     statusBar()->addPermanentWidget(TagFilters->RangeButton());
 }
 
@@ -354,6 +361,7 @@ void TfrmMain::ShowStatus(const QString& message) {
     StatusPanels[1]->setText(QStringLiteral("Skipped: %1").arg(SkippedCount));
     StatusPanels[2]->setText(QStringLiteral("Revisions: %1").arg(RevisionRows->rowCount()));
     StatusPanels[3]->setText(QStringLiteral("History: %1").arg(HistoryRows->rowCount()));
+    CommitsPanel->setText(QStringLiteral("Commits: %1").arg(CommitsPage->CommitCount()));
     // The message stands at the right; one too long for its panel keeps its
     // beginning in view instead, and shows whole as the panel's tip.
     QLabel* messagePanel = StatusPanels[4];
@@ -401,6 +409,7 @@ void TfrmMain::ClearViews() {
     HistoryRows->Clear();
     mmComments->ClearComment();
     mmCommentsHistory->ClearComment();
+    CommitsPage->Clear();
     ChartPage->Clear();
 }
 
@@ -479,6 +488,7 @@ void TfrmMain::FilterFiles() {
     } else {
         mmCommentsHistory->ClearComment();
     }
+    CommitsPage->Fill(source, HistoryRows->Revisions());
     ChartPage->Fill(HistoryRows->Revisions(), table);
     ShowStatus(Status::Done);
     emit filesFiltered();
@@ -529,6 +539,15 @@ void TfrmMain::lvRevisionsSelectItem() {
 void TfrmMain::lvHistorySelectItem() {
     if (MayStart())
         ShowSelectedComment(lvHistory, *HistoryRows, mmCommentsHistory);
+}
+
+void TfrmMain::miShowCommitClick() {
+    if (!MayStart())
+        return;
+    const QModelIndexList selected = lvHistory->selectionModel()->selectedRows();
+    if (!selected.isEmpty() &&
+        CommitsPage->ShowCommitOf(HistoryRows->RevisionAt(selected.front().row())))
+        PageControl->setCurrentWidget(CommitsPage);
 }
 
 void TfrmMain::miOpenClick() {

@@ -25,9 +25,12 @@ namespace quillon {
 class TOwnerDrawnSelector;
 class TChartPage;
 class TCommentBox;
+class TCommitsPage;
 class TTagFilters;
 class TfrmOptions;
 class TfrmDiff;
+class TfrmPatch;
+struct TPatchRun;
 
 // The texts of the status bar's message panel beside those of loading.
 namespace Status {
@@ -36,6 +39,7 @@ inline const QString FilteringRevisions = QStringLiteral("Filtering revisions...
 inline const QString ParsingDiff = QStringLiteral("Parsing diff...");
 inline const QString NoPrevious = QStringLiteral("Pervious revision to compare with not found");
 inline const QString NoWorkingFolder = QStringLiteral("No working folder to compare in");
+inline const QString MakingPatch = QStringLiteral("Making patch...");
 inline const QString SettingsNotSaved = QStringLiteral("Settings could not be saved");
 } // namespace Status
 
@@ -48,6 +52,8 @@ struct TMainWindowPeers {
     std::function<void()> ShowComparison;
     // The Options dialog that miOptionsClick fills and reads.
     TfrmOptions* Options = nullptr;
+    // Shows the patch window; the caller has filled it.
+    std::function<void()> ShowPatch;
 };
 
 class TfrmMain : public QMainWindow {
@@ -105,6 +111,10 @@ public:
     void ShowDiff(const TRCSFile* file, const TRevisionInfo* revision,
                   const TRevisionInfo* previous);
     void lvRevisionsDblClick(QTableView* list);
+    // The patch of revisions, each compared with its predecessor through the
+    // client one after another (MainPatch.cpp); the ShowPatch peer shows it.
+    void SetPatchWindow(TfrmPatch* window) { frmPatch = window; }
+    void ShowPatch(std::vector<const TRevisionInfo*> revisions);
     void lvFilesDblClick();
 
     void miOpenClick();
@@ -142,7 +152,11 @@ private:
     void lvFilesSelectItem();
     void lvRevisionsSelectItem();
     void lvHistorySelectItem();
+    // Shows the commit of the selected history row on the Commits page.
+    void miShowCommitClick();
     void EndDiff(); // MainCompare.cpp
+    // Runs the client for files[next] and on (MainPatch.cpp).
+    void RunPatchFile(std::shared_ptr<TPatchRun> run);
     // Compares the revision chosen on the Charts page with its predecessor
     // (MainCompare.cpp).
     void ChartRevisionChosen(const std::string& file, const std::string& revision);
@@ -166,6 +180,7 @@ private:
 
     TMainWindowPeers Peers;
     TfrmDiff* frmDiff = nullptr;
+    TfrmPatch* frmPatch = nullptr;
     QString StartFolder;
     QString StartLogFile;
     std::function<QString(const QString&)> ChooseFolder;
@@ -177,8 +192,12 @@ private:
     TRevisionListModel* RevisionRows = nullptr;
     TRevisionListModel* HistoryRows = nullptr;
     TChartPage* ChartPage = nullptr;
+    TCommitsPage* CommitsPage = nullptr;
     TTagFilters* TagFilters = nullptr; // the branch selector and the range
     QLabel* StatusPanels[5] = {};
+    QLabel* CommitsPanel = nullptr; // "Commits: N", after "History: N"
+    QAction* miShowCommit = nullptr;
+    QAction* miShowCommitPatch = nullptr;
 };
 
 } // namespace quillon

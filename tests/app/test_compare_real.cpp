@@ -7,6 +7,7 @@
 #include "DiffLines.h"
 #include "NativePath.h"
 #include "fDiff.h"
+#include "fPatch.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -359,4 +360,39 @@ TEST(ComparisonArguments, AFileNamedLikeAnOptionIsComparedAlone) {
     EXPECT_NE(output.find("Index: -N\n"), std::string::npos) << output;
     EXPECT_NE(output.find("a2"), std::string::npos) << output;
     EXPECT_EQ(output.find("other"), std::string::npos) << output;
+}
+
+// A commit as a patch through the real client: the first commit's files are
+// all first revisions, shown whole as added lines; in a copy of the working
+// folder whose src folder names a repository folder that does not exist, the
+// file there fails and its part of the patch is the client's complaint.
+TEST_F(Comparison, FirstCommitAsPatchWithOneFailingFile) {
+    QUILLON_USE_CVS_HISTORY(history);
+    OpenHistory(history);
+    QTemporaryDir copy;
+    ASSERT_EQ(QProcess::execute("cp", {"-a", history.WorkingFolder() + "/.", copy.path()}), 0);
+    QFile repository(copy.filePath("src/CVS/Repository"));
+    ASSERT_TRUE(repository.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    repository.write("demo/nowhere\n");
+    repository.close();
+    Main.CurrentFolder = copy.path();
+
+    TfrmPatch patch(&Main);
+    Main.SetPatchWindow(&patch);
+    TMainWindowPeers peers{{}, {}, {}, {}, [&] { ++Shown; }};
+    Main.SetPeers(peers);
+    auto* commits = Main.findChild<QTableView*>(QStringLiteral("lvCommits"));
+    ASSERT_TRUE(commits);
+    commits->selectRow(commits->model()->rowCount() - 1);
+    Main.findChild<QAction*>(QStringLiteral("miShowCommitPatch"))->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
+    EXPECT_EQ(Shown, 1);
+    EXPECT_EQ(Status.Messages.mid(Status.Messages.size() - 2),
+              (QStringList{"Making patch...", "Done"}));
+    const std::string& text = patch.Patch();
+    EXPECT_NE(text.find("diff -N README.txt\n--- /dev/null"), std::string::npos) << text;
+    EXPECT_NE(text.find("@@ -0,0 +1,4 @@\n+Demo project\n"), std::string::npos);
+    EXPECT_NE(text.find("@@ -0,0 +1,2 @@\n+Old notes.\n"), std::string::npos);
+    EXPECT_NE(text.find("Index: src/main.c\n# cvs diff: failed"), std::string::npos);
+    EXPECT_EQ(text.find("+#include"), std::string::npos);
 }

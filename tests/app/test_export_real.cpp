@@ -563,3 +563,50 @@ TEST_F(ExportReal, CommitsOfTheRealHistory) {
                                                "2024-02-19 15:00:00 1", "2024-02-09 08:20:00 1",
                                                "2024-02-01 09:00:00 3"}));
 }
+
+// The Commits page lists what the commit export writes, through the same
+// filters; "Show commit" finds a history row's commit, and opening one of its
+// revisions compares it as the History page does.
+TEST_F(ExportReal, CommitsPageAgreesWithTheExport) {
+    const QString log = QStringLiteral(QUILLON_TEST_DATA "/real-cvs-commits.log");
+    quillon::test::TTestMainWindow window;
+    window.OpenLogFile(log);
+    ASSERT_TRUE(quillon::test::WaitForLoad(window));
+    const auto views = quillon::test::MainViews(window);
+    auto* commits = window.findChild<QTableView*>(QStringLiteral("lvCommits"));
+    auto* revisions = window.findChild<QTableView*>(QStringLiteral("lvCommitRevisions"));
+    auto* panel = window.findChild<QLabel*>(QStringLiteral("StatusPanelCommits"));
+    ASSERT_TRUE(commits && revisions && panel);
+    const int bob = views.cbxAuthors->findText(QStringLiteral("bob"), Qt::MatchFixedString);
+    for (const int author : {0, bob}) {
+        views.cbxAuthors->setCurrentIndex(author);
+        emit views.cbxAuthors->activated(author);
+        QStringList arguments = {"--export", "commits", "--log", log};
+        if (author != 0)
+            arguments += {"--author", "bob"};
+        const auto records = ReadCsv(Run(arguments).Out);
+        ASSERT_EQ(commits->model()->rowCount() + 1, int(records.size()));
+        EXPECT_EQ(panel->text(), QStringLiteral("Commits: %1").arg(records.size() - 1));
+        for (int row = 0; row < commits->model()->rowCount(); ++row) {
+            TRecord shown;
+            for (const int column : {1, 2, 3, 4, 5})
+                shown.push_back(
+                    commits->model()->index(row, column).data().toString().toStdString());
+            const TRecord& exported = records[std::size_t(row) + 1];
+            EXPECT_EQ(shown, (TRecord{exported[1], exported[2], exported[3], exported[4],
+                                      exported[6].substr(0, exported[6].find('\n'))}));
+        }
+    }
+
+    // bob's history: README.txt 1.4, then src/main.c 1.4; the second's commit
+    // is the second row.
+    views.lvHistory->selectRow(1);
+    window.findChild<QAction*>(QStringLiteral("miShowCommit"))->trigger();
+    EXPECT_EQ(views.PageControl->currentWidget()->objectName(), "tsCommits");
+    EXPECT_EQ(commits->selectionModel()->selectedRows().value(0).row(), 1);
+    ASSERT_EQ(revisions->model()->rowCount(), 1);
+    EXPECT_EQ(revisions->model()->index(0, 0).data().toString(), "src/main.c");
+    quillon::test::TStatusRecorder status(window);
+    QTest::keyClick(revisions, Qt::Key_Return);
+    EXPECT_EQ(status.Messages, QStringList{"No working folder to compare in"});
+}

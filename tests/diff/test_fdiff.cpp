@@ -1,6 +1,7 @@
 // The comparison window, offscreen: its layout, drawing, strip, navigation and
 // copy commands on recorded and made-up comparisons.
 #include "fDiff.h"
+#include "fPatch.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -8,9 +9,12 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 
 #include <gtest/gtest.h>
 
@@ -415,4 +419,38 @@ TEST_F(DiffWindow, ClosingOnlyHidesAndTheNextShowingKeepsThePlace) {
     EXPECT_EQ(window.size(), QSize(700, 500));
     EXPECT_EQ(window.windowTitle(), "Diff: kinds.txt v1.2 (+3 -3)");
     EXPECT_EQ(window.Grid->model()->rowCount(), 12);
+}
+
+// The patch window colours added and removed lines, saves the patch byte for
+// byte or says why it could not, and copies it whole.
+TEST(PatchWindow, ColoursSavesAndCopies) {
+    TfrmPatch window;
+    const std::string text = "Index: a.c\n--- a.c\n+++ a.c\n@@ -1 +1 @@\n-old\n+new \xe9\n";
+    window.SetPatch(QStringLiteral("Patch"), text);
+    auto* box = window.findChild<QPlainTextEdit*>(QStringLiteral("mmPatch"));
+    ASSERT_TRUE(box);
+    auto background = [box](int line) {
+        const QTextBlock block = box->document()->findBlockByNumber(line);
+        const auto formats = block.layout()->formats();
+        return formats.isEmpty() ? QColor() : formats.front().format.background().color();
+    };
+    EXPECT_EQ(background(4), PatchRemovedColor);
+    EXPECT_EQ(background(5), PatchAddedColor);
+    EXPECT_EQ(background(2), QColor());
+
+    QTemporaryDir dir;
+    QString chosen = dir.filePath("missing/x.patch");
+    window.SetFileChooser([&] { return chosen; });
+    window.miSaveClick();
+    EXPECT_TRUE(window.StatusText().startsWith("Cannot save " + chosen + ": "));
+    chosen = dir.filePath("x.patch");
+    window.miSaveClick();
+    EXPECT_EQ(window.StatusText(), "Saved to " + chosen);
+    QFile saved(chosen);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll().toStdString(), text);
+
+    window.miCopyClick();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), box->toPlainText());
+    EXPECT_TRUE(box->toPlainText().contains(QStringLiteral("\n+new \u00e9")));
 }
