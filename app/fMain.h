@@ -53,7 +53,7 @@ struct TMainWindowPeers {
     // The Options dialog that miOptionsClick fills and reads.
     TfrmOptions* Options = nullptr;
     // Shows the patch window; the caller has filled it.
-    std::function<void()> ShowPatch;
+    std::function<void()> ShowPatch = nullptr;
 };
 
 class TfrmMain : public QMainWindow {

@@ -114,7 +114,7 @@ void TfrmPatch::miSaveClick() {
 }
 
 void TfrmPatch::miCopyClick() {
-    const QString selected = mmPatch->textCursor().selectedText();
+    QString selected = mmPatch->textCursor().selectedText();
     QApplication::clipboard()->setText(
         selected.isEmpty() ? mmPatch->toPlainText()
                            : selected.replace(QChar::ParagraphSeparator, QLatin1Char('\n')));

@@ -432,7 +432,9 @@ TEST(PatchWindow, ColoursSavesAndCopies) {
     auto background = [box](int line) {
         const QTextBlock block = box->document()->findBlockByNumber(line);
         const auto formats = block.layout()->formats();
-        return formats.isEmpty() ? QColor() : formats.front().format.background().color();
+        return formats.isEmpty() || !formats.front().format.hasProperty(QTextFormat::BackgroundBrush)
+                   ? QColor()
+                   : formats.front().format.background().color();
     };
     EXPECT_EQ(background(4), PatchRemovedColor);
     EXPECT_EQ(background(5), PatchAddedColor);
