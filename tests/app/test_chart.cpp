@@ -276,7 +276,8 @@ class ChartPage : public ::testing::Test {
 protected:
     void SetUp() override {
         Window.Settings.CVSPath = QStringLiteral("/usr/bin");
-        MainViews(Window).PageControl->setCurrentIndex(2);
+        MainViews(Window).PageControl->setCurrentWidget(
+            Window.findChild<QWidget*>(QStringLiteral("tsCharts")));
         Window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
     }
