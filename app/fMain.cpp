@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPointer>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -42,6 +43,9 @@ constexpr int RevisionListHeight = 186;
 constexpr int CommentBoxHeight = 67;
 constexpr int StatusPanelWidth = 100;
 const QKeySequence ShowCommitShortcut(Qt::CTRL | Qt::Key_M);
+// Below this width the "Commits: N" panel is left out, so that the message
+// keeps room beside the other four counters.
+constexpr int CommitsPanelFromWidth = MinimumSize.width() + StatusPanelWidth;
 constexpr int FilterSelectorWidth = 613;
 constexpr int AuthorSelectorWidth = 153;
 constexpr int FilterMaxVisible = 20;
@@ -395,6 +399,11 @@ void TfrmMain::FormActivate() {
         OpenLogFile(StartLogFile);
     else if (!StartFolder.isEmpty())
         OpenFolder(StartFolder);
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event) {
+    CommitsPanel->setVisible(event->size().width() >= CommitsPanelFromWidth);
+    QMainWindow::resizeEvent(event);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

@@ -138,6 +138,7 @@ protected:
     void SetActivity(TActivity activity) { Loader.SetActivity(activity); }
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void CreateMenu();
