@@ -302,22 +302,27 @@ private:
         TText& block = CurrentFile()->SymbolBlock;
         const char* begin = block.empty() ? line.data() : block.data();
         block = TText(begin, static_cast<std::size_t>(line.data() + line.size() - begin));
-        ForEachNameLine(line, [this](TText name, TText number) {
-            TNameSeen* seen = nullptr;
-            if (NameCursor < PreviousNames.size() && PreviousNames[NameCursor].first == name) {
-                seen = PreviousNames[NameCursor++].second;
-            } else {
-                seen = &NamesSeen[name];
-                if (seen->File == PreviousNamesFile)
-                    NameCursor = seen->Position + 1;
-            }
-            seen->File = CurrentFileIndex;
-            seen->Position = CurrentNames.size();
-            if (!seen->IsBranch && NameKind(number) != TNameKind::Tag)
-                seen->IsBranch = true;
-            CurrentNames.emplace_back(name, seen);
-            return false;
-        });
+        // The number is short: its colon is found from the line's end.
+        const auto colon = line.rfind(':');
+        if (colon == std::string_view::npos)
+            return;
+        const TText name = TrimLeft(line.substr(0, colon));
+        const TText number = Trim(line.substr(colon + 1));
+        if (name.empty() || number.empty())
+            return;
+        TNameSeen* seen = nullptr;
+        if (NameCursor < PreviousNames.size() && PreviousNames[NameCursor].first == name) {
+            seen = PreviousNames[NameCursor++].second;
+        } else {
+            seen = &NamesSeen[name];
+            if (seen->File == PreviousNamesFile)
+                NameCursor = seen->Position + 1;
+        }
+        seen->File = CurrentFileIndex;
+        seen->Position = CurrentNames.size();
+        if (!seen->IsBranch && NameKind(number) != TNameKind::Tag)
+            seen->IsBranch = true;
+        CurrentNames.emplace_back(name, seen);
     }
 
     // The notes of the current revision, made when first asked for; none for
