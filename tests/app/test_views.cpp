@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QPlainTextEdit>
+#include <QStyleOptionComboBox>
 #include <QTableView>
 
 using namespace quillon;
@@ -335,7 +336,11 @@ TEST_F(Views, AuthorColoursStayReadableOnADarkPalette) {
     // "All users" in the closed author selector.
     TOwnerDrawnSelector* authors = MainViews(Window).cbxAuthors;
     authors->setCurrentIndex(0);
-    EXPECT_GT(lightPixels(authors, authors->rect()), 5);
+    QStyleOptionComboBox box;
+    box.initFrom(authors);
+    const QRect field = authors->style()->subControlRect(QStyle::CC_ComboBox, &box,
+                                                         QStyle::SC_ComboBoxEditField, authors);
+    EXPECT_GT(lightPixels(authors, field.adjusted(1, 1, -1, -1)), 5);
 }
 
 // The row images are drawn at the screen's scale, not enlarged.
