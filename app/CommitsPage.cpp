@@ -25,7 +25,7 @@ constexpr int RevisionListWidth = 420;
 TCommitsPage::TCommitsPage(const TRowStyle& style, QWidget* parent) : QWidget(parent) {
     Commits = new TCommitListModel(style, this);
     Revisions = new TCommitRevisionsModel(style, this);
-    lvCommits = CreateListView(Commits, *this, {150, 60, 40, 50, 55, 70});
+    lvCommits = CreateListView(Commits, *this, {180, 60, 40, 50, 55, 70});
     lvCommits->setObjectName(QStringLiteral("lvCommits"));
     lvCommitRevisions = CreateListView(Revisions, *this, {230, 55, 50, 55});
     lvCommitRevisions->setObjectName(QStringLiteral("lvCommitRevisions"));
