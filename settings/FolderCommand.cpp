@@ -67,6 +67,14 @@ bool RegisterFolderCommand(bool enable, const QString& program) {
 namespace {
 
 const QString EntryFileName = QLatin1String(ProgramId) + QStringLiteral(".OpenFolder.desktop");
+// The name earlier versions gave the entry: it still counts, and registering or
+// removing the command removes it, so that no folder is offered the command twice.
+const QString EarlierEntryFileName = QStringLiteral("quillon-open-folder.desktop");
+
+QString EarlierEntryPath(const QString& entryPath) {
+    return QFileInfo(entryPath).dir().filePath(EarlierEntryFileName);
+}
+
 const QString ApplicationsFolder = QStringLiteral("applications");
 const QString EntryGroup = QStringLiteral("[Desktop Entry]");
 const QString ExecKey = QStringLiteral("Exec");
@@ -175,13 +183,17 @@ QString FolderCommandEntryPath() {
 
 bool IsFolderCommandRegistered(const QString& program) {
     const QString path = FolderCommandEntryPath();
-    return !path.isEmpty() && ReadExec(path) == FolderCommandLine(program);
+    if (path.isEmpty())
+        return false;
+    const QString line = FolderCommandLine(program);
+    return ReadExec(path) == line || ReadExec(EarlierEntryPath(path)) == line;
 }
 
 bool RegisterFolderCommand(bool enable, const QString& program) {
     const QString path = FolderCommandEntryPath();
     if (path.isEmpty())
         return false;
+    QFile::remove(EarlierEntryPath(path));
     if (!enable) {
         QFile::remove(path);
         return false;

@@ -88,6 +88,18 @@ TEST_F(FolderCommand, RegistersDetectsAndRemovesTheDesktopEntry) {
     EXPECT_FALSE(IsFolderCommandRegistered(program));
     EXPECT_FALSE(RegisterFolderCommand(false, program));
     EXPECT_TRUE(QDir(Home.DataHome() + QStringLiteral("/applications")).exists());
+
+    // An entry under the name earlier versions used counts, and registering or
+    // removing the command leaves only the current entry, or none.
+    const QString earlier =
+        Home.DataHome() + QStringLiteral("/applications/quillon-open-folder.desktop");
+    for (const bool enable : {true, false}) {
+        ASSERT_TRUE(WriteAll(earlier, "[Desktop Entry]\nExec=/opt/quillon/bin/quillon %f\n"));
+        EXPECT_TRUE(IsFolderCommandRegistered(program));
+        EXPECT_EQ(RegisterFolderCommand(enable, program), enable);
+        EXPECT_FALSE(QFile::exists(earlier));
+        EXPECT_EQ(QFile::exists(Home.EntryPath()), enable);
+    }
 }
 
 TEST_F(FolderCommand, UsesTheRunningProgramByDefault) {
