@@ -496,7 +496,7 @@ TEST_F(ExportReal, OutOfMemoryIsReported) {
     GTEST_SKIP() << "the address space limit leaves no room for AddressSanitizer";
 #endif
     const TRun run =
-        RunProgram(QStringLiteral("/bin/sh"), {"-c", "ulimit -v 2000000 && exec \"$0\" \"$@\"",
+        RunProgram(QStringLiteral("/bin/sh"), {"-c", "ulimit -v 800000 && exec \"$0\" \"$@\"",
                                                Binary, "--export", "files", "--log", "/dev/zero"});
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_EQ(run.Err.rfind("quillon: out of memory while reading the log (", 0), 0u) << run.Err;
