@@ -4,9 +4,11 @@
 // sees a text that outlived its bytes), where each text lies, the post-parse
 // check and the three lookups on every file and revision.
 #include "CheckLog.h"
+#include "Commits.h"
 #include "DateTime.h"
 #include "ParseLog.h"
 #include "RevisionModel.h"
+#include "Tags.h"
 #include "TextUtil.h"
 
 #include <array>
@@ -79,6 +81,18 @@ public:
         Require(counters.size() == table.FileCount(), "counters do not match the files");
         for (std::size_t i = 0; i < counters.size(); ++i)
             WalkCounters(table.Files()[i], counters[i]);
+
+        const auto history = HistoryOrder(table);
+        const TCommits commits(table, history);
+        std::size_t grouped = 0;
+        for (const TCommit& commit : commits.Commits())
+            grouped += commit.RevisionCount;
+        Require(grouped == table.RevisionCount(), "the commits do not hold every revision once");
+        for (const TRevisionInfo* revision : history) {
+            Require(commits.CommitOf(*revision) < commits.Commits().size(),
+                    "a revision belongs to no commit");
+            Touch(TagsText(*revision));
+        }
     }
 
 private:
@@ -190,13 +204,16 @@ private:
         Require(found && found->WorkingFile == file.WorkingFile && found <= &file,
                 "FindFile misses a file of the table");
 
-        for (auto& revision : file.Revisions) {
+        for (const auto& revision : file.Revisions) {
             Require(revision.FileInfo == &file, "a revision's FileInfo is not its file");
             WalkRevision(file, revision);
         }
+        for (const auto& name : SymbolicNames(file))
+            Require(!LogBegin || (InLog(name.Name) && InLog(name.Number)),
+                    "a symbolic name lies outside the log");
     }
 
-    void WalkRevision(TRCSFile& file, TRevisionInfo& revision) {
+    void WalkRevision(const TRCSFile& file, const TRevisionInfo& revision) {
         FieldText(revision.Revision, true, "Revision lies outside the log");
         for (const char c : revision.Revision)
             Require(static_cast<unsigned char>(c) > ' ', "a revision number holds a blank");
