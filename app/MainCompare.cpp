@@ -8,18 +8,6 @@
 
 namespace quillon {
 
-namespace {
-
-// The client could not compare: it ended abnormally or with an exit code
-// above 1 (1 only says that the texts differ), or it wrote nothing but a
-// complaint (a dead or unknown revision, for one).
-bool ComparisonFailed(const TCvsResult& result) {
-    return result.Crashed || result.ExitCode > 1 ||
-           (result.Output.empty() && !result.Errors.trimmed().isEmpty());
-}
-
-} // namespace
-
 void TfrmMain::ShowDiff(const TRCSFile* file, const TRevisionInfo* revision,
                         const TRevisionInfo* previous) {
     if (!MayStart())
@@ -47,7 +35,7 @@ void TfrmMain::ShowDiff(const TRCSFile* file, const TRevisionInfo* revision,
                           ShowStatus(Status::Aborted);
                           return EndDiff();
                       }
-                      if (!result.Aborted && ComparisonFailed(result)) {
+                      if (!result.Aborted && result.DiffFailed()) {
                           ShowStatus(CvsErrorText(result));
                           return EndDiff();
                       }

@@ -8,17 +8,6 @@
 
 namespace quillon {
 
-namespace {
-
-// The client could not compare (see MainCompare.cpp): ended abnormally, with
-// an exit code above 1, or wrote nothing but a complaint.
-bool PatchFileFailed(const TCvsResult& result) {
-    return result.Crashed || result.ExitCode > 1 ||
-           (result.Output.empty() && !result.Errors.trimmed().isEmpty());
-}
-
-} // namespace
-
 // A patch in the making: the files still to run and the text so far.
 struct TPatchRun {
     std::vector<TPatchFile> Files;
@@ -62,7 +51,7 @@ void TfrmMain::RunPatchFile(std::shared_ptr<TPatchRun> run) {
             return EndDiff();
         }
         const TPatchFile& file = run->Files[run->Next];
-        if (PatchFileFailed(result)) {
+        if (result.DiffFailed()) {
             const QStringList lines = result.ErrorLines(TCvsResult::MaxErrorBytes);
             const QString error = lines.isEmpty() ? CvsErrorText(result) : lines.join('\n');
             run->Text += PatchFailure(file, error.toStdString());

@@ -60,6 +60,12 @@ struct TCvsResult {
     static constexpr qsizetype MaxErrorBytes = 64 * 1024;
 
     bool Failed() const { return OutOfMemory || Crashed || ExitCode != 0; }
+    // A `cvs diff` could not compare: it ended abnormally or with an exit code
+    // above 1 (1 only says that the texts differ), or it wrote nothing but a
+    // complaint (a dead or unknown revision, for one).
+    bool DiffFailed() const {
+        return Crashed || ExitCode > 1 || (Output.empty() && !Errors.trimmed().isEmpty());
+    }
     // The lines of Errors that are no progress report, or the first line
     // when every line is one; at most maxLines of them.
     QStringList ErrorLines(qsizetype maxLines) const;
