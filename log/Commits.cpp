@@ -53,6 +53,13 @@ std::uint64_t KeyHash(const TRevisionInfo& revision) {
 // key's hash and the commit number plus 1; 0 when empty.
 class TCommitIndex {
 public:
+    // Room for keys keys without growing.
+    explicit TCommitIndex(std::size_t keys) {
+        std::size_t size = 1024;
+        while (size < 2 * (keys + 1))
+            size *= 2;
+        Slots.assign(size, 0);
+    }
     // The commit whose key has hash and satisfies matches, or, when there is
     // none, made the commit of that key. Returns the slot's commit.
     template <typename TMatches>
@@ -77,8 +84,7 @@ public:
         return (std::uint64_t(commit) + 1) << 32 | tag;
     }
     void Prefetch(std::size_t hash) const {
-        if (!Slots.empty())
-            __builtin_prefetch(&Slots[std::uint32_t(hash) & (Slots.size() - 1)]);
+        __builtin_prefetch(&Slots[std::uint32_t(hash) & (Slots.size() - 1)]);
     }
 
 private:
@@ -91,7 +97,7 @@ private:
         }
     }
     void Grow() {
-        std::vector<std::uint64_t> old(std::max<std::size_t>(1024, 2 * Slots.size()), 0);
+        std::vector<std::uint64_t> old(2 * Slots.size(), 0);
         old.swap(Slots);
         const std::size_t mask = Slots.size() - 1;
         for (const std::uint64_t slot : old) {
@@ -108,21 +114,51 @@ private:
     std::size_t Count = 0;
 };
 
-// Positions in historyOrder in the order the grouping takes them: oldest first,
-// equal dates in history order, the revisions without a date last.
-std::vector<std::uint32_t> GroupingOrder(std::span<const TRevisionInfo* const> historyOrder,
-                                         const TRevisionInfo* firstRevision) {
-    std::vector<std::uint32_t> order;
-    order.reserve(historyOrder.size());
+// What the grouping reads of a revision, gathered in table order so that the
+// walk in date order reads one small record per revision.
+struct TKey {
+    std::uint64_t Hash = 0;  // of the commit id, or else of author and comment
+    std::uint32_t File = 0;  // the position of the revision's file in the table
+    std::uint32_t HasId = 0; // whether the revision has a commit id
+};
+
+std::vector<TKey> Keys(const TRCSFileTable& table) {
+    std::vector<TKey> keys;
+    keys.reserve(table.RevisionCount());
+    const TRCSFile* firstFile = table.Files().data();
+    for (const TRevisionInfo& revision : table.Revisions())
+        keys.push_back({KeyHash(revision), std::uint32_t(revision.FileInfo - firstFile),
+                        HasCommitId(revision) ? 1u : 0u});
+    return keys;
+}
+
+// The revisions in the order the grouping takes them, as positions in the
+// table, with their dates: oldest first, equal dates in history order, the
+// revisions without a date last.
+struct TSteps {
+    std::vector<std::uint32_t> Revisions;
+    std::vector<double> Dates;
+};
+
+TSteps GroupingOrder(std::span<const TRevisionInfo* const> historyOrder,
+                     const TRevisionInfo* firstRevision) {
+    TSteps steps;
+    steps.Revisions.reserve(historyOrder.size());
+    steps.Dates.reserve(historyOrder.size());
+    std::vector<double> dates(historyOrder.size());
+    for (std::size_t i = 0; i < historyOrder.size(); ++i)
+        dates[i] = historyOrder[i]->Date;
     auto take = [&](std::size_t position) {
-        order.push_back(static_cast<std::uint32_t>(historyOrder[position] - firstRevision));
+        steps.Revisions.push_back(
+            static_cast<std::uint32_t>(historyOrder[position] - firstRevision));
+        steps.Dates.push_back(dates[position]);
     };
     std::size_t dated = historyOrder.size();
-    while (dated > 0 && historyOrder[dated - 1]->Date == 0)
+    while (dated > 0 && dates[dated - 1] == 0)
         --dated;
     for (std::size_t end = dated; end > 0;) {
         std::size_t begin = end - 1;
-        while (begin > 0 && historyOrder[begin - 1]->Date == historyOrder[end - 1]->Date)
+        while (begin > 0 && dates[begin - 1] == dates[end - 1])
             --begin;
         for (std::size_t i = begin; i < end; ++i)
             take(i);
@@ -130,7 +166,7 @@ std::vector<std::uint32_t> GroupingOrder(std::span<const TRevisionInfo* const> h
     }
     for (std::size_t i = dated; i < historyOrder.size(); ++i)
         take(i);
-    return order;
+    return steps;
 }
 
 } // namespace
@@ -138,16 +174,22 @@ std::vector<std::uint32_t> GroupingOrder(std::span<const TRevisionInfo* const> h
 TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* const> historyOrder) {
     const auto revisions = table.Revisions();
     FirstRevision = revisions.data();
-    const std::vector<std::uint32_t> order = GroupingOrder(historyOrder, FirstRevision);
+    const std::vector<TKey> keys = Keys(table);
+    const TSteps steps = GroupingOrder(historyOrder, FirstRevision);
+    const std::vector<std::uint32_t>& order = steps.Revisions;
     RevisionCommits.assign(revisions.size(), None);
 
+    std::size_t withId = 0;
+    for (const TKey& key : keys)
+        withId += key.HasId;
     std::vector<TBuilt> built;
-    TCommitIndex byId;
-    TCommitIndex byText; // the latest commit of an author and comment
-    // Per step, the step that took the previous revision of the same file.
+    built.reserve(order.size());
+    TCommitIndex byId(withId);
+    TCommitIndex byText(keys.size() - withId); // the latest commit of an author and comment
+    // Per step of a revision without a commit id, the step that took the
+    // previous such revision of the same file.
     std::vector<std::uint32_t> previousOfFile(order.size(), None);
     std::vector<std::uint32_t> lastOfFile(table.FileCount(), None);
-    const TRCSFile* firstFile = table.Files().data();
 
     auto firstOf = [&](std::uint32_t commit) -> const TRevisionInfo& {
         return revisions[built[commit].First];
@@ -160,64 +202,59 @@ TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* co
                 return true;
         return false;
     };
-    auto joins = [&](std::uint32_t commit, const TRevisionInfo& revision, std::uint32_t last) {
+    auto joins = [&](std::uint32_t commit, double date, std::uint32_t last) {
         const double newest = built[commit].Newest;
-        const bool inTime = revision.Date == 0
+        const bool inTime = date == 0
                                 ? newest == 0
-                                : newest != 0 && std::llround((revision.Date - newest) *
-                                                              SecondsPerDay) <= CommitWindowSeconds;
+                                : newest != 0 && std::llround((date - newest) * SecondsPerDay) <=
+                                                     CommitWindowSeconds;
         return inTime && !holdsFile(commit, last);
     };
 
     // The revisions are taken in date order, far apart in memory: what a step
     // needs is fetched a few steps ahead.
     constexpr std::uint32_t Ahead = 8;
-    std::uint64_t hashes[Ahead];
-    const auto steps = static_cast<std::uint32_t>(order.size());
-    for (std::uint32_t step = 0; step < std::min(Ahead, steps); ++step)
-        hashes[step] = KeyHash(revisions[order[step]]);
-    for (std::uint32_t step = 0; step < steps; ++step) {
-        if (step + 2 * Ahead < steps) {
-            const auto* far = reinterpret_cast<const char*>(&revisions[order[step + 2 * Ahead]]);
-            __builtin_prefetch(far);
-            __builtin_prefetch(far + sizeof(TRevisionInfo) - 1);
+    const auto count = static_cast<std::uint32_t>(order.size());
+    for (std::uint32_t step = 0; step < count; ++step) {
+        if (step + 2 * Ahead < count) {
+            __builtin_prefetch(&keys[order[step + 2 * Ahead]]);
+            __builtin_prefetch(&RevisionCommits[order[step + 2 * Ahead]]);
         }
-        const std::uint64_t h = hashes[step % Ahead];
-        if (step + Ahead < steps) {
-            const TRevisionInfo& near = revisions[order[step + Ahead]];
-            const std::uint64_t nearHash = KeyHash(near);
-            hashes[step % Ahead] = nearHash;
-            (HasCommitId(near) ? byId : byText).Prefetch(nearHash);
-            __builtin_prefetch(&lastOfFile[static_cast<std::size_t>(near.FileInfo - firstFile)]);
-            __builtin_prefetch(&RevisionCommits[order[step + Ahead]]);
+        if (step + Ahead < count) {
+            const TKey& near = keys[order[step + Ahead]];
+            (near.HasId ? byId : byText).Prefetch(near.Hash);
+            if (!near.HasId)
+                __builtin_prefetch(&lastOfFile[near.File]);
         }
-        const TRevisionInfo& revision = revisions[order[step]];
-        const auto file = static_cast<std::size_t>(revision.FileInfo - firstFile);
-        const std::uint32_t last = lastOfFile[file];
-        previousOfFile[step] = last;
-        lastOfFile[file] = step;
-
+        const std::uint32_t position = order[step];
+        const TKey& key = keys[position];
+        const double date = steps.Dates[step];
         const auto next = static_cast<std::uint32_t>(built.size());
         std::uint32_t commit = next;
-        if (HasCommitId(revision)) {
-            commit = byId.FindOrAdd(
-                h, next, [&](std::uint32_t c) { return firstOf(c).CommitId == revision.CommitId; });
+        if (key.HasId) {
+            commit = byId.FindOrAdd(key.Hash, next, [&](std::uint32_t c) {
+                return firstOf(c).CommitId == revisions[position].CommitId;
+            });
         } else {
+            const std::uint32_t last = lastOfFile[key.File];
+            previousOfFile[step] = last;
+            lastOfFile[key.File] = step;
+            const TRevisionInfo& revision = revisions[position];
             auto sameText = [&](std::uint32_t c) {
                 return firstOf(c).Author == revision.Author &&
                        firstOf(c).Comment == revision.Comment;
             };
-            commit = byText.FindOrAdd(h, next, sameText);
-            if (commit != next && !joins(commit, revision, last)) {
-                byText.Replace(h, next, sameText);
+            commit = byText.FindOrAdd(key.Hash, next, sameText);
+            if (commit != next && !joins(commit, date, last)) {
+                byText.Replace(key.Hash, next, sameText);
                 commit = next;
             }
         }
         if (commit == next)
-            built.push_back({revision.Date, revision.Date, order[step], step});
+            built.push_back({date, date, position, step});
         else
-            built[commit].Newest = std::max(built[commit].Newest, revision.Date);
-        RevisionCommits[order[step]] = commit;
+            built[commit].Newest = std::max(built[commit].Newest, date);
+        RevisionCommits[position] = commit;
     }
 
     // Newest first: the dated commits were made oldest first, the undated
