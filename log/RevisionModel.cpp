@@ -66,8 +66,6 @@ const TRevisionInfo* FindRevision(const TRCSFile* file, std::string_view number)
     return nullptr;
 }
 
-namespace {} // namespace
-
 std::vector<long> RevisionParts(std::string_view number) {
     std::vector<long> parts;
     const char* p = number.data();
