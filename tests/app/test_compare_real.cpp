@@ -396,3 +396,35 @@ TEST_F(Comparison, FirstCommitAsPatchWithOneFailingFile) {
     EXPECT_NE(text.find("Index: src/main.c\n# cvs diff: failed"), std::string::npos);
     EXPECT_EQ(text.find("+#include"), std::string::npos);
 }
+
+// Abort while the second of two files is running: no patch is shown and what
+// the first file gave is dropped; the next patch starts afresh.
+TEST_F(StandInClient, AbortingAPatchHalfwayShowsNoPatch) {
+    TfrmPatch patch(&Main);
+    Main.SetPatchWindow(&patch);
+    int patches = 0;
+    Main.SetPeers({{}, {}, {}, {}, [&] { ++patches; }});
+    TRCSFile other;
+    other.WorkingFile = "other.c";
+    TRevisionInfo second = Revision;
+    second.FileInfo = &other;
+    Client("if [ -e first ]; then touch started; exec sleep 30; fi\n"
+           "touch first; echo \"first of $#\"; exit 1\n");
+    Main.ShowPatch({&Revision, &second});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(WorkDir.filePath("started")); }, 5000));
+    EXPECT_FALSE(Main.MayStart());
+    Main.miAbortClick();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Main.MayStart(); }, 5000));
+    EXPECT_EQ(Status.Messages.last(), "Aborted");
+    EXPECT_EQ(patches, 0);
+    EXPECT_TRUE(patch.Patch().empty());
+    EXPECT_FALSE(MainViews(Main).miAbort->isEnabled());
+
+    Client("echo \"part of $#\"; exit 1\n");
+    Main.ShowPatch({&Revision, &second});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Main.MayStart(); }, 30000));
+    EXPECT_EQ(patches, 1);
+    EXPECT_EQ(Status.Messages.last(), "Done");
+    EXPECT_EQ(patch.Patch().find("first of"), std::string::npos) << patch.Patch();
+    EXPECT_NE(patch.Patch().find("part of"), patch.Patch().rfind("part of")) << patch.Patch();
+}
