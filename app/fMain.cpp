@@ -9,6 +9,7 @@
 #include "FileTags.h"
 #include "Fonts.h"
 #include "ListView.h"
+#include "RecentMenu.h"
 #include "RowOpening.h"
 #include "Selectors.h"
 #include "TagFilters.h"
@@ -112,6 +113,7 @@ void TfrmMain::ConnectLoader() {
     connect(&Loader, &TLoadController::loadingChanged, this, [this](bool loading) {
         miOpen->setEnabled(!loading);
         miOpenLog->setEnabled(!loading);
+        miRecent->setEnabled(!loading);
         miAbort->setEnabled(loading);
     });
     connect(&Loader, &TLoadController::tableDropped, this, &TfrmMain::DropTable);
@@ -123,6 +125,12 @@ void TfrmMain::ConnectLoader() {
         TagFilters->Fill(Loader.Table());
     });
     connect(&Loader, &TLoadController::tableLoaded, this, &TfrmMain::FilterFiles);
+    connect(&Loader, &TLoadController::tableLoaded, this, [this] {
+        if (!CurrentLogFile.isEmpty())
+            miRecent->Add({TRecentPlace::TKind::LogFile, CurrentLogFile});
+        else if (!CurrentFolder.isEmpty())
+            miRecent->Add({TRecentPlace::TKind::Folder, CurrentFolder});
+    });
     connect(&Loader, &TLoadController::loadFinished, this, &TfrmMain::loadFinished);
 }
 
@@ -142,6 +150,14 @@ void TfrmMain::CreateMenu() {
                  &TfrmMain::miOpenClick);
     miOpenLog = add(file, "miOpenLog", QStringLiteral("Open &log file..."), OpenLogShortcut(),
                     &TfrmMain::miOpenLogClick);
+    miRecent = new TRecentMenu(
+        this,
+        [this](const TRecentPlace& place) {
+            place.Kind == TRecentPlace::TKind::Folder ? OpenFolder(place.Path)
+                                                      : OpenLogFile(place.Path);
+        },
+        [this](const QString& message) { ShowStatus(message); });
+    file->addMenu(miRecent);
     miAbort = add(file, "miAbort", QStringLiteral("&Abort"), QKeySequence(Qt::Key_Escape),
                   &TfrmMain::miAbortClick);
     file->addSeparator();

@@ -30,6 +30,7 @@ class TTagFilters;
 class TfrmOptions;
 class TfrmDiff;
 class TfrmPatch;
+class TRecentMenu;
 struct TPatchRun;
 
 // The texts of the status bar's message panel beside those of loading.
@@ -173,6 +174,7 @@ private:
     TCommentBox* mmCommentsHistory = nullptr;
     QAction* miOpen = nullptr;
     QAction* miOpenLog = nullptr;
+    TRecentMenu* miRecent = nullptr;
     QAction* miAbort = nullptr;
     QAction* miExit = nullptr;
     QAction* miRefresh = nullptr;

@@ -4,6 +4,7 @@
 #include "CellText.h"
 #include "CvsRunner.h"
 #include "FileTags.h"
+#include "RecentMenu.h"
 #include "Selectors.h"
 #include "TagFilters.h"
 #include "fOptions.h"
@@ -435,4 +436,48 @@ TEST_F(MainWindow, TagsBranchesAndRangesOfAHistoryOfReleases) {
                   list->item(1, 2)->text(),
               "REL_1_FIX 1.2.0.2 branch");
     EXPECT_EQ(list->item(4, 2)->text(), "vendor branch");
+}
+
+// File > Recent: what loaded is listed newest first; an entry found missing
+// when chosen says why, keeps what is shown, and is greyed from then on.
+TEST_F(MainWindow, RecentListsWhatLoadedAndGreysWhatIsMissing) {
+    QUILLON_USE_CVS_HISTORY(history);
+    OpenSettingsStore()->remove(QStringLiteral("Recent"));
+    auto* recent = Window.findChild<TRecentMenu*>(QStringLiteral("miRecent"));
+    ASSERT_TRUE(recent);
+    auto entries = [recent] {
+        recent->Rebuild();
+        QStringList texts;
+        for (const QAction* action : recent->actions())
+            texts.append((action->isEnabled() ? "" : "greyed ") + action->text());
+        return texts;
+    };
+    EXPECT_EQ(entries(), QStringList{"greyed No recent folders"});
+
+    Window.OpenLogFile(QStringLiteral("/nonexistent/x.log"));
+    ASSERT_TRUE(WaitForLoad(Window));
+    Window.OpenFolder(history.WorkingFolder());
+    ASSERT_TRUE(WaitForLoad(Window));
+    Window.OpenLogFile(TestData("real-cvs.log"));
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(entries(),
+              QStringList({"&1 " + TestData("real-cvs.log"), "&2 " + history.WorkingFolder()}));
+
+    QTemporaryDir gone;
+    const QString goneFolder = gone.path();
+    AddRecentPlace({TRecentPlace::TKind::Folder, goneFolder}, *OpenSettingsStore());
+    ASSERT_TRUE(gone.remove());
+    Window.OpenLogFile(TestData("real-cvs.log"));
+    ASSERT_TRUE(WaitForLoad(Window));
+    const auto table = Window.Load().Table();
+    entries();
+    recent->actions().at(1)->trigger();
+    EXPECT_EQ(Status.Messages.last(), "Cannot open " + goneFolder + ": not found");
+    EXPECT_EQ(Window.Load().Table(), table);
+    EXPECT_EQ(entries().at(1), "greyed &2 " + goneFolder + " (not found)");
+
+    recent->actions().at(2)->trigger();
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(Window.CurrentFolder, history.WorkingFolder());
+    EXPECT_EQ(entries().front(), "&1 " + history.WorkingFolder());
 }

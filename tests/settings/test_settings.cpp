@@ -1,3 +1,4 @@
+#include "RecentPlaces.h"
 #include "Settings.h"
 
 #include <QDir>
@@ -209,4 +210,35 @@ TEST(SettingsStore, TheUserStoreIsTevrinQuillon) {
     EXPECT_EQ(store->applicationName(), QStringLiteral("Quillon"));
     EXPECT_EQ(store->scope(), QSettings::UserScope);
     EXPECT_TRUE(store->fileName().contains(QStringLiteral("/Tevrin/Quillon")));
+}
+
+// The recent places: newest first, each once, at most ten; a folder and a log
+// file of the same path are two places; damaged entries are passed over.
+TEST_F(SettingsTest, RecentPlacesKeepTheNewestTenOnce) {
+    auto store = Store();
+    using enum TRecentPlace::TKind;
+    for (int i = 0; i < 12; ++i)
+        AddRecentPlace({Folder, QStringLiteral("/f%1").arg(i)}, *store);
+    AddRecentPlace({Folder, QStringLiteral("/f5")}, *store);
+    AddRecentPlace({LogFile, QStringLiteral("/f5")}, *store);
+    std::vector<TRecentPlace> places = LoadRecentPlaces(*store);
+    ASSERT_EQ(places.size(), 10u);
+    EXPECT_EQ(places[0], (TRecentPlace{LogFile, QStringLiteral("/f5")}));
+    EXPECT_EQ(places[1], (TRecentPlace{Folder, QStringLiteral("/f5")}));
+    EXPECT_EQ(places[2], (TRecentPlace{Folder, QStringLiteral("/f11")}));
+    EXPECT_EQ(places[9], (TRecentPlace{Folder, QStringLiteral("/f3")}));
+
+    store->setValue(QStringLiteral("Recent/1/Kind"), QStringLiteral("disk"));
+    store->setValue(QStringLiteral("Recent/3/Path"), QString());
+    places = LoadRecentPlaces(*store);
+    ASSERT_EQ(places.size(), 8u);
+    EXPECT_EQ(places[0], (TRecentPlace{Folder, QStringLiteral("/f5")}));
+    EXPECT_EQ(places[1], (TRecentPlace{Folder, QStringLiteral("/f10")}));
+
+    AddRecentPlace({Folder, QStringLiteral("relative")}, *store);
+    EXPECT_EQ(LoadRecentPlaces(*store)[0].Path, QDir::current().filePath("relative"));
+
+    EXPECT_EQ(MissingReason({Folder, Dir.path()}), QString());
+    EXPECT_EQ(MissingReason({LogFile, Dir.path()}), "not a file");
+    EXPECT_EQ(MissingReason({Folder, Dir.filePath("none")}), "not found");
 }
