@@ -47,8 +47,11 @@ QString UsageText() {
         "Usage:\n"
         "  quillon [FOLDER]                 open a CVS working folder\n"
         "  quillon --log FILE               open a saved `cvs log` output\n"
+        "  quillon --root CVSROOT MODULE    open a repository's module without a\n"
+        "                                   working folder\n"
         "  quillon --help | --version       show this text or the version\n"
-        "  quillon --export files|history|commits|chart (--log FILE | FOLDER)\n"
+        "  quillon --export files|history|commits|chart\n"
+        "          (--log FILE | --root CVSROOT MODULE | FOLDER)\n"
         "          [--filter 0|1|2] [--author NAME] [--chart commits|lines]\n"
         "          [--branch NAME|TRUNK] [--range FROM..TO]\n"
         "          [--timeout SECONDS] [-o OUT.csv]\n"
@@ -63,8 +66,9 @@ QString UsageText() {
         "settings apply as in the lists. --branch keeps the revisions on one branch\n"
         "(TRUNK: the trunk); --range keeps the changes from tag FROM to tag TO\n"
         "(FROM empty: from the start; TO empty: to the newest). A working folder is\n"
-        "read by running the CVS client's log command in it; --timeout ends the\n"
-        "client, and the export, after that many seconds.\n"
+        "read by running the CVS client's log command in it, a repository's module\n"
+        "by its rlog command; --timeout ends the client, and the export, after\n"
+        "that many seconds.\n"
         "\n"
         "Exit status: 0 done, 1 the log could not be read or the client failed,\n"
         "2 bad arguments or a tag or branch the log does not have (Unknown tag:\n"
@@ -86,6 +90,7 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     const QCommandLineOption exportKind(QStringLiteral("export"), {}, QStringLiteral("KIND"));
     const QCommandLineOption logFile(QStringLiteral("log"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption root(QStringLiteral("root"), {}, QStringLiteral("CVSROOT"));
     const QCommandLineOption filter(QStringLiteral("filter"), {}, QStringLiteral("MODE"));
     const QCommandLineOption author(QStringLiteral("author"), {}, QStringLiteral("NAME"));
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")}, {},
@@ -95,8 +100,8 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption branch(QStringLiteral("branch"), {}, QStringLiteral("NAME"));
     const QCommandLineOption range(QStringLiteral("range"), {}, QStringLiteral("FROM..TO"));
     QCommandLineParser parser;
-    parser.addOptions({help, version, exportKind, logFile, filter, author, output, chart, timeout,
-                       branch, range});
+    parser.addOptions({help, version, exportKind, logFile, root, filter, author, output, chart,
+                       timeout, branch, range});
     // The parser reads its arguments after a program name.
     if (!parser.parse(QStringList{QString()} + arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -119,6 +124,15 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
         command.LogFile = parser.value(logFile);
         if (command.LogFile.isEmpty())
             return fail(QStringLiteral("--log needs a file"));
+    }
+    if (parser.isSet(root)) {
+        command.Root = parser.value(root);
+        if (command.Root.isEmpty())
+            return fail(QStringLiteral("--root needs a CVSROOT"));
+        if (parser.isSet(logFile))
+            return fail(QStringLiteral("give --log FILE or --root CVSROOT MODULE, not both"));
+        if (plain.size() != 1 || plain.front().isEmpty())
+            return fail(QStringLiteral("--root CVSROOT needs one MODULE"));
     }
     if (parser.isSet(filter)) {
         const QString mode = parser.value(filter);
@@ -163,7 +177,7 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
             return fail(QStringLiteral("give one FOLDER or --log FILE, not %1 arguments")
                             .arg(plain.size() + (command.LogFile.isEmpty() ? 0 : 1)));
         if (!plain.isEmpty())
-            command.Folder = plain.front();
+            (command.Root.isEmpty() ? command.Folder : command.Module) = plain.front();
         return command;
     }
     command.ExportKind = parser.value(exportKind);
@@ -184,7 +198,7 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     if (command.LogFile.isEmpty() == (plain.size() != 1) || plain.size() > 1)
         return fail(QStringLiteral("--export needs either --log FILE or one FOLDER"));
     if (command.LogFile.isEmpty())
-        command.Folder = plain.front();
+        (command.Root.isEmpty() ? command.Folder : command.Module) = plain.front();
     return command;
 }
 
@@ -198,15 +212,16 @@ void Print(std::FILE* stream, const QString& text) {
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
 }
 
-// Runs the client's log command in folder; false, with the reason in error,
+// Runs the client's log command in place; false, with the reason in error,
 // when it cannot be started, fails, runs longer than timeout seconds (when not
 // 0) or is ended because the export caught a signal.
-bool RunLog(const TSettings& settings, const QString& folder, int timeout, TSignalWatcher& watcher,
+bool RunLog(const TSettings& settings, const TCvsPlace& place, int timeout, TSignalWatcher& watcher,
             std::string& log, QString& error) {
-    error = CheckWorkingFolder(folder);
+    if (!place.IsRepository())
+        error = CheckWorkingFolder(place.Folder);
     if (!error.isEmpty())
         return false;
-    StartLockServiceIfNeeded(folder, settings.CVSPath);
+    StartLockServiceIfNeeded(place.RunFolder(), settings.CVSPath);
     TCvsRunner runner;
     QEventLoop loop;
     QObject::connect(&runner, &TCvsRunner::finished, &loop, &QEventLoop::quit);
@@ -218,7 +233,8 @@ bool RunLog(const TSettings& settings, const QString& folder, int timeout, TSign
         timedOut = true;
         runner.Abort();
     });
-    runner.Start(CvsProgram(settings.CVSPath), {QStringLiteral("log")}, folder);
+    runner.Start(CvsProgram(settings.CVSPath), place.Arguments(place.LogArguments()),
+                 place.RunFolder());
     if (timeout > 0)
         limit.start(std::chrono::seconds(timeout));
     loop.exec();
@@ -249,6 +265,7 @@ bool MakeCsv(const TCommandLine& command, const TSettings& settings, std::string
              std::string& csv, QString& unknown) {
     std::shared_ptr<TRCSFileTable> parsed = ParseLog(std::move(log));
     ClearEmptyMessages(*parsed);
+    NameRepositoryFiles(*parsed, command.Place());
     const TRCSFileTablePtr table = std::move(parsed);
     const TLogSummaryPtr summary =
         std::make_shared<const TLogSummary>(SummarizeLog(*table, settings.LinesLimit));
@@ -311,7 +328,7 @@ int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err) {
                       QStringLiteral("quillon: cannot read %1: %2\n").arg(command.LogFile, error));
                 return 1;
             }
-        } else if (!RunLog(settings, command.Folder, command.Timeout, watcher, log, error)) {
+        } else if (!RunLog(settings, command.Place(), command.Timeout, watcher, log, error)) {
             if (const int signalNumber = TSignalWatcher::Caught())
                 return TSignalWatcher::ExitStatus(signalNumber);
             Print(err, QStringLiteral("quillon: %1\n").arg(error));

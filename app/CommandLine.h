@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ChartData.h"
+#include "CvsPlace.h"
 
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,8 @@ struct TCommandLine {
     TMode Mode = TMode::Window;
     QString Folder;     // the working folder to open (exactly one plain argument)
     QString LogFile;    // --log FILE: a saved `cvs log` output
+    QString Root;       // --root CVSROOT: a repository, whose module the plain argument names
+    QString Module;     // with Root, the module to read
     QString ExportKind; // "files", "history", "commits" or "chart"
     TChartMode Chart = TChartMode::Commits; // --chart: what the chart export counts
     int Filter = 0;                         // --filter: the filter mode
@@ -26,6 +29,11 @@ struct TCommandLine {
     QString Output;        // -o: the CSV file; standard output when empty or "-"
     int Timeout = 0;       // --timeout: seconds the client may run; 0 for no limit
     QString Error;         // what is wrong with the arguments
+
+    // The folder or the repository's module to read; empty for none.
+    TCvsPlace Place() const {
+        return Root.isEmpty() ? TCvsPlace::OfFolder(Folder) : TCvsPlace::OfRepository(Root, Module);
+    }
 };
 
 // Reads the arguments after the program name.

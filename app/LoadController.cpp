@@ -57,13 +57,15 @@ void TLoadController::StartLoad(const QString& source) {
     emit loadStarted(source);
 }
 
-void TLoadController::OpenFolder(const QString& folder) {
+void TLoadController::OpenPlace(const TCvsPlace& place) {
     if (!MayStart())
         return;
-    StartLoad(folder);
-    if (const QString problem = CheckWorkingFolder(folder); !problem.isEmpty())
-        return EndLoad(problem);
-    RunCVS({QStringLiteral("log")}, folder, [this](TCvsResult result) {
+    StartLoad(place.DisplayName());
+    CurrentPlace = place;
+    if (!place.IsRepository())
+        if (const QString problem = CheckWorkingFolder(place.Folder); !problem.isEmpty())
+            return EndLoad(problem);
+    RunCVS(place.LogArguments(), place, [this](TCvsResult result) {
         if (!result.Started)
             return EndLoad(QString()); // the runner has said why
         if (result.Aborted)
@@ -81,6 +83,7 @@ void TLoadController::OpenLogFile(const QString& file) {
     if (!MayStart())
         return;
     StartLoad(file);
+    CurrentPlace = {};
     emit statusShown(Status::ReadingLogFile);
     OffThread(
         [this, file, limit = ByteLimit] {
@@ -104,8 +107,13 @@ void TLoadController::OpenLogFile(const QString& file) {
 
 void TLoadController::RunCVS(const QStringList& arguments, const QString& folder,
                              std::function<void(TCvsResult)> done) {
-    emit statusShown(Status::Executing);
     StartLockServiceIfNeeded(folder, Settings.CVSPath);
+    RunProgram(CvsProgram(Settings.CVSPath), arguments, folder, std::move(done));
+}
+
+void TLoadController::RunProgram(const QString& program, const QStringList& arguments,
+                                 const QString& folder, std::function<void(TCvsResult)> done) {
+    emit statusShown(Status::Executing);
     RunnerDone = std::move(done);
     RunnerGeneration = LoadGeneration;
     ShowProgress([this] {
@@ -113,7 +121,7 @@ void TLoadController::RunCVS(const QStringList& arguments, const QString& folder
         return bytes ? QStringLiteral("%1 (%2 KB)").arg(Status::Executing).arg(bytes / 1024)
                      : QString();
     });
-    Runner.Start(CvsProgram(Settings.CVSPath), arguments, folder);
+    Runner.Start(program, arguments, folder);
 }
 
 void TLoadController::RunnerFinished() {
@@ -164,9 +172,10 @@ void TLoadController::ParseOutput(TCvsOutput log, QString warning, QString endin
     LoadBytes = log.size();
     auto bytes = std::make_shared<TCvsOutput>(std::move(log));
     OffThread(
-        [this, bytes] {
+        [this, bytes, place = CurrentPlace] {
             std::shared_ptr<TRCSFileTable> table = ParseLog(bytes->Take(), &FilesParsed);
             ClearEmptyMessages(*table);
+            NameRepositoryFiles(*table, place);
             return TRCSFileTablePtr(std::move(table));
         },
         [this, warning, ending](TRCSFileTablePtr table) {

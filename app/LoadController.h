@@ -3,6 +3,7 @@
 // the main window asks, the controller does and reports what happened.
 #pragma once
 
+#include "CvsPlace.h"
 #include "CvsRunner.h"
 #include "LogSummary.h"
 #include "RevisionModel.h"
@@ -56,10 +57,14 @@ public:
     // none while nothing is loaded.
     const TRCSFileTablePtr& Table() const { return RCSFiles; }
     const TLogSummaryPtr& Summary() const { return FileSummary; }
+    // Where the table shown, or the one being loaded, comes from; empty for a
+    // saved log.
+    const TCvsPlace& Place() const { return CurrentPlace; }
 
-    // Loads the history of a working folder through the client, or a saved
-    // log; loadFinished() follows, whatever the outcome.
-    void OpenFolder(const QString& folder);
+    // Loads the history of a working folder or a repository's module through
+    // the client, or a saved log; loadFinished() follows, whatever the outcome.
+    void OpenFolder(const QString& folder) { OpenPlace(TCvsPlace::OfFolder(folder)); }
+    void OpenPlace(const TCvsPlace& place);
     void OpenLogFile(const QString& file);
     // Computes the summary of the table for the current settings off the GUI
     // thread, swaps it in (summaryChanged()), then calls then.
@@ -68,6 +73,16 @@ public:
     // the GUI thread, unless the controller has been closed meanwhile.
     void RunCVS(const QStringList& arguments, const QString& folder,
                 std::function<void(TCvsResult)> done);
+    // Runs another program as the client runs, with the same status, Abort
+    // and report.
+    void RunProgram(const QString& program, const QStringList& arguments, const QString& folder,
+                    std::function<void(TCvsResult)> done);
+    // Runs the client with arguments in place (after "-d ROOT" for a
+    // repository).
+    void RunCVS(const QStringList& arguments, const TCvsPlace& place,
+                std::function<void(TCvsResult)> done) {
+        RunCVS(place.Arguments(arguments), place.RunFolder(), std::move(done));
+    }
     // Ends the client, or abandons the load or check in progress.
     void Abort();
     // Ends whatever runs, the client included, without a report.
@@ -119,7 +134,8 @@ private:
     QThreadPool Workers;
     int LoadGeneration = 0;
     TActivity Phase = TActivity::Idle;
-    QString Source; // of the load in progress or the table shown
+    QString Source;         // of the load in progress or the table shown
+    TCvsPlace CurrentPlace; // of the client's load in progress or its table shown
     TRCSFileTablePtr RCSFiles;
     TLogSummaryPtr FileSummary; // of RCSFiles
 };

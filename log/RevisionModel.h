@@ -103,6 +103,7 @@ public:
 private:
     friend class TLogParser;
     friend std::unique_ptr<TRCSFileTable> ParseLog(std::string, std::atomic<int>*);
+    friend void NameRepositoryFiles(TRCSFileTable&, std::string_view, std::string_view);
     std::string Log;                          // the log as read, the one copy
     std::deque<std::string> ExtraTexts;       // texts not found verbatim in the log
     std::vector<TRCSFile> FilesStore;         // log order

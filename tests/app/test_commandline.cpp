@@ -54,6 +54,22 @@ TEST(CommandLine, SavedLog) {
     ExpectError({"--log", ""});
 }
 
+TEST(CommandLine, RepositoryRootAndModule) {
+    const TCommandLine window = Parse({"--root", ":pserver:anna@host:/cvs", "demo"});
+    EXPECT_EQ(window.Mode, TMode::Window);
+    EXPECT_EQ(window.Place(), TCvsPlace::OfRepository(":pserver:anna@host:/cvs", "demo"));
+    const TCommandLine exported = Parse({"--export", "files", "--root", "/cvs", "demo"});
+    EXPECT_EQ(exported.Mode, TMode::Export);
+    EXPECT_EQ(exported.Place(), TCvsPlace::OfRepository("/cvs", "demo"));
+    EXPECT_EQ(Parse({"/w"}).Place(), TCvsPlace::OfFolder("/w"));
+
+    ExpectError({"--root", "/cvs"});
+    ExpectError({"--root", "", "demo"});
+    ExpectError({"--root", "/cvs", "a", "b"});
+    ExpectError({"--root", "/cvs", "--log", "a.log", "demo"});
+    ExpectError({"--export", "files", "--root", "/cvs"});
+}
+
 TEST(CommandLine, ExportKindsAndSources) {
     const TCommandLine files = Parse({"--export", "files", "--log", "a.log"});
     EXPECT_EQ(files.Mode, TMode::Export);

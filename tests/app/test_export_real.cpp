@@ -346,6 +346,27 @@ TEST_F(ExportReal, FolderRunsTheClient) {
     EXPECT_EQ(Run({"--export", "files", notWorking.path()}).Err, "quillon: " + noAdmin);
 }
 
+// A repository's module is read with rlog, without a working folder: its
+// subfolder, its removed (Attic) file and its file with a blank in its name
+// get the names of the working folder's log, for a plain and a :fork: root.
+TEST_F(ExportReal, RepositoryModuleListsAsItsWorkingFolder) {
+    QUILLON_USE_CVS_HISTORY(history);
+    for (const char* kind : {"files", "history", "commits"}) {
+        const TRun fromFolder = Run({"--export", kind, history.WorkingFolder()});
+        ASSERT_EQ(fromFolder.ExitCode, 0) << fromFolder.Err;
+        for (const QString& root : {history.Repository(), ":fork:" + history.Repository()}) {
+            const TRun fromRoot = Run({"--export", kind, "--root", root, "demo"});
+            EXPECT_EQ(fromRoot.ExitCode, 0) << fromRoot.Err;
+            EXPECT_EQ(fromRoot.Out, fromFolder.Out) << kind << " " << root.toStdString();
+        }
+    }
+    // A module the repository lacks fails with the client's complaint.
+    const TRun missing = Run({"--export", "files", "--root", history.Repository(), "nomodule"});
+    EXPECT_EQ(missing.ExitCode, 1);
+    EXPECT_NE(missing.Err.find("nomodule"), std::string::npos) << missing.Err;
+    EXPECT_EQ(missing.Out, "");
+}
+
 // --filter and --author give the rows the lists show for the same choices.
 TEST_F(ExportReal, FiltersAgreeWithTheLists) {
     quillon::TfrmMain window;

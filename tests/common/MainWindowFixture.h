@@ -137,6 +137,8 @@ public:
     }
     bool Ok() const { return QFileInfo(WorkingFolder() + QStringLiteral("/CVS")).isDir(); }
     QString WorkingFolder() const { return QDir(Folder).filePath(QStringLiteral("work")); }
+    // The repository; WorkingFolder is a checkout of its module "demo".
+    QString Repository() const { return QDir(Folder).filePath(QStringLiteral("repo")); }
     // The history of releases: a vendor branch, two release tags and a branch.
     QString ReleasesFolder() const { return QDir(Folder).filePath(QStringLiteral("releases")); }
     QString Output;
