@@ -14,7 +14,7 @@ void TfrmMain::ShowDiff(const TRCSFile* file, const TRevisionInfo* revision,
         return;
     if (!file || !revision || !previous)
         return ShowStatus(Status::NoPrevious);
-    if (!CurrentLogFile.isEmpty() || CurrentFolder.isEmpty())
+    if (!CurrentLogFile.isEmpty() || Place().IsEmpty())
         return ShowStatus(Status::NoWorkingFolder);
     SetActivity(TActivity::Comparing);
     miAbort->setEnabled(true);
@@ -24,6 +24,8 @@ void TfrmMain::ShowDiff(const TRCSFile* file, const TRevisionInfo* revision,
     TDiffRequest request{std::string(file->WorkingFile), revision->LinesAdded,
                          revision->LinesRemoved, std::string(revision->Revision),
                          std::string(previous->Revision)};
+    if (Place().IsRepository())
+        return CompareInRepository(std::move(request));
     QStringList arguments;
     for (const std::string& argument : DiffArguments(request))
         arguments.append(DecodePath(argument)); // a file name need not be UTF-8

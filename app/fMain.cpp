@@ -10,9 +10,11 @@
 #include "Fonts.h"
 #include "ListView.h"
 #include "RecentMenu.h"
+#include "RecentRoots.h"
 #include "RowOpening.h"
 #include "Selectors.h"
 #include "TagFilters.h"
+#include "fOpenRepository.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -86,6 +88,11 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
         return QFileDialog::getExistingDirectory(this, QStringLiteral("Select directory"), start,
                                                  QFileDialog::ShowDirsOnly);
     };
+    ChooseRepository = [this](const QStringList& roots, const TCvsPlace& shown) {
+        TfrmOpenRepository dialog(this);
+        dialog.SetValues(roots, shown);
+        return dialog.exec() == QDialog::Accepted ? dialog.Place() : TCvsPlace{};
+    };
     TagFilters = new TTagFilters(this, [this] { return MayStart(); });
     CreateMenu();
     CreateViews();
@@ -114,6 +121,7 @@ void TfrmMain::ConnectLoader() {
         miOpen->setEnabled(!loading);
         miOpenLog->setEnabled(!loading);
         miRecent->setEnabled(!loading);
+        miOpenRepository->setEnabled(!loading);
         miAbort->setEnabled(loading);
     });
     connect(&Loader, &TLoadController::tableDropped, this, &TfrmMain::DropTable);
@@ -150,6 +158,8 @@ void TfrmMain::CreateMenu() {
                  &TfrmMain::miOpenClick);
     miOpenLog = add(file, "miOpenLog", QStringLiteral("Open &log file..."), OpenLogShortcut(),
                     &TfrmMain::miOpenLogClick);
+    miOpenRepository = add(file, "miOpenRepository", QStringLiteral("Open &repository..."),
+                           QKeySequence(), &TfrmMain::miOpenRepositoryClick);
     miRecent = new TRecentMenu(
         this,
         [this](const TRecentPlace& place) {
@@ -413,8 +423,8 @@ void TfrmMain::FormActivate() {
     Activated = true;
     if (!StartLogFile.isEmpty())
         OpenLogFile(StartLogFile);
-    else if (!StartFolder.isEmpty())
-        OpenFolder(StartFolder);
+    else if (!StartPlace.IsEmpty())
+        OpenPlace(StartPlace);
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
@@ -446,12 +456,16 @@ void TfrmMain::DropTable() {
     Style.Authors.reset();
 }
 
-void TfrmMain::OpenFolder(const QString& folder) {
+void TfrmMain::OpenPlace(const TCvsPlace& place) {
     if (!MayStart())
         return;
-    CurrentFolder = folder;
+    CurrentFolder = place.Folder;
     CurrentLogFile.clear();
-    Loader.OpenFolder(folder);
+    Loader.OpenPlace(place);
+}
+
+TCvsPlace TfrmMain::Place() const {
+    return Loader.Place().IsRepository() ? Loader.Place() : TCvsPlace::OfFolder(CurrentFolder);
 }
 
 void TfrmMain::OpenLogFile(const QString& file) {
@@ -594,6 +608,21 @@ void TfrmMain::miOpenLogClick() {
         OpenLogFile(file);
 }
 
+void TfrmMain::miOpenRepositoryClick() {
+    if (!MayStart())
+        return;
+    const std::unique_ptr<QSettings> store = OpenSettingsStore();
+    const TCvsPlace shown = Loader.Place().IsRepository() ? Loader.Place() : TCvsPlace{};
+    const TCvsPlace place = ChooseRepository(RecentRoots(*store), shown);
+    if (!place.IsRepository())
+        return;
+    // The password, if the root holds one, is the client's to keep.
+    const bool remembered = RememberRoot(*store, place.RootWithoutPassword());
+    OpenPlace(place);
+    if (!remembered)
+        ShowStatus(Status::SettingsNotSaved);
+}
+
 void TfrmMain::miAbortClick() {
     Loader.Abort();
 }
@@ -607,8 +636,8 @@ void TfrmMain::miRefreshClick() {
         return;
     if (!CurrentLogFile.isEmpty())
         OpenLogFile(CurrentLogFile);
-    else if (!CurrentFolder.isEmpty())
-        OpenFolder(CurrentFolder);
+    else if (!Place().IsEmpty())
+        OpenPlace(Place());
 }
 
 void TfrmMain::miAboutClick() {

@@ -32,6 +32,8 @@ class TfrmDiff;
 class TfrmPatch;
 class TRecentMenu;
 struct TPatchRun;
+struct TRepositoryDiff;
+struct TDiffRequest;
 
 // The texts of the status bar's message panel beside those of loading.
 namespace Status {
@@ -65,7 +67,8 @@ public:
 
     void SetPeers(TMainWindowPeers peers) { Peers = std::move(peers); }
     // What the first activation opens: a folder, or a saved log file.
-    void SetStartFolder(const QString& folder) { StartFolder = folder; }
+    void SetStartFolder(const QString& folder) { StartPlace = TCvsPlace::OfFolder(folder); }
+    void SetStartPlace(const TCvsPlace& place) { StartPlace = place; }
     void SetStartLogFile(const QString& file) { StartLogFile = file; }
     // Replaces the folder-selection dialog (tests): returns the chosen folder,
     // or an empty text when cancelled.
@@ -73,12 +76,25 @@ public:
         ChooseFolder = std::move(chooser);
     }
 
+    // Replaces the Open repository dialog (tests): gets the roots to offer
+    // and the repository shown, if any, and returns the place chosen, or an
+    // empty one when cancelled.
+    void SetRepositoryChooser(
+        std::function<TCvsPlace(const QStringList& roots, const TCvsPlace& shown)> chooser) {
+        ChooseRepository = std::move(chooser);
+    }
+
     void ShowStatus(const QString& message);
     TActivity Activity() const { return Loader.Activity(); }
     // May a command start now? Every command that would start work asks.
     bool MayStart() const { return Loader.MayStart(); }
-    void OpenFolder(const QString& folder);
+    void OpenFolder(const QString& folder) { OpenPlace(TCvsPlace::OfFolder(folder)); }
+    // Opens a working folder or a repository's module.
+    void OpenPlace(const TCvsPlace& place);
     void OpenLogFile(const QString& file);
+    // Where the commands of the history shown run: the repository it was
+    // read from, or the current folder.
+    TCvsPlace Place() const;
     // Computes the summary of the table (counters, history order, authors)
     // for the current settings off the GUI thread, swaps it in and fills the
     // author selector on the GUI thread, then calls then.
@@ -88,7 +104,7 @@ public:
     TSettings Settings;
     int SkippedCount = 0;
     bool Activated = false;
-    QString CurrentFolder;
+    QString CurrentFolder;  // empty while a repository's module is shown
     QString CurrentLogFile; // set while a saved log is shown instead of a folder
     // What loads the table the views show, and the table itself.
     TLoadController& Load() { return Loader; }
@@ -120,6 +136,7 @@ public:
 
     void miOpenClick();
     void miOpenLogClick();
+    void miOpenRepositoryClick();
     void miAbortClick();
     void miExitClick();
     void miRefreshClick();
@@ -157,6 +174,12 @@ private:
     // Shows the commit of the selected history row on the Commits page.
     void miShowCommitClick();
     void EndDiff(); // MainCompare.cpp
+    // Compares the two revisions of request without a working folder: their
+    // texts are fetched one after the other, then compared
+    // (MainRepositoryCompare.cpp).
+    void CompareInRepository(TDiffRequest request);
+    void FetchRevisionText(std::shared_ptr<TRepositoryDiff> run);
+    void CompareFetchedTexts(std::shared_ptr<TRepositoryDiff> run);
     // Runs the client for files[next] and on (MainPatch.cpp).
     void RunPatchFile(std::shared_ptr<TPatchRun> run);
     // Compares the revision chosen on the Charts page with its predecessor
@@ -175,6 +198,7 @@ private:
     QAction* miOpen = nullptr;
     QAction* miOpenLog = nullptr;
     TRecentMenu* miRecent = nullptr;
+    QAction* miOpenRepository = nullptr;
     QAction* miAbort = nullptr;
     QAction* miExit = nullptr;
     QAction* miRefresh = nullptr;
@@ -184,9 +208,10 @@ private:
     TMainWindowPeers Peers;
     TfrmDiff* frmDiff = nullptr;
     TfrmPatch* frmPatch = nullptr;
-    QString StartFolder;
+    TCvsPlace StartPlace;
     QString StartLogFile;
     std::function<QString(const QString&)> ChooseFolder;
+    std::function<TCvsPlace(const QStringList&, const TCvsPlace&)> ChooseRepository;
 
     TLoadController Loader{Settings};
 

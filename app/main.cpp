@@ -44,7 +44,7 @@ int main(int argc, char* argv[]) {
         windows.frmMain.close();
         app.exit(quillon::TSignalWatcher::ExitStatus(signalNumber));
     });
-    windows.frmMain.SetStartFolder(command.Folder);
+    windows.frmMain.SetStartPlace(command.Place());
     windows.frmMain.SetStartLogFile(command.LogFile);
     windows.frmMain.show();
     windows.frmMain.activateWindow();

@@ -134,6 +134,35 @@ TEST_F(Comparison, ABranchRevisionIsComparedWithItsBranchPoint) {
     EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.2 (+6 -2)");
 }
 
+// Without a working folder the two texts come from the repository and GNU
+// diff lays them out: the window shows the lines the folder's comparison
+// shows, with the same caption, for a file in a subfolder, on a branch, and
+// one with a blank in its name.
+TEST_F(Comparison, ARepositoryRevisionComparesAsInItsWorkingFolder) {
+    QUILLON_USE_CVS_HISTORY(history);
+    auto compareAll = [this] {
+        std::vector<std::string> all;
+        for (const auto& [name, number] :
+             {std::pair{"src/main.c", "1.4"}, {"notes with blank.txt", "1.2"},
+              {"src/main.c", "1.2.2.1"}}) {
+            CompareWithPrevious(name, number);
+            all.push_back(Diff.windowTitle().toStdString());
+            for (std::size_t row = 0; row < Diff.Lines()->Count(); ++row)
+                all.push_back(Diff.Lines()->Line(row));
+        }
+        return all;
+    };
+    OpenHistory(history);
+    const std::vector<std::string> inFolder = compareAll();
+    Main.OpenPlace(TCvsPlace::OfRepository(":fork:" + history.Repository(), "demo"));
+    ASSERT_TRUE(WaitForLoad(Main));
+    Status.Messages.clear();
+    EXPECT_EQ(compareAll(), inFolder);
+    EXPECT_EQ(Shown, 6);
+    EXPECT_EQ(Status.Messages.count("Executing CVS command..."), 9);
+    EXPECT_EQ(Status.Messages.last(), "Done");
+}
+
 TEST_F(Comparison, DoubleClicksCompareTheSelectedRevision) {
     QUILLON_USE_CVS_HISTORY(history);
     OpenHistory(history);

@@ -5,14 +5,17 @@
 #include "CvsRunner.h"
 #include "FileTags.h"
 #include "RecentMenu.h"
+#include "RecentRoots.h"
 #include "Selectors.h"
 #include "TagFilters.h"
+#include "TestHome.h"
 #include "fOptions.h"
 
 #include <QAction>
 #include <QPlainTextEdit>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTcpServer>
 #include <QToolButton>
 
 #include <csignal>
@@ -480,4 +483,69 @@ TEST_F(MainWindow, RecentListsWhatLoadedAndGreysWhatIsMissing) {
     ASSERT_TRUE(WaitForLoad(Window));
     EXPECT_EQ(Window.CurrentFolder, history.WorkingFolder());
     EXPECT_EQ(entries().front(), "&1 " + history.WorkingFolder());
+}
+
+namespace {
+
+QStringList FileNames(TfrmMain& window) {
+    QStringList names;
+    for (int row = 0; row < window.FilesModel().rowCount(); ++row)
+        names.append(window.FilesModel().index(row, 0).data().toString());
+    return names;
+}
+
+} // namespace
+
+// A module read without a working folder through the Open repository dialog;
+// the root is remembered, a missing module shows the client's complaint, and
+// Abort ends a client whose server never answers.
+TEST_F(MainWindow, RepositoryOpensWithoutAWorkingFolder) {
+    QUILLON_USE_CVS_HISTORY(history);
+    TTestHome home;
+    Window.Settings.CVSPath = QFileInfo(QStandardPaths::findExecutable("cvs")).path();
+    Window.OpenFolder(history.WorkingFolder());
+    ASSERT_TRUE(WaitForLoad(Window));
+    const QStringList inFolder = FileNames(Window);
+
+    const QString root = history.Repository();
+    QStringList offered;
+    TCvsPlace chosen = TCvsPlace::OfRepository(root, "demo");
+    Window.SetRepositoryChooser([&](const QStringList& roots, const TCvsPlace&) {
+        offered = roots;
+        return chosen;
+    });
+    Window.miOpenRepositoryClick();
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(Status.Messages.last(), "Done");
+    EXPECT_EQ(FileNames(Window), inFolder);
+    EXPECT_EQ(Window.windowTitle(), "Quillon: demo (" + root + ")");
+    EXPECT_TRUE(offered.isEmpty());
+    const auto store = OpenSettingsStore();
+    EXPECT_EQ(RecentRoots(*store), QStringList{root});
+
+    chosen = TCvsPlace::OfRepository(root, "nomodule");
+    Window.miOpenRepositoryClick();
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(offered, QStringList{root});
+    EXPECT_TRUE(Status.Messages.last().startsWith("CVS error: "))
+        << Status.Messages.last().toStdString();
+    EXPECT_TRUE(Status.Messages.last().contains("nomodule"))
+        << Status.Messages.last().toStdString();
+    EXPECT_EQ(Window.FilesModel().rowCount(), 0);
+
+    // A server that takes the connection and never answers.
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    QSignalSpy connected(&silent, &QTcpServer::newConnection);
+    const QString pserver =
+        QStringLiteral(":pserver:anna:secret@127.0.0.1:%1/cvs").arg(silent.serverPort());
+    chosen = TCvsPlace::OfRepository(pserver, "demo");
+    Window.miOpenRepositoryClick();
+    ASSERT_TRUE(connected.wait(10000));
+    Window.miAbortClick();
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(Status.Messages.last(), "Aborted");
+    EXPECT_FALSE(ReadAll(home.StorePath()).contains("secret"));
+    EXPECT_EQ(RecentRoots(*store).value(0),
+              QStringLiteral(":pserver:anna@127.0.0.1:%1/cvs").arg(silent.serverPort()));
 }
