@@ -131,45 +131,120 @@ std::size_t CountRevisionRules(std::string_view log) {
 // starts with; the first rule that matches decides what the line is.
 class TLogParser {
 public:
-    TLogParser(TRCSFileTable& table, std::atomic<int>* filesParsed)
-        : Table(table), FilesParsed(filesParsed) {}
+    TLogParser(TRCSFileTable& table, std::atomic<int>* filesParsed, std::size_t blockSize)
+        : Table(table), FilesParsed(filesParsed), BlockSize(blockSize) {}
 
-    void Run() {
+    // Takes a whole log over as the table's only block.
+    void Adopt(std::string log) {
         // Every revision begins at a rule line; knowing their number up front,
         // the revision store is allocated once and never copied.
-        const std::size_t revisions = CountRevisionRules(Table.Log);
+        const std::size_t revisions = CountRevisionRules(log);
         Table.RevisionStore.reserve(revisions);
         RevisionFile.reserve(revisions);
-        const char* p = Table.Log.data();
-        const char* const end = p + Table.Log.size();
-        std::size_t lineNumber = 0;
-        // The first LF at or after p (end when there is none). It is looked for
-        // again only once p has passed it, so that lines ended by lone CRs do
-        // not make every line search the rest of the log.
-        const char* nl = nullptr;
+        Block = &Table.LogBlocks.emplace_back(std::move(log));
+        Next = Block->data();
+    }
+
+    void Add(std::string_view bytes) {
+        if (bytes.empty())
+            return;
+        if (!Block || Block->capacity() - Block->size() < bytes.size())
+            NewBlock(bytes.size());
+        Block->append(bytes);
+        ParseLines(/*last=*/false);
+    }
+
+    void Finish() {
+        if (Block)
+            ParseLines(/*last=*/true);
+        if (InDescription)
+            DescriptionLine(RevisionRule, 0);
+        FinishComment();
+        FinishTable();
+    }
+
+private:
+    // Parses the lines of the current block from Next on; the last line waits
+    // for more bytes unless last is set, as a CR at the end may be the first
+    // half of a CR LF.
+    void ParseLines(bool last) {
+        const char* p = Next;
+        const char* const end = Block->data() + Block->size();
         while (p < end) {
-            if (!nl || nl < p) {
-                nl = static_cast<const char*>(std::memchr(p, '\n', end - p));
-                if (!nl)
-                    nl = end;
-            }
-            const char* lineEnd = nl;
-            const char* next = nl < end ? nl + 1 : end;
-            if (const char* cr = static_cast<const char*>(std::memchr(p, '\r', lineEnd - p))) {
+            const char* nl = FindLineFeed(p, end);
+            const char* lineEnd = nl ? nl : end;
+            const char* next = nl ? nl + 1 : end;
+            const char* cr = static_cast<const char*>(std::memchr(p, '\r', lineEnd - p));
+            if (!nl && !last && (!cr || cr + 1 == end))
+                break;
+            if (cr) {
                 if (cr + 1 != lineEnd)
                     next = cr + 1; // a lone CR ends the line too
                 lineEnd = cr;
             }
-            Line(std::string_view(p, lineEnd - p), lineNumber++);
+            Line(std::string_view(p, lineEnd - p), LineNumber++);
             p = next;
         }
-        if (InDescription)
-            DescriptionLine(RevisionRule, 0);
-        FinishComment();
-        Finish();
+        Next = p;
     }
 
-private:
+    // The first LF at or after p, or none before end. A search is not
+    // repeated over bytes already searched, so that lines ended by lone CRs
+    // do not make every line search the rest of the bytes.
+    const char* FindLineFeed(const char* p, const char* end) {
+        if (LineFeed && LineFeed >= p)
+            return LineFeed;
+        const char* from = NoLineFeedBefore && NoLineFeedBefore > p ? NoLineFeedBefore : p;
+        LineFeed = static_cast<const char*>(std::memchr(from, '\n', end - from));
+        NoLineFeedBefore = LineFeed ? nullptr : end;
+        return LineFeed;
+    }
+
+    // Starts a block with room for bytes more and for what of the current
+    // one is still in the making: the unparsed end, and the texts of several
+    // lines being collected (a message, a description, the file's symbol
+    // block), which are moved over so that each stays in one piece. Texts
+    // already read keep pointing into the blocks before: blocks never move.
+    void NewBlock(std::size_t bytes) {
+        const char* from = Next;
+        if (Block) {
+            if (!CommentLines.empty())
+                from = std::min(from, CommentLines.front().Text.data());
+            if (!DescriptionLines.empty())
+                from = std::min(from, DescriptionLines.front().Text.data());
+            if (auto* f = CurrentFile(); f && !f->SymbolBlock.empty())
+                from = std::min(from, f->SymbolBlock.data());
+        }
+        const std::string_view carried =
+            Block ? std::string_view(from, Block->data() + Block->size() - from)
+                  : std::string_view{};
+        std::string block;
+        block.reserve(std::max({BlockSize, carried.size() + bytes, 2 * carried.size()}));
+        block.append(carried);
+        const char* const oldNext = Next;
+        if (Block && Next == Block->data()) {
+            // Nothing of the current block has been read: it goes.
+            *Block = std::move(block);
+        } else {
+            if (Block)
+                Table.LogSizes.push_back(static_cast<std::size_t>(from - Block->data()));
+            Block = &Table.LogBlocks.emplace_back(std::move(block));
+        }
+        auto moved = [&](TText& text) {
+            if (!text.empty())
+                text = TText(Block->data() + (text.data() - from), text.size());
+        };
+        for (auto& l : CommentLines)
+            moved(l.Text);
+        for (auto& l : DescriptionLines)
+            moved(l.Text);
+        if (auto* f = CurrentFile())
+            moved(f->SymbolBlock);
+        Next = Block->data() + (oldNext - from);
+        LineFeed = nullptr;
+        NoLineFeedBefore = Block->data() + Block->size();
+    }
+
     struct TTextLine {
         std::size_t Number;
         std::string_view Text;
@@ -501,7 +576,7 @@ private:
         return text;
     }
 
-    void Finish() {
+    void FinishTable() {
         Table.FilesStore.shrink_to_fit();
         auto& names = Table.NameStore;
         names.reserve(NamesSeen.size());
@@ -523,6 +598,12 @@ private:
 
     TRCSFileTable& Table;
     std::atomic<int>* FilesParsed;
+    const std::size_t BlockSize;
+    std::string* Block = nullptr; // the last of the table's log blocks
+    const char* Next = nullptr;   // the first byte of Block not yet parsed
+    const char* LineFeed = nullptr;
+    const char* NoLineFeedBefore = nullptr;
+    std::size_t LineNumber = 0;
     long CurrentFileIndex = -1;
     long CurrentRevisionIndex = -1;
     bool OrphanIsCurrent = false;
@@ -547,11 +628,27 @@ private:
     std::vector<std::uint32_t> RevisionFile; // per revision: index of its file
 };
 
+TLogReader::TLogReader(std::atomic<int>* filesParsed, std::size_t blockSize)
+    : Table(std::make_unique<TRCSFileTable>()),
+      Parser(std::make_unique<TLogParser>(*Table, filesParsed, blockSize)) {}
+
+TLogReader::~TLogReader() = default;
+
+void TLogReader::Add(std::string_view bytes) {
+    Parser->Add(bytes);
+    AddedBytes += bytes.size();
+}
+
+std::unique_ptr<TRCSFileTable> TLogReader::Finish() {
+    Parser->Finish();
+    Parser.reset();
+    return std::move(Table);
+}
+
 std::unique_ptr<TRCSFileTable> ParseLog(std::string log, std::atomic<int>* filesParsed) {
-    auto table = std::make_unique<TRCSFileTable>();
-    table->Log = std::move(log);
-    TLogParser(*table, filesParsed).Run();
-    return table;
+    TLogReader reader(filesParsed);
+    reader.Parser->Adopt(std::move(log));
+    return reader.Finish();
 }
 
 } // namespace quillon

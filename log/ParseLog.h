@@ -4,16 +4,49 @@
 #include "RevisionModel.h"
 
 #include <atomic>
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace quillon {
 
-// Builds a new file table from the bytes of a `cvs log` output. A pure
-// function: it touches nothing but its arguments, so it may run on any thread.
-// The table takes the log over; no other copy of it is made. When
+class TLogParser;
+
+// Builds a new file table from the bytes of a `cvs log` output that arrive in
+// pieces, cut anywhere: each piece is parsed as far as its lines are whole,
+// so that the parse keeps up with the client. Touches nothing but its own
+// table, so it may run on any thread, one at a time. The bytes are copied once,
+// into blocks the table keeps; the texts of the table are views of them. When
 // filesParsed is given, it is raised as each file header is read, so that
 // another thread can show progress.
+class TLogReader {
+public:
+    static constexpr std::size_t DefaultBlockSize = 8 << 20;
+
+    explicit TLogReader(std::atomic<int>* filesParsed = nullptr,
+                        std::size_t blockSize = DefaultBlockSize);
+    ~TLogReader();
+    TLogReader(const TLogReader&) = delete;
+    TLogReader& operator=(const TLogReader&) = delete;
+
+    // The next bytes of the log.
+    void Add(std::string_view bytes);
+    // The number of bytes added so far.
+    std::size_t Size() const { return AddedBytes; }
+    // The log has ended: its last line is parsed and the table handed over.
+    // Called once; the reader takes no bytes after it.
+    std::unique_ptr<TRCSFileTable> Finish();
+
+private:
+    friend std::unique_ptr<TRCSFileTable> ParseLog(std::string, std::atomic<int>*);
+    std::unique_ptr<TRCSFileTable> Table;
+    std::unique_ptr<TLogParser> Parser;
+    std::size_t AddedBytes = 0;
+};
+
+// A whole log at once: the table takes the log over as its one block, without
+// copying it.
 std::unique_ptr<TRCSFileTable> ParseLog(std::string log, std::atomic<int>* filesParsed = nullptr);
 
 } // namespace quillon

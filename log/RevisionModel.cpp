@@ -31,6 +31,14 @@ TText Branches(const TRevisionInfo& revision) {
     return notes ? notes->Branches : TText{};
 }
 
+std::vector<std::string_view> TRCSFileTable::LogPieces() const {
+    std::vector<std::string_view> pieces;
+    for (std::size_t i = 0; i < LogBlocks.size(); ++i)
+        pieces.emplace_back(LogBlocks[i].data(),
+                            i < LogSizes.size() ? LogSizes[i] : LogBlocks[i].size());
+    return pieces;
+}
+
 std::vector<const TRevisionInfo*> HistoryOrder(const TRCSFileTable& table) {
     // Files own consecutive slices of the revision store, in table order.
     struct TKey {

@@ -72,7 +72,7 @@ struct TNameEntry {
 };
 
 // The file table. Owns the log text, every file and every revision; it is built
-// in one piece by ParseLog and replaced as a whole on every open or refresh.
+// by the log parser and replaced as a whole on every open or refresh.
 // Once built it is shared as a const value: what the views derive from it
 // (counters, history order, author index) lives beside it, not in it.
 class TRCSFileTable {
@@ -99,12 +99,17 @@ public:
     std::size_t RevisionIndex(const TRevisionInfo& revision) const {
         return static_cast<std::size_t>(&revision - RevisionStore.data());
     }
+    // The log as read, in order, in the pieces the table keeps it in.
+    std::vector<std::string_view> LogPieces() const;
 
 private:
     friend class TLogParser;
-    friend std::unique_ptr<TRCSFileTable> ParseLog(std::string, std::atomic<int>*);
     friend void NameRepositoryFiles(TRCSFileTable&, std::string_view, std::string_view);
-    std::string Log;                          // the log as read, the one copy
+    // The log as read, the one copy, in blocks that never move: the first
+    // LogSizes[i] bytes of each block but the last are the log's, the rest
+    // were carried over into the next block.
+    std::deque<std::string> LogBlocks;
+    std::vector<std::size_t> LogSizes;
     std::deque<std::string> ExtraTexts;       // texts not found verbatim in the log
     std::vector<TRCSFile> FilesStore;         // log order
     std::vector<TRevisionInfo> RevisionStore; // log order; files own slices of it

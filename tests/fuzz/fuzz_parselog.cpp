@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -276,6 +277,59 @@ private:
     std::size_t Cursor = 0; // comments so far end before this offset of the log
 };
 
+// The same log read in pieces, cut where the input says, into small blocks,
+// gives the same table as the whole log.
+void RequireSameTable(const TRCSFileTable& whole, const TRCSFileTable& pieces) {
+    Require(whole.FileCount() == pieces.FileCount() &&
+                whole.RevisionCount() == pieces.RevisionCount() &&
+                whole.BadDates() == pieces.BadDates() &&
+                whole.Names().size() == pieces.Names().size(),
+            "a log read in pieces gives other counts");
+    for (std::size_t i = 0; i < whole.Names().size(); ++i)
+        Require(whole.Names()[i].Name == pieces.Names()[i].Name &&
+                    whole.Names()[i].IsBranch == pieces.Names()[i].IsBranch,
+                "a log read in pieces gives other names");
+    for (std::size_t i = 0; i < whole.FileCount(); ++i) {
+        const TRCSFile& a = whole.Files()[i];
+        const TRCSFile& b = pieces.Files()[i];
+        Require(a.RCSPath == b.RCSPath && a.WorkingFile == b.WorkingFile && a.Head == b.Head &&
+                    a.Branch == b.Branch && a.Locks == b.Locks && a.Description == b.Description &&
+                    a.SymbolBlock == b.SymbolBlock && a.Revisions.size() == b.Revisions.size(),
+                "a log read in pieces gives another file");
+        for (std::size_t j = 0; j < a.Revisions.size(); ++j) {
+            const TRevisionInfo& r = a.Revisions[j];
+            const TRevisionInfo& q = b.Revisions[j];
+            Require(r.Revision == q.Revision && r.Author == q.Author && r.State == q.State &&
+                        r.Comment == q.Comment && r.CommitId == q.CommitId &&
+                        HasCommitId(r) == HasCommitId(q) && r.Date == q.Date &&
+                        r.LinesAdded == q.LinesAdded && r.LinesRemoved == q.LinesRemoved &&
+                        Locker(r) == Locker(q) && Branches(r) == Branches(q),
+                    "a log read in pieces gives another revision");
+        }
+    }
+}
+
+std::unique_ptr<TRCSFileTable> ReadInPieces(std::string_view input, std::atomic<int>& filesParsed) {
+    constexpr std::size_t BlockSize = 64;
+    TLogReader reader(&filesParsed, BlockSize);
+    // The cuts follow the bytes themselves: a piece ends after a byte whose
+    // low bits are all set, or after 97 bytes.
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < input.size(); ++i)
+        if ((static_cast<unsigned char>(input[i]) & 7) == 7 || i + 1 - from == 97) {
+            reader.Add(input.substr(from, i + 1 - from));
+            from = i + 1;
+        }
+    reader.Add(input.substr(from));
+    Require(reader.Size() == input.size(), "the reader lost bytes");
+    auto table = reader.Finish();
+    std::string bytes;
+    for (const std::string_view piece : table->LogPieces())
+        bytes += piece;
+    Require(bytes == input, "the pieces of the log are not the log");
+    return table;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -285,6 +339,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::atomic<int> filesParsed{0};
     auto table = ParseLog(std::move(log), &filesParsed);
     Require(table != nullptr, "no table");
+    std::atomic<int> piecesFilesParsed{0};
+    auto pieces = ReadInPieces(input, piecesFilesParsed);
+    RequireSameTable(*table, *pieces);
     TWalk(input, logBegin).Run(*table, filesParsed.load());
+    TWalk(input, nullptr).Run(*pieces, piecesFilesParsed.load());
     return 0;
 }

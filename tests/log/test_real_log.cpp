@@ -230,4 +230,73 @@ TEST(RealLog, ClientServerOutputGivesTheSameTable) {
     ExpectTableHoldsHistory(*table);
 }
 
+// Everything a table holds, as text, to compare two tables.
+std::string Describe(const TRCSFileTable& table) {
+    std::string text = std::to_string(table.BadDates()) + "\n";
+    for (const auto& name : table.Names())
+        text += std::string(name.Name) + (name.IsBranch ? " branch\n" : "\n");
+    for (const auto& f : table.Files()) {
+        for (const TText t :
+             {f.RCSPath, f.WorkingFile, f.Head, f.Branch, f.Locks, f.Description, f.SymbolBlock})
+            (text += t) += '|';
+        for (const auto& r : f.Revisions) {
+            for (const TText t :
+                 {r.Revision, r.Author, r.State, r.Comment, r.CommitId, Locker(r), Branches(r)})
+                (text += t) += '|';
+            text += std::to_string(r.Date) + ' ' + std::to_string(r.LinesAdded) + ' ' +
+                    std::to_string(r.LinesRemoved) + (HasCommitId(r) ? " id" : "") + '\n';
+        }
+    }
+    return text;
+}
+
+// The same log with every line break made the given one.
+std::string WithLineBreaks(const std::string& log, std::string_view eol) {
+    std::string out;
+    for (const char c : log)
+        c == '\n' ? out.append(eol) : out.append(1, c);
+    return out;
+}
+
+// A log cut at any byte (inside a line, a UTF-8 sequence, a CR LF or a rule)
+// and kept in blocks too small for a line gives the same table as the whole
+// log, and hands back the same bytes.
+TEST(RealLog, ALogReadInPiecesGivesTheTableOfTheWholeLog) {
+    const std::string recorded = ReadData("real-cvs.log");
+    for (const std::string& log :
+         {recorded, ReadData("real-cvs-fork.log"), WithLineBreaks(recorded, "\r\n"),
+          WithLineBreaks(recorded, "\r")}) {
+        const std::string whole = Describe(*ParseLog(log));
+        ASSERT_GT(whole.size(), 1000u);
+        auto read = [&](std::size_t blockSize, const std::vector<std::size_t>& cuts) {
+            std::atomic<int> filesParsed{0};
+            TLogReader reader(&filesParsed, blockSize);
+            std::size_t from = 0;
+            for (const std::size_t cut : cuts) {
+                reader.Add(std::string_view(log).substr(from, cut - from));
+                from = cut;
+            }
+            reader.Add(std::string_view(log).substr(from));
+            EXPECT_EQ(reader.Size(), log.size());
+            auto table = reader.Finish();
+            EXPECT_EQ(filesParsed.load(), static_cast<int>(table->FileCount()));
+            std::string bytes;
+            for (const std::string_view piece : table->LogPieces())
+                bytes += piece;
+            EXPECT_EQ(bytes, log);
+            return Describe(*table);
+        };
+        for (std::size_t cut = 0; cut <= log.size(); ++cut) {
+            SCOPED_TRACE(cut);
+            ASSERT_EQ(read(TLogReader::DefaultBlockSize, {cut}), whole);
+            ASSERT_EQ(read(cut / 4 + 1, {cut}), whole);
+        }
+        std::vector<std::size_t> everyByte(log.size());
+        for (std::size_t i = 0; i < log.size(); ++i)
+            everyByte[i] = i;
+        EXPECT_EQ(read(1, everyByte), whole);
+        EXPECT_EQ(read(64, everyByte), whole);
+    }
+}
+
 } // namespace
