@@ -216,7 +216,7 @@ void Print(std::FILE* stream, const QString& text) {
 // when it cannot be started, fails, runs longer than timeout seconds (when not
 // 0) or is ended because the export caught a signal.
 bool RunLog(const TSettings& settings, const TCvsPlace& place, int timeout, TSignalWatcher& watcher,
-            std::string& log, QString& error) {
+            TLogReader& reader, QString& error) {
     if (!place.IsRepository())
         error = CheckWorkingFolder(place.Folder);
     if (!error.isEmpty())
@@ -233,6 +233,10 @@ bool RunLog(const TSettings& settings, const TCvsPlace& place, int timeout, TSig
         timedOut = true;
         runner.Abort();
     });
+    // The log is parsed as it comes.
+    runner.SetOutputSink([&reader](const QByteArray& bytes) {
+        reader.Add(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    });
     runner.Start(CvsProgram(settings.CVSPath), place.Arguments(place.LogArguments()),
                  place.RunFolder());
     if (timeout > 0)
@@ -247,7 +251,6 @@ bool RunLog(const TSettings& settings, const TCvsPlace& place, int timeout, TSig
         error = CvsExportErrorText(result);
         return false;
     }
-    log = result.Output.Take();
     return true;
 }
 
@@ -261,9 +264,8 @@ bool NamesTag(const TRCSFileTable& table, const std::string& name) {
 
 // The export's CSV of the log's bytes; false, with the name in unknown, when
 // the branch or a tag of the range is not in the log.
-bool MakeCsv(const TCommandLine& command, const TSettings& settings, std::string log,
-             std::string& csv, QString& unknown) {
-    std::shared_ptr<TRCSFileTable> parsed = ParseLog(std::move(log));
+bool MakeCsv(const TCommandLine& command, const TSettings& settings,
+             std::shared_ptr<TRCSFileTable> parsed, std::string& csv, QString& unknown) {
     ClearEmptyMessages(*parsed);
     NameRepositoryFiles(*parsed, command.Place());
     const TRCSFileTablePtr table = std::move(parsed);
@@ -318,32 +320,30 @@ int RunExport(const TCommandLine& command, std::FILE* out, std::FILE* err) {
     TSignalWatcher watcher({SIGINT, SIGTERM, SIGHUP});
     TSettings settings;
     LoadSettings(settings, *OpenSettingsStore());
-    std::string log, csv;
-    std::size_t logSize = 0;
+    TLogReader reader;
+    std::string csv;
     QString error;
     try {
         if (!command.LogFile.isEmpty()) {
-            if (!ReadLogFile(command.LogFile, log, error)) {
+            if (!ReadLogFile(command.LogFile, reader, error)) {
                 Print(err,
                       QStringLiteral("quillon: cannot read %1: %2\n").arg(command.LogFile, error));
                 return 1;
             }
-        } else if (!RunLog(settings, command.Place(), command.Timeout, watcher, log, error)) {
+        } else if (!RunLog(settings, command.Place(), command.Timeout, watcher, reader, error)) {
             if (const int signalNumber = TSignalWatcher::Caught())
                 return TSignalWatcher::ExitStatus(signalNumber);
             Print(err, QStringLiteral("quillon: %1\n").arg(error));
             return 1;
         }
-        logSize = log.size();
         QString unknown;
-        if (!MakeCsv(command, settings, std::move(log), csv, unknown)) {
+        if (!MakeCsv(command, settings, reader.Finish(), csv, unknown)) {
             Print(err, QStringLiteral("quillon: %1\n").arg(UnknownTag.arg(unknown)));
             return 2;
         }
     } catch (const std::bad_alloc&) {
         // The log's size, or as much of it as had come when memory ran out.
-        Print(err,
-              QStringLiteral("quillon: %1\n").arg(OutOfMemoryText(std::max(logSize, log.size()))));
+        Print(err, QStringLiteral("quillon: %1\n").arg(OutOfMemoryText(reader.Size())));
         return 1;
     }
 

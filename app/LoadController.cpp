@@ -2,6 +2,7 @@
 
 #include "CheckLog.h"
 #include "LogFile.h"
+#include "LogStream.h"
 #include "ParseLog.h"
 
 #include <optional>
@@ -49,6 +50,8 @@ void TLoadController::DropTable() {
 
 void TLoadController::StartLoad(const QString& source) {
     ++LoadGeneration;
+    if (Stream)
+        std::exchange(Stream, nullptr)->Abandon();
     LoadBytes = 0;
     Source = source;
     // The old table goes before the new one is built.
@@ -65,16 +68,26 @@ void TLoadController::OpenPlace(const TCvsPlace& place) {
     if (!place.IsRepository())
         if (const QString problem = CheckWorkingFolder(place.Folder); !problem.isEmpty())
             return EndLoad(problem);
+    // The log is parsed while the client writes it.
+    FilesParsed = 0;
+    Stream = TLogStream::Make(Workers, &FilesParsed);
+    Runner.SetOutputSink([stream = Stream](QByteArray bytes) { stream->Add(std::move(bytes)); });
     RunCVS(place.LogArguments(), place, [this](TCvsResult result) {
-        if (!result.Started)
-            return EndLoad(QString()); // the runner has said why
-        if (result.Aborted)
-            return EndLoad(Status::Aborted);
-        if (result.Failed() && result.Output.empty())
-            return EndLoad(CvsErrorText(result));
+        const auto stream = std::exchange(Stream, nullptr);
+        if (stream->OutOfMemory()) {
+            DropTable();
+            return EndLoad(QStringLiteral("Error: ") + OutOfMemoryText(stream->Size()));
+        }
+        if (!result.Started || result.Aborted || result.OutOfMemory ||
+            (result.Failed() && result.BytesRead == 0)) {
+            stream->Abandon();
+            if (!result.Started)
+                return EndLoad(QString()); // the runner has said why
+            return EndLoad(result.Aborted ? Status::Aborted : CvsErrorText(result));
+        }
         emit statusShown(Status::Done);
         const QString incomplete = CvsIncompleteText(result);
-        ParseOutput(std::move(result.Output),
+        ParseOutput([stream] { return stream->Finish(); }, stream->Size(),
                     incomplete.isEmpty() ? CvsReportedNote(result) : QString(), incomplete);
     });
 }
@@ -85,23 +98,28 @@ void TLoadController::OpenLogFile(const QString& file) {
     StartLoad(file);
     CurrentPlace = {};
     emit statusShown(Status::ReadingLogFile);
+    // The file is parsed as it is read; the parse ends once it has been.
+    FilesParsed = 0;
     OffThread(
         [this, file, limit = ByteLimit] {
-            std::pair<std::string, QString> read;
+            auto reader = std::make_shared<TLogReader>(&FilesParsed);
+            QString error;
             try {
-                if (!ReadLogFile(file, read.first, read.second, limit))
-                    read.first.clear();
+                if (!ReadLogFile(file, *reader, error, limit))
+                    reader.reset();
             } catch (const std::bad_alloc&) {
-                LoadBytes = read.first.size();
+                LoadBytes = reader->Size();
                 throw;
             }
-            return read;
+            return std::make_pair(reader, error);
         },
-        [this, file](std::pair<std::string, QString> read) {
-            if (!read.second.isEmpty())
+        [this, file](std::pair<std::shared_ptr<TLogReader>, QString> read) {
+            if (!read.first)
                 return EndLoad(QStringLiteral("Cannot read %1: %2").arg(file, read.second));
             emit statusShown(Status::Done);
-            ParseOutput(TCvsOutput(std::move(read.first)), QString(), QString());
+            const std::size_t size = read.first->Size();
+            ParseOutput([reader = read.first] { return reader->Finish(); }, size, QString(),
+                        QString());
         });
 }
 
@@ -117,6 +135,8 @@ void TLoadController::RunProgram(const QString& program, const QStringList& argu
     RunnerDone = std::move(done);
     RunnerGeneration = LoadGeneration;
     ShowProgress([this] {
+        if (Stream && Stream->OutOfMemory())
+            Runner.Abort(); // the load ends with the parse's report
         const std::size_t bytes = Runner.BytesReceived();
         return bytes ? QStringLiteral("%1 (%2 KB)").arg(Status::Executing).arg(bytes / 1024)
                      : QString();
@@ -163,17 +183,16 @@ template <typename TWork, typename TDone> void TLoadController::OffThread(TWork 
     });
 }
 
-void TLoadController::ParseOutput(TCvsOutput log, QString warning, QString ending) {
+void TLoadController::ParseOutput(std::function<std::unique_ptr<TRCSFileTable>()> parse,
+                                  std::size_t size, QString warning, QString ending) {
     emit statusShown(Status::ParsingLog);
-    FilesParsed = 0;
     ShowProgress([this] {
         return QStringLiteral("%1 (%2 files)").arg(Status::ParsingLog).arg(FilesParsed.load());
     });
-    LoadBytes = log.size();
-    auto bytes = std::make_shared<TCvsOutput>(std::move(log));
+    LoadBytes = size;
     OffThread(
-        [this, bytes, place = CurrentPlace] {
-            std::shared_ptr<TRCSFileTable> table = ParseLog(bytes->Take(), &FilesParsed);
+        [parse = std::move(parse), place = CurrentPlace] {
+            std::shared_ptr<TRCSFileTable> table = parse();
             ClearEmptyMessages(*table);
             NameRepositoryFiles(*table, place);
             return TRCSFileTablePtr(std::move(table));
@@ -257,6 +276,8 @@ void TLoadController::SetByteLimit(std::size_t bytes) {
 void TLoadController::Close() {
     SetActivity(TActivity::Idle);
     ++LoadGeneration;
+    if (Stream)
+        std::exchange(Stream, nullptr)->Abandon();
     Runner.Abort();
 }
 

@@ -18,8 +18,11 @@
 #include <atomic>
 #include <functional>
 #include <limits>
+#include <memory>
 
 namespace quillon {
+
+class TLogStream;
 
 // What the program is doing. A command starts only while it is idle.
 enum class TActivity {
@@ -115,8 +118,11 @@ private:
     void DropTable();
     void RunnerFinished();
     void ShowProgress(std::function<QString()> text);
-    // warning: a note for the final "Done"; ending: the final status instead.
-    void ParseOutput(TCvsOutput log, QString warning, QString ending);
+    // Ends the parse of a log of size bytes off the GUI thread: parse hands
+    // the table over. warning: a note for the final "Done"; ending: the final
+    // status instead.
+    void ParseOutput(std::function<std::unique_ptr<TRCSFileTable>()> parse, std::size_t size,
+                     QString warning, QString ending);
     void Loaded(TRCSFileTablePtr table, QString warning, QString ending);
     void EndLoad(const QString& message);
     // Runs work on the worker thread and then done on the GUI thread, unless
@@ -129,6 +135,7 @@ private:
     int RunnerGeneration = 0;
     QTimer ProgressTimer;
     std::atomic<int> FilesParsed{0};
+    std::shared_ptr<TLogStream> Stream; // of the client's run in progress
     std::size_t ByteLimit = std::numeric_limits<std::size_t>::max();
     std::atomic<std::size_t> LoadBytes{0}; // the size of the log being read or parsed
     QThreadPool Workers;

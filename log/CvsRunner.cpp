@@ -310,9 +310,14 @@ void TCvsRunner::ReadOutput(QProcess* process) {
         return;
     try {
         const auto available = static_cast<std::size_t>(process->bytesAvailable());
-        if (available > OutputLimit - std::min(OutputLimit, Result.Output.size()))
+        if (available > OutputLimit - std::min(OutputLimit, Result.BytesRead))
             throw std::bad_alloc();
-        Result.Output.Append(process->readAllStandardOutput());
+        QByteArray chunk = process->readAllStandardOutput();
+        Result.BytesRead += static_cast<std::size_t>(chunk.size());
+        if (Sink)
+            Sink(std::move(chunk));
+        else
+            Result.Output.Append(std::move(chunk));
     } catch (const std::bad_alloc&) {
         OutOfMemory(process);
     }
@@ -320,7 +325,7 @@ void TCvsRunner::ReadOutput(QProcess* process) {
 
 void TCvsRunner::OutOfMemory(QProcess* process) {
     Result.OutOfMemory = true;
-    Result.BytesRead = Result.Output.size() + static_cast<std::size_t>(process->bytesAvailable());
+    Result.BytesRead += static_cast<std::size_t>(process->bytesAvailable());
     Result.Output = TCvsOutput();
     process->closeReadChannel(QProcess::StandardOutput);
     Signal(/*force=*/true);
@@ -395,6 +400,7 @@ void TCvsRunner::Finish() {
     }
     process->disconnect(this);
     process->deleteLater();
+    Sink = nullptr;
     emit finished();
 }
 

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <functional>
 #include <limits>
 #include <string>
 #include <utility>
@@ -21,7 +22,6 @@ namespace quillon {
 class TCvsOutput {
 public:
     TCvsOutput() = default;
-    explicit TCvsOutput(std::string bytes) : Size(bytes.size()), Joined(std::move(bytes)) {}
 
     void Append(QByteArray chunk) {
         Size += static_cast<std::size_t>(chunk.size());
@@ -46,13 +46,13 @@ struct TCvsResult {
     int FolderError = 0;  // with !Started, the errno of a folder that cannot be entered
     bool Aborted = false; // the run was ended by Abort
     // Memory ran out while the output was received: the output is dropped and
-    // the client ended; BytesRead says how much had come.
+    // the client ended.
     bool OutOfMemory = false;
-    std::size_t BytesRead = 0;
-    int ExitCode = 0;     // meaningful when the client ended normally
-    bool Crashed = false; // the client ended abnormally
-    int Signal = 0;       // with Crashed, the signal that ended it, when known
-    TCvsOutput Output;    // standard output, as the client wrote it
+    std::size_t BytesRead = 0; // of standard output, whether kept or not
+    int ExitCode = 0;          // meaningful when the client ended normally
+    bool Crashed = false;      // the client ended abnormally
+    int Signal = 0;            // with Crashed, the signal that ended it, when known
+    TCvsOutput Output;         // standard output, as the client wrote it
     // The lines of standard error worth reading: the first line, and each
     // later one that is no progress report, up to MaxErrorBytes in all.
     QByteArray Errors;
@@ -122,6 +122,9 @@ public:
     // A run whose output grows past bytes ends as out of memory, as when an
     // allocation for it fails; no limit but memory's by default.
     void SetOutputLimit(std::size_t bytes) { OutputLimit = bytes; }
+    // Standard output of the next run goes to sink as it comes, on the
+    // caller's thread, instead of into the result's Output.
+    void SetOutputSink(std::function<void(QByteArray)> sink) { Sink = std::move(sink); }
 
     // Starts program with arguments in folder; finished() follows, also when
     // the program cannot be started. A run never overlaps another.
@@ -131,7 +134,7 @@ public:
     // ended within the grace period; finished() reports the run as aborted.
     void Abort();
     // Bytes of standard output received so far in the current run.
-    std::size_t BytesReceived() const { return Result.Output.size(); }
+    std::size_t BytesReceived() const { return Result.BytesRead; }
     // The outcome of the run that has just finished, handed over once.
     TCvsResult TakeResult() { return std::exchange(Result, TCvsResult{}); }
 
@@ -152,6 +155,7 @@ private:
     QProcess* Process = nullptr;
     QTimer KillTimer;
     std::size_t OutputLimit = std::numeric_limits<std::size_t>::max();
+    std::function<void(QByteArray)> Sink;
     TCvsResult Result;
     bool FailedToStart = false;
     QByteArray PendingErrorLine; // standard error after its last line break

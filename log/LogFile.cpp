@@ -14,29 +14,21 @@ namespace {
 // The administrative subfolder the client keeps in every working folder.
 const QString AdminFolder = QStringLiteral("CVS");
 const QString FolderNotFound = QStringLiteral("Folder not found: %1");
+// The bytes read at a time: small beside a log that is worth reading in pieces.
+constexpr std::size_t ReadPieceSize = 1 << 20;
 const QString NoAdminFolder = QStringLiteral("Not a CVS working folder: %1 (no CVS subfolder)");
 
 } // namespace
 
-bool ReadLogFile(const QString& path, std::string& bytes, QString& error, std::size_t limit) {
+bool ReadLogFile(const QString& path, TLogReader& reader, QString& error, std::size_t limit) {
     QFile file;
     if (!OpenForReading(file, path, error))
         return false;
-    const qint64 size = file.size();
-    if (static_cast<std::size_t>(size) <= limit) {
-        bytes.resize(static_cast<std::size_t>(size));
-        if (size > 0 && file.read(bytes.data(), size) != size) {
-            error = file.errorString();
-            return false;
-        }
-    }
-    // A file that grows, one past the limit, or no regular file: take
-    // whatever else it holds, up to the limit.
-    char chunk[65536];
-    for (qint64 n; (n = file.read(chunk, sizeof chunk)) > 0;) {
-        if (static_cast<std::size_t>(n) > limit - std::min(limit, bytes.size()))
+    std::string piece(ReadPieceSize, '\0');
+    for (qint64 n; (n = file.read(piece.data(), static_cast<qint64>(piece.size()))) > 0;) {
+        if (static_cast<std::size_t>(n) > limit - std::min(limit, reader.Size()))
             throw std::bad_alloc();
-        bytes.append(chunk, static_cast<std::size_t>(n));
+        reader.Add(std::string_view(piece.data(), static_cast<std::size_t>(n)));
     }
     if (file.error() != QFileDevice::NoError) {
         error = file.errorString();

@@ -1,6 +1,8 @@
 // Where a log comes from: a saved `cvs log` output, or a working folder.
 #pragma once
 
+#include "ParseLog.h"
+
 #include <QString>
 
 #include <limits>
@@ -8,10 +10,11 @@
 
 namespace quillon {
 
-// Reads the whole file into bytes in one copy; false with the reason in error
+// Reads the file into reader piece by piece; false with the reason in error
 // when it cannot be read. A file longer than limit bytes throws
-// std::bad_alloc, as memory running out does, with bytes holding what was read.
-bool ReadLogFile(const QString& path, std::string& bytes, QString& error,
+// std::bad_alloc, as memory running out does, with reader.Size() saying how
+// much was read.
+bool ReadLogFile(const QString& path, TLogReader& reader, QString& error,
                  std::size_t limit = std::numeric_limits<std::size_t>::max());
 
 // Why folder cannot be read through the client: "Folder not found: FOLDER" or
