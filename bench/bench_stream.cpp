@@ -1,0 +1,404 @@
+// bench_stream [REVISIONS]: the open of a working folder while the client is
+// still writing its log (by default the 1-million-revision synthetic log).
+//
+// The client is a fake: this program itself, started as "cvs" by a shell
+// script, writes the log file to standard output through the pipe, as fast as
+// it can or throttled to 25 MB/s, the pace of the real client. Each measure
+// runs in a child process of its own, so that its peak resident size is its
+// own:
+// - parse: ParseLog of the whole log in memory (the log read before);
+// - pieces: the same parse fed 64 KiB at a time, as the client's output comes;
+//   heap growth beyond the log's bytes gives the table's own bytes per revision;
+// - pipe: the client's output read through a plain pipe and dropped;
+// - after: the client run to its end, its output collected, then parsed and
+//   checked on a worker, as a load did before the parse was streamed;
+// - stream: the load controller's own open, from OpenFolder to loadFinished.
+// Times are wall-clock. A timer on the GUI thread ticks every 5 ms during the
+// opens; the longest gap between its ticks is the longest stall.
+#include "CheckLog.h"
+#include "CvsRunner.h"
+#include "LoadController.h"
+#include "LogSummary.h"
+#include "ParseLog.h"
+#include "SyntheticLog.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+using namespace quillon;
+
+namespace {
+
+constexpr std::size_t DefaultRevisions = 1'000'000;
+constexpr unsigned Seed = 1;
+constexpr double ThrottledBytesPerSecond = 25e6;
+constexpr std::size_t ClientPieceBytes = 64 << 10;
+constexpr int TickMs = 5;
+constexpr int OpenTimeoutMs = 900'000;
+constexpr double OpenGoalRatio = 1.2;
+constexpr double StallGoalMs = 50;
+constexpr double AfterClientGoalMs = 500;
+constexpr double PeakGoalMB = 500;
+constexpr double BytesPerRevisionGoal = 128;
+constexpr double BytesPerMB = 1e6;
+constexpr double BytesPerKiB = 1024; // the unit of ru_maxrss
+constexpr const char* ClientFlag = "--client";
+
+// What a child reports back through a pipe.
+struct TMeasure {
+    double Ms = 0;          // the whole measure
+    double ClientEndMs = 0; // the client's end, for the opens
+    double StallMs = 0;
+    double PeakMB = 0;
+    double BytesPerRevision = 0; // for pieces
+    bool Ok = false;
+    char Error[200] = {};
+};
+
+double MsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+double PeakMB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) * BytesPerKiB / BytesPerMB;
+}
+
+std::int64_t HeapInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<std::int64_t>(info.uordblks + info.hblkhd);
+}
+
+void Fail(TMeasure& m, const std::string& message) {
+    std::snprintf(m.Error, sizeof m.Error, "%s", message.c_str());
+}
+
+// The fake client: writes the file to standard output, at most rate bytes a
+// second when rate is not 0.
+int RunClient(const char* path, double rate) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return 1;
+    std::string piece(ClientPieceBytes, '\0');
+    const auto start = std::chrono::steady_clock::now();
+    double written = 0;
+    for (std::size_t n; (n = std::fread(piece.data(), 1, piece.size(), file)) > 0;) {
+        for (std::size_t done = 0; done < n;) {
+            const ssize_t w = ::write(STDOUT_FILENO, piece.data() + done, n - done);
+            if (w <= 0)
+                return 1;
+            done += static_cast<std::size_t>(w);
+        }
+        written += static_cast<double>(n);
+        if (rate > 0)
+            std::this_thread::sleep_until(start + std::chrono::duration<double>(written / rate));
+    }
+    std::fclose(file);
+    return 0;
+}
+
+// The longest gap between the ticks of a timer on the calling thread.
+class TStallMeter {
+public:
+    TStallMeter() {
+        Timer.setTimerType(Qt::PreciseTimer);
+        Timer.setInterval(TickMs);
+        QObject::connect(&Timer, &QTimer::timeout, [this] { Tick(); });
+        Clock.start();
+        Timer.start();
+    }
+    double Stop() {
+        Tick();
+        Timer.stop();
+        return Longest;
+    }
+
+private:
+    void Tick() {
+        const qint64 now = Clock.nsecsElapsed();
+        Longest = std::max(Longest, static_cast<double>(now - Last) / 1e6);
+        Last = now;
+    }
+    QTimer Timer;
+    QElapsedTimer Clock;
+    qint64 Last = 0;
+    double Longest = 0;
+};
+
+struct TSetup {
+    std::string LogPath;
+    QString ClientFolder; // holds "cvs"
+    QString WorkingFolder;
+    std::size_t Revisions = 0;
+    std::size_t LogBytes = 0;
+};
+
+bool ReadFile(const std::string& path, std::string& text) {
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    text.resize(static_cast<std::size_t>(file.size()));
+    return file.read(text.data(), file.size()) == file.size();
+}
+
+void MeasureParse(const TSetup& setup, TMeasure& m) {
+    std::string log;
+    if (!ReadFile(setup.LogPath, log))
+        return Fail(m, "cannot read the log");
+    const auto start = std::chrono::steady_clock::now();
+    const auto table = ParseLog(std::move(log));
+    m.Ms = MsSince(start);
+    m.Ok = table->RevisionCount() == setup.Revisions;
+}
+
+void MeasurePieces(const TSetup& setup, TMeasure& m) {
+    std::FILE* file = std::fopen(setup.LogPath.c_str(), "rb");
+    if (!file)
+        return Fail(m, "cannot read the log");
+    std::string piece(ClientPieceBytes, '\0');
+    const std::int64_t heapBefore = HeapInUse();
+    const auto start = std::chrono::steady_clock::now();
+    TLogReader reader;
+    for (std::size_t n; (n = std::fread(piece.data(), 1, piece.size(), file)) > 0;)
+        reader.Add(std::string_view(piece.data(), n));
+    const auto table = reader.Finish();
+    m.Ms = MsSince(start);
+    std::fclose(file);
+    m.BytesPerRevision =
+        static_cast<double>(HeapInUse() - heapBefore - static_cast<std::int64_t>(setup.LogBytes)) /
+        static_cast<double>(setup.Revisions);
+    m.Ok = table->RevisionCount() == setup.Revisions;
+}
+
+void MeasurePipe(const TSetup& setup, TMeasure& m) {
+    const QByteArray command = "'" + QDir(setup.ClientFolder).filePath("cvs").toLocal8Bit() + "'";
+    const auto start = std::chrono::steady_clock::now();
+    std::FILE* pipe = popen(command.constData(), "r");
+    if (!pipe)
+        return Fail(m, "cannot start the fake client");
+    std::string buffer(ClientPieceBytes, '\0');
+    std::size_t received = 0;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+        received += n;
+    const bool ended = pclose(pipe) == 0;
+    m.Ms = MsSince(start);
+    m.Ok = ended && received == setup.LogBytes;
+}
+
+// The client run to its end, then the parse and the check on a worker.
+void MeasureAfter(const TSetup& setup, TMeasure& m) {
+    TCvsRunner runner;
+    QThreadPool workers;
+    QEventLoop loop;
+    std::size_t revisions = 0;
+    const auto start = std::chrono::steady_clock::now();
+    TStallMeter meter;
+    QObject::connect(&runner, &TCvsRunner::finished, &loop, [&] {
+        m.ClientEndMs = MsSince(start);
+        auto log = std::make_shared<std::string>(runner.TakeResult().Output.Take());
+        workers.start([&, log] {
+            std::shared_ptr<TRCSFileTable> table = ParseLog(std::move(*log));
+            ClearEmptyMessages(*table);
+            const TLogSummary summary = SummarizeLog(*table, DefaultLinesLimit);
+            QMetaObject::invokeMethod(&loop, [&, n = table->RevisionCount()] {
+                revisions = n;
+                loop.quit();
+            });
+        });
+    });
+    QTimer::singleShot(OpenTimeoutMs, &loop, &QEventLoop::quit);
+    runner.Start(CvsProgram(setup.ClientFolder), {QStringLiteral("log")}, setup.WorkingFolder);
+    loop.exec();
+    m.Ms = MsSince(start);
+    m.StallMs = meter.Stop();
+    workers.waitForDone();
+    m.Ok = revisions == setup.Revisions;
+}
+
+// The load controller's open of the folder.
+void MeasureStream(const TSetup& setup, TMeasure& m) {
+    TSettings settings;
+    settings.CVSPath = setup.ClientFolder;
+    TLoadController loader(settings);
+    QEventLoop loop;
+    const auto start = std::chrono::steady_clock::now();
+    TStallMeter meter;
+    QObject::connect(&loader, &TLoadController::statusShown, &loop, [&](const QString& message) {
+        if (message == Status::Done && m.ClientEndMs == 0)
+            m.ClientEndMs = MsSince(start);
+    });
+    QObject::connect(&loader, &TLoadController::loadFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(OpenTimeoutMs, &loop, &QEventLoop::quit);
+    loader.OpenFolder(setup.WorkingFolder);
+    loop.exec();
+    m.Ms = MsSince(start);
+    m.StallMs = meter.Stop();
+    m.Ok = loader.Table() && loader.Table()->RevisionCount() == setup.Revisions;
+}
+
+// Runs measure in a child process with a Qt application of its own.
+TMeasure InChild(const TSetup& setup, void (*measure)(const TSetup&, TMeasure&)) {
+    TMeasure m;
+    int channel[2];
+    if (pipe(channel) != 0) {
+        Fail(m, "cannot create a pipe");
+        return m;
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        int argc = 1;
+        char name[] = "bench_stream";
+        char* argv[] = {name, nullptr};
+        QCoreApplication app(argc, argv);
+        TMeasure measured;
+        measure(setup, measured);
+        measured.PeakMB = PeakMB();
+        if (!measured.Ok && !measured.Error[0])
+            Fail(measured, "the table does not hold the revisions of the log");
+        const bool written =
+            write(channel[1], &measured, sizeof measured) == static_cast<ssize_t>(sizeof measured);
+        _exit(written ? 0 : 1);
+    }
+    close(channel[1]);
+    int status = 0;
+    if (child < 0 || read(channel[0], &m, sizeof m) != static_cast<ssize_t>(sizeof m))
+        Fail(m, "the child process failed");
+    if (child > 0)
+        waitpid(child, &status, 0);
+    close(channel[0]);
+    return m;
+}
+
+bool WriteClient(const QString& folder, const char* self, const std::string& log, double rate) {
+    QFile script(QDir(folder).filePath(QStringLiteral("cvs")));
+    if (!script.open(QIODevice::WriteOnly))
+        return false;
+    script.write(QByteArray("#!/bin/sh\nexec '") + self + "' " + ClientFlag + " '" +
+                 QByteArray::fromStdString(log) + "' " + QByteArray::number(rate, 'f', 0) + "\n");
+    script.close();
+    return script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+const char* Met(bool met) {
+    return met ? "met" : "NOT met";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], ClientFlag) == 0)
+        return RunClient(argv[2], std::atof(argv[3]));
+    std::vector<std::size_t> sizes;
+    if (!bench::ParseSizes(argc, argv, sizes, {DefaultRevisions})) {
+        std::fputs("usage: bench_stream [REVISIONS]\n", stderr);
+        return 2;
+    }
+    const std::string self =
+        QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath().toStdString();
+    bool failed = false;
+    for (const std::size_t revisions : sizes) {
+        QTemporaryDir dir;
+        TSetup setup;
+        setup.Revisions = revisions;
+        setup.LogPath = dir.filePath(QStringLiteral("log.txt")).toStdString();
+        setup.ClientFolder = dir.filePath(QStringLiteral("bin"));
+        setup.WorkingFolder = dir.filePath(QStringLiteral("work"));
+        {
+            std::FILE* file = std::fopen(setup.LogPath.c_str(), "wb");
+            bench::WriteSyntheticLog(revisions, Seed, [&](std::string_view piece) {
+                setup.LogBytes += std::fwrite(piece.data(), 1, piece.size(), file);
+            });
+            std::fclose(file);
+        }
+        if (!QDir().mkpath(setup.ClientFolder) ||
+            !QDir().mkpath(setup.WorkingFolder + QStringLiteral("/CVS"))) {
+            std::printf("%zu: cannot make the folders\n", revisions);
+            return 1;
+        }
+        std::printf(
+            "Open of a folder whose client writes the %zu-revision synthetic log (%.1f MB,\n"
+            "seed %u) through a pipe. Wall-clock ms; peak: the child's peak resident MB.\n"
+            "after: the client run to its end, then parse + check (the load before the\n"
+            "parse was streamed); stream: the load controller's open, parsing as the\n"
+            "client writes. Ratios over the longer of pipe and parse.\n",
+            revisions, static_cast<double>(setup.LogBytes) / BytesPerMB, Seed);
+        const TMeasure parse = InChild(setup, MeasureParse);
+        const TMeasure pieces = InChild(setup, MeasurePieces);
+        std::printf("parse alone %.0f ms (peak %.0f MB); in 64 KiB pieces %.0f ms (peak %.0f MB, "
+                    "%.1f bytes per revision beyond the log's)\n",
+                    parse.Ms, parse.PeakMB, pieces.Ms, pieces.PeakMB, pieces.BytesPerRevision);
+        failed = failed || !parse.Ok || !pieces.Ok;
+        for (const double rate : {0.0, ThrottledBytesPerSecond}) {
+            if (!WriteClient(setup.ClientFolder, self.c_str(), setup.LogPath, rate)) {
+                std::printf("cannot write the fake client\n");
+                return 1;
+            }
+            const TMeasure pipe = InChild(setup, MeasurePipe);
+            const TMeasure after = InChild(setup, MeasureAfter);
+            const TMeasure stream = InChild(setup, MeasureStream);
+            const double floor = std::max(pipe.Ms, parse.Ms);
+            std::printf("\nclient %s: pipe %.0f ms\n", rate > 0 ? "at 25 MB/s" : "unthrottled",
+                        pipe.Ms);
+            std::printf("%8s %8s %8s %7s %9s %8s %7s\n", "", "open", "client", "ratio", "after cl.",
+                        "stall", "peak");
+            for (const auto& [name, m] :
+                 {std::pair{"after", &after}, std::pair{"stream", &stream}}) {
+                if (!m->Ok) {
+                    std::printf("%8s failed: %s\n", name, m->Error);
+                    failed = true;
+                    continue;
+                }
+                std::printf("%8s %8.0f %8.0f %6.2fx %9.0f %8.1f %7.0f\n", name, m->Ms,
+                            m->ClientEndMs, m->Ms / floor, m->Ms - m->ClientEndMs, m->StallMs,
+                            m->PeakMB);
+            }
+            if (!pipe.Ok || !after.Ok || !stream.Ok) {
+                failed = failed || !pipe.Ok;
+                continue;
+            }
+            if (rate == 0)
+                std::printf("Goal: open within %.1fx of the longer of pipe and parse: %s "
+                            "(%.2fx; before %.2fx)\n",
+                            OpenGoalRatio, Met(stream.Ms <= OpenGoalRatio * floor),
+                            stream.Ms / floor, after.Ms / floor);
+            else
+                std::printf("Goal: open ends within %.0f ms of the client: %s (%.0f ms; before "
+                            "%.0f ms)\n",
+                            AfterClientGoalMs,
+                            Met(stream.Ms - stream.ClientEndMs <= AfterClientGoalMs),
+                            stream.Ms - stream.ClientEndMs, after.Ms - after.ClientEndMs);
+            std::printf(
+                "Goal: GUI thread never stalls over %.0f ms: %s (%.1f ms; before %.1f ms)\n",
+                StallGoalMs, Met(stream.StallMs <= StallGoalMs), stream.StallMs, after.StallMs);
+            std::printf("Goal: peak at most %.0f MB: %s (%.0f MB; before %.0f MB)\n", PeakGoalMB,
+                        Met(stream.PeakMB <= PeakGoalMB), stream.PeakMB, after.PeakMB);
+        }
+        std::printf("Goal: at most %.0f bytes per revision beyond the log's: %s (%.1f)\n",
+                    BytesPerRevisionGoal, Met(pieces.BytesPerRevision <= BytesPerRevisionGoal),
+                    pieces.BytesPerRevision);
+    }
+    return failed ? 1 : 0;
+}
