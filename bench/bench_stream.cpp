@@ -217,9 +217,9 @@ void MeasureAfter(const TSetup& setup, TMeasure& m) {
     TStallMeter meter;
     QObject::connect(&runner, &TCvsRunner::finished, &loop, [&] {
         m.ClientEndMs = MsSince(start);
-        auto log = std::make_shared<std::string>(runner.TakeResult().Output.Take());
-        workers.start([&, log] {
-            std::shared_ptr<TRCSFileTable> table = ParseLog(std::move(*log));
+        auto output = std::make_shared<TCvsOutput>(std::move(runner.TakeResult().Output));
+        workers.start([&, output] {
+            std::shared_ptr<TRCSFileTable> table = ParseLog(output->Take());
             ClearEmptyMessages(*table);
             const TLogSummary summary = SummarizeLog(*table, DefaultLinesLimit);
             QMetaObject::invokeMethod(&loop, [&, n = table->RevisionCount()] {
