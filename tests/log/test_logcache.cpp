@@ -1,0 +1,87 @@
+#include "LogCache.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace quillon;
+
+namespace {
+
+QString Place(int n) {
+    return QStringLiteral("/work/place %1").arg(n);
+}
+
+} // namespace
+
+TEST(LogCache, KeepsAnEntryPerPlaceForTheUserOnlyAndDropsTheLeastRecentlyUsed) {
+    QTemporaryDir dir;
+    const TLogCache cache(dir.filePath("cache/logs"));
+    std::string log = "RCS file: a,v\n";
+    for (int i = 0; i < 10000; ++i)
+        log += "revision 1." + std::to_string(i) + "\n";
+    ASSERT_EQ(cache.Write(Place(0), log), "");
+
+    QString error;
+    std::optional<TCachedLog> read = cache.Read(Place(0), error);
+    ASSERT_TRUE(read) << error.toStdString();
+    EXPECT_EQ(read->Log, log);
+    EXPECT_LE(std::abs(read->Saved.secsTo(QDateTime::currentDateTimeUtc())), 60);
+    EXPECT_LT(QFileInfo(cache.EntryPath(Place(0))).size(), qint64(log.size() / 4));
+    EXPECT_FALSE(cache.Read(Place(1), error));
+    EXPECT_EQ(error, "");
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                            QFileDevice::ReadOther | QFileDevice::WriteOther;
+    EXPECT_EQ(QFile::permissions(cache.EntryPath(Place(0))) & others, 0);
+    EXPECT_EQ(QFile::permissions(cache.Path()) & others, 0);
+
+    // Twenty entries at most: reading an entry makes it the last to go.
+    for (int n = 1; n <= TLogCache::MaxEntries; ++n) {
+        ASSERT_EQ(cache.Write(Place(n), "log " + std::to_string(n)), "");
+        if (n == 5) {
+            ASSERT_TRUE(cache.Read(Place(0), error));
+        }
+    }
+    EXPECT_EQ(QDir(cache.Path()).entryList(QDir::Files | QDir::Hidden).size(),
+              TLogCache::MaxEntries);
+    EXPECT_TRUE(cache.Has(Place(0)));
+    EXPECT_FALSE(cache.Has(Place(1)));
+    EXPECT_TRUE(cache.Has(Place(2)));
+
+    EXPECT_EQ(cache.Clear(), "");
+    EXPECT_TRUE(QDir(cache.Path()).isEmpty());
+}
+
+TEST(LogCache, ADamagedEntryIsDiscardedAndAnUnwritableFolderSaysWhy) {
+    QTemporaryDir dir;
+    const TLogCache cache(dir.filePath("logs"));
+    const std::string log(100000, 'x');
+    auto damage = [&](auto change) {
+        EXPECT_EQ(cache.Write(Place(0), log), "");
+        QFile file(cache.EntryPath(Place(0)));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QByteArray bytes = file.readAll();
+        file.close();
+        change(bytes);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+        file.close();
+        QString error;
+        EXPECT_FALSE(cache.Read(Place(0), error));
+        EXPECT_NE(error, "");
+        EXPECT_FALSE(cache.Has(Place(0)));
+    };
+    damage([](QByteArray& bytes) { bytes[bytes.size() - 6] ^= 0x55; });
+    damage([](QByteArray& bytes) { bytes.chop(10); });
+    damage([](QByteArray& bytes) { bytes[0] = 'X'; });
+    damage([](QByteArray& bytes) { bytes.append("more"); });
+    damage([](QByteArray& bytes) { bytes.clear(); });
+
+    // A folder that cannot be made: below a file.
+    QFile file(dir.filePath("file"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_NE(TLogCache(dir.filePath("file/logs")).Write(Place(0), log), "");
+}
