@@ -67,6 +67,7 @@ void LoadSettings(TSettings& s, QSettings& store) {
         s.Include = *masks;
     if (auto masks = ReadString(store, QStringLiteral("Exclude")))
         s.Exclude = *masks;
+    s.KeepCache = ReadNumber(store, QStringLiteral("KeepCache")).value_or(DefaultKeepCache) != 0;
 }
 
 bool SaveSettings(const TSettings& s, QSettings& store) {
@@ -77,6 +78,7 @@ bool SaveSettings(const TSettings& s, QSettings& store) {
         {QStringLiteral("DoExclude"), s.DoExclude ? 1 : 0},
         {QStringLiteral("Include"), s.Include},
         {QStringLiteral("Exclude"), s.Exclude},
+        {QStringLiteral("KeepCache"), s.KeepCache ? 1 : 0},
     };
     for (const auto& [name, value] : values)
         store.setValue(name, value);

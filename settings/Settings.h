@@ -1,4 +1,4 @@
-// The six stored settings and their per-user store.
+// The stored settings and their per-user store.
 #pragma once
 
 #include <QSettings>
@@ -17,6 +17,7 @@ inline const QString DefaultCVSPath = QStringLiteral("C:\\Program Files\\GNU\\Wi
 inline const QString DefaultCVSPath = QStringLiteral("/usr/bin");
 #endif
 inline constexpr int DefaultLinesLimit = 5;
+inline constexpr bool DefaultKeepCache = true;
 
 struct TSettings {
     QString CVSPath;    // folder of the CVS executable, no trailing separator
@@ -25,18 +26,21 @@ struct TSettings {
     bool DoExclude = false;
     QString Include; // masks separated by ";"
     QString Exclude;
+    // Keep each history read through the client in the cache, and show it at
+    // once when its place is opened again.
+    bool KeepCache = false;
 };
 
 // The current user's store: HKEY_CURRENT_USER\Software\Tevrin\Quillon on
 // Windows, the per-user configuration file elsewhere.
 std::unique_ptr<QSettings> OpenSettingsStore();
 
-// Reads the six settings. Each value is read by itself; a missing value or one
+// Reads the settings. Each value is read by itself; a missing value or one
 // of the wrong type leaves its default (or, for the switches and masks, the
 // field unchanged).
 void LoadSettings(TSettings& settings, QSettings& store);
 
-// Writes the six settings in their fixed order; false when the store could
+// Writes the six settings in their fixed order, then the cache switch; false when the store could
 // not be written.
 bool SaveSettings(const TSettings& settings, QSettings& store);
 

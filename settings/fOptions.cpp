@@ -30,6 +30,7 @@ const QString BrowseText = QStringLiteral("...");
 const QString LinesLimitText = QStringLiteral("Number of lines to consider as few");
 const QString IncludeText = QStringLiteral("Include files (use ; to separate filters)");
 const QString ExcludeText = QStringLiteral("Exclude files (use ; to separate filters)");
+const QString CacheText = QStringLiteral("Cache histories to reopen at once");
 const QString OkText = QStringLiteral("OK");
 const QString CancelText = QStringLiteral("Cancel");
 const QString ChooseFolderTitle = QStringLiteral("Select CVS executable folder");
@@ -38,6 +39,7 @@ constexpr Qt::Edges LeftTop = Qt::LeftEdge | Qt::TopEdge;
 constexpr Qt::Edges LeftTopRight = Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge;
 constexpr Qt::Edges TopRight = Qt::TopEdge | Qt::RightEdge;
 constexpr Qt::Edges RightBottom = Qt::RightEdge | Qt::BottomEdge;
+constexpr Qt::Edges LeftBottom = Qt::LeftEdge | Qt::BottomEdge;
 
 } // namespace
 
@@ -66,6 +68,7 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     edInclude = named(new QLineEdit(this), "edInclude");
     chkExclude = named(new QCheckBox(ExcludeText, this), "chkExclude");
     edExclude = named(new QLineEdit(this), "edExclude");
+    chkCache = named(new QCheckBox(CacheText, this), "chkCache");
     btnOk = named(new QPushButton(OkText, this), "btnOk");
     btnCancel = named(new QPushButton(CancelText, this), "btnCancel");
     // A stored text of any length shows whole and is stored back unchanged.
@@ -88,12 +91,13 @@ TfrmOptions::TfrmOptions(QWidget* parent) : QDialog(parent) {
     layout->Add(edInclude, {8, 144, 405, 21}, LeftTopRight);
     layout->Add(chkExclude, {8, 170, 406, 17}, LeftTopRight);
     layout->Add(edExclude, {8, 192, 405, 21}, LeftTopRight);
+    layout->Add(chkCache, {8, 227, 245, 17}, LeftBottom);
     layout->Add(btnOk, {259, 223, 75, 25}, RightBottom);
     layout->Add(btnCancel, {339, 223, 75, 25}, RightBottom);
     resize(ClientSize);
 
-    QWidget* tabOrder[] = {chkOpen,   edCVS,      btnCVS,    edLinesLimit, chkInclude,
-                           edInclude, chkExclude, edExclude, btnOk,        btnCancel};
+    QWidget* tabOrder[] = {chkOpen,    edCVS,     btnCVS,   edLinesLimit, chkInclude, edInclude,
+                           chkExclude, edExclude, chkCache, btnOk,        btnCancel};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -110,6 +114,7 @@ void TfrmOptions::SetValues(const TOptionsValues& values) {
     edInclude->setText(values.Settings.Include);
     chkExclude->setChecked(values.Settings.DoExclude);
     edExclude->setText(values.Settings.Exclude);
+    chkCache->setChecked(values.Settings.KeepCache);
 }
 
 TOptionsValues TfrmOptions::Values() const {
@@ -121,6 +126,7 @@ TOptionsValues TfrmOptions::Values() const {
     values.Settings.Include = edInclude->text();
     values.Settings.DoExclude = chkExclude->isChecked();
     values.Settings.Exclude = edExclude->text();
+    values.Settings.KeepCache = chkCache->isChecked();
     return values;
 }
 

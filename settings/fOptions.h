@@ -53,6 +53,7 @@ public:
     QLineEdit* edInclude = nullptr;
     QCheckBox* chkExclude = nullptr;
     QLineEdit* edExclude = nullptr;
+    QCheckBox* chkCache = nullptr;
     QPushButton* btnOk = nullptr;
     QPushButton* btnCancel = nullptr;
 

@@ -117,13 +117,13 @@ TEST_F(OptionsDialog, TabsThroughItsControlsInRowOrder) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog));
     Dialog.chkOpen->setFocus();
     QStringList order{FocusedControl(&Dialog)};
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 11; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order.append(FocusedControl(&Dialog));
     }
-    EXPECT_EQ(order,
-              QStringList({"chkOpen", "edCVS", "btnCVS", "edLinesLimit", "chkInclude", "edInclude",
-                           "chkExclude", "edExclude", "btnOk", "btnCancel", "chkOpen"}));
+    EXPECT_EQ(order, QStringList({"chkOpen", "edCVS", "btnCVS", "edLinesLimit", "chkInclude",
+                                  "edInclude", "chkExclude", "edExclude", "chkCache", "btnOk",
+                                  "btnCancel", "chkOpen"}));
 }
 
 TEST_F(OptionsDialog, ClosesWithOkOnlyThroughOkOrEnter) {

@@ -46,6 +46,7 @@ TEST_F(SettingsTest, FirstRunGivesTheDefaults) {
     LoadSettings(s, *Store());
     EXPECT_EQ(s.CVSPath, QStringLiteral("/usr/bin"));
     EXPECT_EQ(s.LinesLimit, 5);
+    EXPECT_TRUE(s.KeepCache);
     EXPECT_FALSE(s.DoInclude);
     EXPECT_FALSE(s.DoExclude);
     EXPECT_TRUE(s.Include.isEmpty());
@@ -145,7 +146,9 @@ TEST_F(SettingsTest, SavedSettingsLoadBackUnchanged) {
     }
     TSettings loaded;
     loaded.DoExclude = true;
+    loaded.KeepCache = true;
     LoadSettings(loaded, *Store());
+    EXPECT_FALSE(loaded.KeepCache);
     EXPECT_EQ(loaded.CVSPath, saved.CVSPath);
     EXPECT_EQ(loaded.LinesLimit, 17);
     EXPECT_TRUE(loaded.DoInclude);
@@ -163,7 +166,7 @@ TEST_F(SettingsTest, SavedSettingsLoadBackUnchanged) {
     EXPECT_FALSE(loaded.DoInclude);
     EXPECT_TRUE(loaded.Include.isEmpty());
     const auto store = Store();
-    EXPECT_EQ(store->allKeys().size(), 6);
+    EXPECT_EQ(store->allKeys().size(), 7);
 }
 
 // A damaged settings file is replaced by the saved settings, and the save says so.
