@@ -13,12 +13,26 @@ namespace {
 
 constexpr int ProgressIntervalMs = 250;
 const QString NoLogFound = QStringLiteral("no CVS log found in %1");
+const QString CachedDateFormat = QStringLiteral("yyyy-MM-dd hh:mm");
+
+// A log read back from the cache, parsed and checked, or why it is not.
+struct TCacheRead {
+    TRCSFileTablePtr Table;
+    TLogSummaryPtr Summary;
+    QDateTime Saved;
+    QString Error;
+};
+
+QString CachedDate(const QDateTime& saved) {
+    return saved.toLocalTime().toString(CachedDateFormat);
+}
 
 } // namespace
 
 TLoadController::TLoadController(const TSettings& settings, QObject* parent)
     : QObject(parent), Settings(settings) {
     Workers.setMaxThreadCount(2);
+    CacheWorker.setMaxThreadCount(1);
     ProgressTimer.setInterval(ProgressIntervalMs);
     connect(&Runner, &TCvsRunner::finished, this, &TLoadController::RunnerFinished);
 }
@@ -26,6 +40,7 @@ TLoadController::TLoadController(const TSettings& settings, QObject* parent)
 TLoadController::~TLoadController() {
     ++LoadGeneration;
     Workers.waitForDone();
+    CacheWorker.waitForDone();
 }
 
 void TLoadController::ShowProgress(std::function<QString()> text) {
@@ -54,6 +69,10 @@ void TLoadController::StartLoad(const QString& source) {
         std::exchange(Stream, nullptr)->Abandon();
     LoadBytes = 0;
     Source = source;
+    CachePlace.clear();
+    ReadingCache = false;
+    AfterCache = nullptr;
+    Refreshing = false;
     // The old table goes before the new one is built.
     DropTable();
     SetLoading(true);
@@ -72,23 +91,115 @@ void TLoadController::OpenPlace(const TCvsPlace& place) {
     FilesParsed = 0;
     Stream = TLogStream::Make(Workers, &FilesParsed);
     Runner.SetOutputSink([stream = Stream](QByteArray bytes) { stream->Add(std::move(bytes)); });
+    if (Settings.KeepCache)
+        CachePlace = place.IsRepository() ? place.Key() : TLogCache::FolderPlace(place.Folder);
     RunCVS(place.LogArguments(), place, [this](TCvsResult result) {
-        const auto stream = std::exchange(Stream, nullptr);
-        if (stream->OutOfMemory()) {
-            DropTable();
-            return EndLoad(QStringLiteral("Error: ") + OutOfMemoryText(stream->Size()));
+        if (!ReadingCache)
+            return ClientEnded(std::move(result));
+        auto held = std::make_shared<TCvsResult>(std::move(result));
+        AfterCache = [this, held] { ClientEnded(std::move(*held)); };
+    });
+    if (!CachePlace.isEmpty())
+        ReadCache(CachePlace);
+}
+
+void TLoadController::ClientEnded(TCvsResult result) {
+    const bool cached = Refreshing;
+    const auto stream = std::exchange(Stream, nullptr);
+    if (stream->OutOfMemory()) {
+        DropTable();
+        return EndLoad(QStringLiteral("Error: ") + OutOfMemoryText(stream->Size()));
+    }
+    if (!result.Started || result.Aborted || result.OutOfMemory ||
+        (result.Failed() && result.BytesRead == 0)) {
+        stream->Abandon();
+        if (!result.Started)
+            return EndLoad(QString()); // the runner has said why
+        if (result.Aborted)
+            return EndLoad(cached ? Status::AbortedCached.arg(CachedDate(CachedAt))
+                                  : Status::Aborted);
+        return EndLoad(CvsErrorText(result));
+    }
+    emit statusShown(Status::Done);
+    const QString incomplete = CvsIncompleteText(result);
+    if (cached)
+        SetActivity(TActivity::Working);
+    ParseOutput([stream] { return stream->Finish(); }, stream->Size(),
+                incomplete.isEmpty() ? CvsReportedNote(result) : QString(), incomplete);
+}
+
+void TLoadController::ReadCache(const QString& place) {
+    ReadingCache = true;
+    const int generation = LoadGeneration;
+    const std::int32_t limit = Settings.LinesLimit;
+    CacheWorker.start([this, generation, place, limit, named = CurrentPlace,
+                       cache = TLogCache(TLogCache::DefaultFolder())] {
+        auto read = std::make_shared<TCacheRead>();
+        try {
+            if (std::optional<TCachedLog> entry = cache.Read(place, read->Error)) {
+                read->Saved = entry->Saved;
+                std::shared_ptr<TRCSFileTable> table = ParseLog(std::move(entry->Log));
+                NameRepositoryFiles(*table, named);
+                ClearEmptyMessages(*table);
+                read->Summary = std::make_shared<TLogSummary>(SummarizeLog(*table, limit));
+                read->Table = std::move(table);
+            }
+        } catch (const std::exception& e) {
+            read->Table.reset();
+            read->Error = QString::fromLocal8Bit(e.what());
         }
-        if (!result.Started || result.Aborted || result.OutOfMemory ||
-            (result.Failed() && result.BytesRead == 0)) {
-            stream->Abandon();
-            if (!result.Started)
-                return EndLoad(QString()); // the runner has said why
-            return EndLoad(result.Aborted ? Status::Aborted : CvsErrorText(result));
-        }
-        emit statusShown(Status::Done);
-        const QString incomplete = CvsIncompleteText(result);
-        ParseOutput([stream] { return stream->Finish(); }, stream->Size(),
-                    incomplete.isEmpty() ? CvsReportedNote(result) : QString(), incomplete);
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, read] {
+                if (generation != LoadGeneration)
+                    return;
+                ReadingCache = false;
+                if (!read->Error.isEmpty())
+                    emit statusShown(Status::CacheDiscarded.arg(read->Error));
+                if (read->Table) {
+                    Refreshing = true;
+                    CachedAt = read->Saved;
+                    RCSFiles = std::move(read->Table);
+                    FileSummary = std::move(read->Summary);
+                    emit summaryChanged();
+                    SetActivity(TActivity::Idle);
+                    emit tableLoaded();
+                    const QString refreshing = Status::CachedRefreshing.arg(CachedDate(CachedAt));
+                    emit statusShown(refreshing);
+                    ShowProgress([this, refreshing] {
+                        if (Stream && Stream->OutOfMemory())
+                            Runner.Abort(); // the load ends with the parse's report
+                        const std::size_t bytes = Runner.BytesReceived();
+                        return bytes
+                                   ? QStringLiteral("%1 (%2 KB)").arg(refreshing).arg(bytes / 1024)
+                                   : QString();
+                    });
+                }
+                if (auto then = std::exchange(AfterCache, nullptr))
+                    then();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TLoadController::StoreInCache(const QString& place) {
+    CacheWorker.start([this, place, table = RCSFiles,
+                       cache = TLogCache(TLogCache::DefaultFolder())] {
+        const QString problem = cache.Write(place, table->LogPieces());
+        if (!problem.isEmpty())
+            QMetaObject::invokeMethod(
+                this, [this, problem] { emit statusShown(Status::CacheNotWritten.arg(problem)); },
+                Qt::QueuedConnection);
+    });
+}
+
+void TLoadController::ClearCache() {
+    CacheWorker.start([this, cache = TLogCache(TLogCache::DefaultFolder())] {
+        const QString problem = cache.Clear();
+        if (!problem.isEmpty())
+            QMetaObject::invokeMethod(
+                this, [this, problem] { emit statusShown(Status::CacheNotCleared.arg(problem)); },
+                Qt::QueuedConnection);
     });
 }
 
@@ -200,6 +311,8 @@ void TLoadController::ParseOutput(std::function<std::unique_ptr<TRCSFileTable>()
         [this, warning, ending](TRCSFileTablePtr table) {
             ProgressTimer.stop();
             emit statusShown(Status::Done);
+            if (Refreshing)
+                return Replace(std::move(table), warning, ending);
             Loaded(std::move(table), warning, ending);
         });
 }
@@ -210,22 +323,52 @@ void TLoadController::Loaded(TRCSFileTablePtr table, QString warning, QString en
         // The selections that the views' fill makes are followed.
         SetActivity(TActivity::Idle);
         emit tableLoaded();
-        QStringList notes;
-        if (RCSFiles->FileCount() == 0)
-            notes.append(NoLogFound.arg(Source));
-        if (const int bad = RCSFiles->BadDates())
-            notes.append(QStringLiteral("%1 unreadable date%2").arg(bad).arg(bad == 1 ? "" : "s"));
-        if (!warning.isEmpty())
-            notes.append(warning);
-        if (!ending.isEmpty())
-            return EndLoad(ending);
-        EndLoad(notes.isEmpty() ? QString()
-                                : QStringLiteral("%1 (%2)").arg(Status::Done, notes.join("; ")));
+        Finish(warning, ending);
     });
+}
+
+void TLoadController::Replace(TRCSFileTablePtr table, QString warning, QString ending) {
+    // The cached table stays in view until the fresh one has its summary.
+    emit statusShown(Status::CheckingLog);
+    const std::int32_t limit = Settings.LinesLimit;
+    OffThread(
+        [table, limit] {
+            return std::make_pair(
+                table, TLogSummaryPtr(std::make_shared<TLogSummary>(SummarizeLog(*table, limit))));
+        },
+        [this, warning, ending](std::pair<TRCSFileTablePtr, TLogSummaryPtr> checked) {
+            emit tableReplacing();
+            Refreshing = false;
+            RCSFiles = std::move(checked.first);
+            FileSummary = std::move(checked.second);
+            emit summaryChanged();
+            emit statusShown(Status::Done);
+            SetActivity(TActivity::Idle);
+            emit tableReplaced();
+            Finish(warning, ending);
+        });
+}
+
+void TLoadController::Finish(const QString& warning, const QString& ending) {
+    QStringList notes;
+    if (RCSFiles->FileCount() == 0)
+        notes.append(NoLogFound.arg(Source));
+    if (const int bad = RCSFiles->BadDates())
+        notes.append(QStringLiteral("%1 unreadable date%2").arg(bad).arg(bad == 1 ? "" : "s"));
+    if (!warning.isEmpty())
+        notes.append(warning);
+    if (!ending.isEmpty())
+        return EndLoad(ending);
+    // Only a whole log is kept.
+    if (!CachePlace.isEmpty())
+        StoreInCache(CachePlace);
+    EndLoad(notes.isEmpty() ? QString()
+                            : QStringLiteral("%1 (%2)").arg(Status::Done, notes.join("; ")));
 }
 
 void TLoadController::EndLoad(const QString& message) {
     ProgressTimer.stop();
+    Refreshing = false;
     SetLoading(false);
     if (!message.isEmpty())
         emit statusShown(message);
@@ -261,8 +404,10 @@ void TLoadController::Abort() {
     }
     if (Phase == TActivity::Working) {
         // The worker's result is dropped when it arrives; the table it works
-        // on is no one else's.
+        // on is no one else's. A cached history shown meanwhile stays.
         ++LoadGeneration;
+        if (Refreshing)
+            return EndLoad(Status::AbortedCached.arg(CachedDate(CachedAt)));
         DropTable();
         EndLoad(Status::Aborted);
     }

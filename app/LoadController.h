@@ -5,6 +5,7 @@
 
 #include "CvsPlace.h"
 #include "CvsRunner.h"
+#include "LogCache.h"
 #include "LogSummary.h"
 #include "RevisionModel.h"
 #include "Settings.h"
@@ -40,6 +41,12 @@ inline const QString ParsingLog = QStringLiteral("Parsing log...");
 inline const QString CheckingLog = QStringLiteral("Checking log...");
 inline const QString ReadingLogFile = QStringLiteral("Reading log file...");
 inline const QString Aborted = QStringLiteral("Aborted");
+// While the cached history of a place is shown and the client runs.
+inline const QString CachedRefreshing = QStringLiteral("Cached %1; refreshing...");
+inline const QString AbortedCached = QStringLiteral("Aborted; the history cached %1 stays");
+inline const QString CacheDiscarded = QStringLiteral("Cached history discarded: %1");
+inline const QString CacheNotWritten = QStringLiteral("History not cached: %1");
+inline const QString CacheNotCleared = QStringLiteral("Cache not cleared: %1");
 } // namespace Status
 
 class TLoadController : public QObject {
@@ -53,6 +60,9 @@ public:
     TActivity Activity() const { return Runner.IsRunning() ? TActivity::RunningClient : Phase; }
     // May a command start now? Every command that would start work asks.
     bool MayStart() const { return Activity() == TActivity::Idle; }
+    // May the views follow the user's choices now? While idle, and while a
+    // cached history is shown during its refresh.
+    bool MayBrowse() const { return MayStart() || (Refreshing && RCSFiles && FileSummary); }
     // Each sequence sets what it does; a running client counts by itself.
     void SetActivity(TActivity activity) { Phase = activity; }
 
@@ -88,6 +98,8 @@ public:
     }
     // Ends the client, or abandons the load or check in progress.
     void Abort();
+    // Removes every entry of the cache of logs; a failure is a status.
+    void ClearCache();
     // Ends whatever runs, the client included, without a report.
     void Close();
     // A log longer than bytes, from the client or a file, ends its load as
@@ -109,6 +121,10 @@ signals:
     void summaryChanged();
     // A new table and its summary are in, and the activity is idle.
     void tableLoaded();
+    // The fresh table is about to replace the cached one shown; then its
+    // summary comes (summaryChanged()) and tableReplaced() follows.
+    void tableReplacing();
+    void tableReplaced();
     // A load has ended, whatever its outcome.
     void loadFinished();
 
@@ -117,6 +133,13 @@ private:
     void SetLoading(bool loading);
     void DropTable();
     void RunnerFinished();
+    void ClientEnded(TCvsResult result);
+    // Reads the cached log of place on the cache's thread, shows it, then
+    // lets a client's result that came meanwhile go on.
+    void ReadCache(const QString& place);
+    void StoreInCache(const QString& place);
+    void Replace(TRCSFileTablePtr table, QString warning, QString ending);
+    void Finish(const QString& warning, const QString& ending);
     void ShowProgress(std::function<QString()> text);
     // Ends the parse of a log of size bytes off the GUI thread: parse hands
     // the table over. warning: a note for the final "Done"; ending: the final
@@ -144,7 +167,14 @@ private:
     QString Source;         // of the load in progress or the table shown
     TCvsPlace CurrentPlace; // of the client's load in progress or its table shown
     TRCSFileTablePtr RCSFiles;
-    TLogSummaryPtr FileSummary; // of RCSFiles
+    // The cache: reads and writes one after another on a thread of its own.
+    QThreadPool CacheWorker;
+    QString CachePlace;               // of the load in progress; empty: none is kept
+    bool ReadingCache = false;        // a read of the cached log is under way
+    std::function<void()> AfterCache; // the client's end, held while reading
+    bool Refreshing = false;          // the table shown is the cache's; the client runs
+    QDateTime CachedAt;               // when the shown cached log was kept
+    TLogSummaryPtr FileSummary;       // of RCSFiles
 };
 
 } // namespace quillon

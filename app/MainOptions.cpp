@@ -17,6 +17,9 @@ void TfrmMain::miOptionsClick() {
     const TOptionsValues values = dialog.Values();
     // Written again on every confirmation, for this program file.
     RegisterFolderCommand(values.FolderCommand);
+    // Turning the cache off empties it.
+    if (Settings.KeepCache && !values.Settings.KeepCache)
+        Loader.ClearCache();
     Settings = values.Settings;
     const bool saved = SaveSettings(Settings, *OpenSettingsStore());
     UpdateFilterTexts();

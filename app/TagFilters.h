@@ -71,6 +71,10 @@ public:
     // empty: each file's newest revision), or none when both are null.
     void SetRange(const QString& from, const QString& to);
     void RemoveRange() { SetRange(QString(), QString()); }
+    // The range in force as SetRange takes it: both null when none is.
+    std::pair<QString, QString> RangeInForce() const {
+        return RangeSet ? std::pair(RangeFrom, RangeTo) : std::pair<QString, QString>();
+    }
 
 signals:
     // A new branch or range is in force: the views are to be rebuilt.

@@ -93,7 +93,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
         dialog.SetValues(roots, shown);
         return dialog.exec() == QDialog::Accepted ? dialog.Place() : TCvsPlace{};
     };
-    TagFilters = new TTagFilters(this, [this] { return MayStart(); });
+    TagFilters = new TTagFilters(this, [this] { return Loader.MayBrowse(); });
     CreateMenu();
     CreateViews();
     if (const QScreen* screen = this->screen())
@@ -139,6 +139,8 @@ void TfrmMain::ConnectLoader() {
         else if (!CurrentFolder.isEmpty())
             miRecent->Add({TRecentPlace::TKind::Folder, CurrentFolder});
     });
+    connect(&Loader, &TLoadController::tableReplacing, this, &TfrmMain::SaveViewState);
+    connect(&Loader, &TLoadController::tableReplaced, this, &TfrmMain::RestoreViewState);
     connect(&Loader, &TLoadController::loadFinished, this, &TfrmMain::loadFinished);
 }
 
@@ -226,17 +228,17 @@ void TfrmMain::CreateViews() {
     filterLayout->addWidget(cbxAuthors);
     filterLayout->addWidget(TagFilters->BranchSelector());
     connect(TagFilters, &TTagFilters::changed, this, [this] {
-        if (MayStart())
+        if (Loader.MayBrowse())
             FilterFiles();
     });
     connect(TagFilters, &TTagFilters::failed, this, &TfrmMain::ShowStatus);
     layout->addWidget(filterPanel);
     connect(cbxFilter, &QComboBox::activated, this, [this] {
-        if (MayStart())
+        if (Loader.MayBrowse())
             FilterFiles();
     });
     connect(cbxAuthors, &QComboBox::activated, this, [this] {
-        if (MayStart())
+        if (Loader.MayBrowse())
             FilterFiles();
     });
 
@@ -529,12 +531,14 @@ void TfrmMain::FilterFiles() {
     }
     CommitsPage->Fill(source, HistoryRows->Revisions());
     ChartPage->Fill(HistoryRows->Revisions(), table);
+    if (SavedView)
+        FindViewAgain();
     ShowStatus(Status::Done);
     emit filesFiltered();
 }
 
 void TfrmMain::lvFilesSelectItem() {
-    if (!MayStart())
+    if (!Loader.MayBrowse())
         return;
     ShowStatus(Status::FilteringRevisions);
     std::vector<const TRevisionInfo*> revisions;
@@ -571,12 +575,12 @@ void ShowSelectedComment(QTableView* list, const TRevisionListModel& model, TCom
 } // namespace
 
 void TfrmMain::lvRevisionsSelectItem() {
-    if (MayStart())
+    if (Loader.MayBrowse())
         ShowSelectedComment(lvRevisions, *RevisionRows, mmComments);
 }
 
 void TfrmMain::lvHistorySelectItem() {
-    if (MayStart())
+    if (Loader.MayBrowse())
         ShowSelectedComment(lvHistory, *HistoryRows, mmCommentsHistory);
 }
 

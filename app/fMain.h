@@ -13,6 +13,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QAction;
 class QLabel;
@@ -168,6 +170,20 @@ private:
     // Empties the views and the author selector: the table goes.
     void DropTable();
     void FillAuthors();
+    // A fresh table replaces the cached one shown (MainRefresh.cpp): what the
+    // views show is noted before and found again after, where it still is.
+    struct TViewState {
+        QString Author, Branch;
+        std::pair<QString, QString> Range;
+        std::string File, Revision;               // selected on the Files page
+        std::string HistoryFile, HistoryRevision; // selected on the History page
+        int FilesScroll = 0, RevisionsScroll = 0, HistoryScroll = 0;
+        int Filterings = 0; // those still to come that find it again
+    };
+    void SaveViewState();
+    void RestoreViewState();
+    // Selects and scrolls to what SavedView notes, after a filtering.
+    void FindViewAgain();
     void lvFilesSelectItem();
     void lvRevisionsSelectItem();
     void lvHistorySelectItem();
@@ -226,6 +242,7 @@ private:
     QLabel* CommitsPanel = nullptr; // "Commits: N", after "History: N"
     QAction* miShowCommit = nullptr;
     QAction* miShowCommitPatch = nullptr;
+    std::optional<TViewState> SavedView;
 };
 
 } // namespace quillon

@@ -100,6 +100,7 @@ bool MakeFakeClient(const QString& folder, const QString& logPath) {
 void MeasureOpen(const QString& clientFolder, const QString& workingFolder, TResult& result) {
     TfrmMain window;
     window.Settings.CVSPath = clientFolder;
+    window.Settings.KeepCache = false; // the open as the first of a folder
     window.show();
     RunEventsFor(SettleMs);
 

@@ -61,33 +61,40 @@ QByteArray Header(const QString& place) {
 
 using TCompressor = std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)>;
 
-// Compresses log into file piece by piece: no second whole copy is made.
-QString Compress(std::string_view log, QFile& file) {
+// Compresses the log, given in pieces, into file a chunk at a time: no second
+// whole copy is made.
+QString Compress(const std::vector<std::string_view>& pieces, QFile& file) {
     TCompressor context(ZSTD_createCCtx(), &ZSTD_freeCCtx);
     if (!context)
         return QStringLiteral("out of memory");
+    std::size_t total = 0;
+    for (const std::string_view piece : pieces)
+        total += piece.size();
     ZSTD_CCtx_setParameter(context.get(), ZSTD_c_compressionLevel, CompressionLevel);
     ZSTD_CCtx_setParameter(context.get(), ZSTD_c_checksumFlag, 1);
-    ZSTD_CCtx_setPledgedSrcSize(context.get(), log.size());
+    ZSTD_CCtx_setPledgedSrcSize(context.get(), total);
     std::string out(ZSTD_CStreamOutSize(), '\0');
-    ZSTD_inBuffer in{log.data(), 0, 0};
-    bool last = false;
-    while (!last) {
-        in.size += std::min(ChunkBytes, log.size() - in.size);
-        last = in.size == log.size();
+    auto run = [&](ZSTD_inBuffer& in, ZSTD_EndDirective mode) -> QString {
         std::size_t left = 0;
         do {
             ZSTD_outBuffer buffer{out.data(), out.size(), 0};
-            left = ZSTD_compressStream2(context.get(), &buffer, &in,
-                                        last ? ZSTD_e_end : ZSTD_e_continue);
+            left = ZSTD_compressStream2(context.get(), &buffer, &in, mode);
             if (ZSTD_isError(left))
                 return QString::fromLatin1(ZSTD_getErrorName(left));
             if (file.write(out.data(), static_cast<qint64>(buffer.pos)) !=
                 static_cast<qint64>(buffer.pos))
                 return file.errorString();
-        } while (last ? left != 0 : in.pos < in.size);
-    }
-    return QString();
+        } while (mode == ZSTD_e_end ? left != 0 : in.pos < in.size);
+        return QString();
+    };
+    for (const std::string_view piece : pieces)
+        for (std::size_t offset = 0; offset < piece.size(); offset += ChunkBytes) {
+            ZSTD_inBuffer in{piece.data() + offset, std::min(ChunkBytes, piece.size() - offset), 0};
+            if (QString problem = run(in, ZSTD_e_continue); !problem.isEmpty())
+                return problem;
+        }
+    ZSTD_inBuffer end{nullptr, 0, 0};
+    return run(end, ZSTD_e_end);
 }
 
 // The log of an entry's bytes, or why there is none.
@@ -187,7 +194,7 @@ std::optional<TCachedLog> TLogCache::Read(const QString& place, QString& error) 
     return entry;
 }
 
-QString TLogCache::Write(const QString& place, std::string_view log) const {
+QString TLogCache::Write(const QString& place, const std::vector<std::string_view>& log) const {
     if (!QDir().mkpath(Folder))
         return QStringLiteral("cannot create %1").arg(Folder);
     QFile::setPermissions(Folder, FolderOwnerOnly);

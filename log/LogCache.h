@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillon {
 
@@ -43,10 +44,10 @@ public:
     // The entry of place. An entry that cannot be read or is damaged is
     // removed; error then says why. No entry: none and an empty error.
     std::optional<TCachedLog> Read(const QString& place, QString& error) const;
-    // Keeps log as the entry of place, whole or not at all (a temporary file
+    // Keeps log, given in pieces, as the entry of place, whole or not at all (a temporary file
     // renamed over the old entry), readable by the user only; then drops the
     // least recently used entries beyond the limits. The reason on failure.
-    QString Write(const QString& place, std::string_view log) const;
+    QString Write(const QString& place, const std::vector<std::string_view>& log) const;
     // Removes every entry; the reason when one could not be removed.
     QString Clear() const;
 

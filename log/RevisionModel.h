@@ -94,8 +94,6 @@ public:
     int BadDates() const { return BadDateCount; }
     // Every symbolic name of the log once, in byte order.
     const std::vector<TNameEntry>& Names() const { return NameStore; }
-    // The log the table was parsed from, as it was read.
-    std::string_view LogText() const { return Log; }
     // The position of one of the table's revisions in log order, from 0 to
     // RevisionCount() - 1.
     std::size_t RevisionIndex(const TRevisionInfo& revision) const {

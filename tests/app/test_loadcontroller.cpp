@@ -2,6 +2,10 @@
 #include "LoadController.h"
 #include "MainWindowFixture.h"
 
+#include <QRegularExpression>
+
+#include <sys/stat.h>
+
 using namespace quillon;
 using namespace quillon::test;
 
@@ -98,4 +102,115 @@ TEST(LoadController, AbortEndsTheClientAndALoadOnItsWorker) {
     EXPECT_EQ(reports.Log.last(), "finished");
     ASSERT_TRUE(loader.Table());
     EXPECT_EQ(loader.Table()->FileCount(), 4u);
+}
+
+namespace {
+
+// The log of reports with the date of a cached history taken out.
+QStringList WithoutDate(QStringList log) {
+    static const QRegularExpression date(QStringLiteral("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d"));
+    for (QString& line : log)
+        line.replace(date, QStringLiteral("DATE"));
+    return log;
+}
+
+// Each write of an entry puts a new file in place of the old.
+ino_t FileId(const QString& path) {
+    struct stat status {};
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
+}
+
+} // namespace
+
+TEST(LoadController, ReopenShowsTheCachedHistoryThenTheFreshOne) {
+    QUILLON_USE_CVS_HISTORY(history);
+    TSettings settings;
+    settings.CVSPath = QStringLiteral("/usr/bin");
+    settings.KeepCache = true;
+    TLoadController loader(settings);
+    TReports reports(loader);
+    QSignalSpy finished(&loader, &TLoadController::loadFinished);
+    QObject::connect(&loader, &TLoadController::tableReplacing, &loader,
+                     [&] { reports.Log.append("replacing"); });
+    QObject::connect(&loader, &TLoadController::tableReplaced, &loader,
+                     [&] { reports.Log.append("replaced"); });
+    const QString folder = history.WorkingFolder();
+    const TLogCache cache = TestLogCache.Cache();
+    const QString entry = cache.EntryPath(TLogCache::FolderPlace(folder));
+    cache.Clear();
+
+    // The first open keeps the log; the second shows it before the client ends.
+    loader.OpenFolder(folder);
+    ASSERT_TRUE(finished.wait(30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(entry); }, 30000));
+    const TRCSFileTablePtr first = loader.Table();
+    const ino_t firstEntry = FileId(entry);
+    reports.Log.clear();
+    loader.OpenFolder(folder);
+    ASSERT_TRUE(finished.wait(30000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FileId(entry) != firstEntry; }, 30000));
+    EXPECT_EQ(WithoutDate(reports.Log),
+              QStringList({"dropped", "busy", "start " + folder, "Executing CVS command...",
+                           "summary", "loaded", "Cached DATE; refreshing...", "Done",
+                           "Parsing log...", "Done", "Checking log...", "replacing", "summary",
+                           "Done", "replaced", "idle", "finished"}));
+    ASSERT_TRUE(loader.Table() && loader.Summary());
+    EXPECT_NE(loader.Table(), first);
+    EXPECT_EQ(loader.Table()->LogText(), first->LogText());
+
+    // A damaged entry is said, dropped and written anew.
+    QFile damaged(entry);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write("not a log");
+    damaged.close();
+    reports.Log.clear();
+    loader.OpenFolder(folder);
+    ASSERT_TRUE(finished.wait(30000));
+    EXPECT_TRUE(reports.Log.contains("Cached history discarded: not a cache entry"));
+    EXPECT_FALSE(reports.Log.contains("replaced"));
+    EXPECT_EQ(loader.Table()->FileCount(), 4u);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(entry).size() > 9; }, 30000));
+
+    // A cache that cannot be written: said, and the history is shown all the same.
+    QTemporaryDir dir;
+    QFile file(dir.filePath("file"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    TLogCache::SetDefaultFolder(dir.filePath("file/logs"));
+    reports.Log.clear();
+    loader.OpenFolder(folder);
+    ASSERT_TRUE(finished.wait(30000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return reports.Log.last().startsWith("History not cached: "); }, 30000));
+    TLogCache::SetDefaultFolder(cache.Path());
+    EXPECT_EQ(loader.Table()->FileCount(), 4u);
+}
+
+TEST(LoadController, AbortKeepsTheCachedHistory) {
+    QTemporaryDir clientDir;
+    ASSERT_TRUE(QDir(clientDir.path()).mkdir("CVS"));
+    WriteScript(clientDir.filePath("cvs"), "exec sleep 60\n");
+    QFile log(TestData("real-cvs.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const TLogCache cache = TestLogCache.Cache();
+    ASSERT_EQ(cache.Write(TLogCache::FolderPlace(clientDir.path()), {log.readAll().toStdString()}),
+              "");
+    TSettings settings;
+    settings.CVSPath = clientDir.path();
+    settings.KeepCache = true;
+    TLoadController loader(settings);
+    TReports reports(loader);
+    QSignalSpy finished(&loader, &TLoadController::loadFinished);
+
+    loader.OpenFolder(clientDir.path());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reports.Log.contains("loaded"); }, 30000));
+    EXPECT_TRUE(loader.MayBrowse());
+    EXPECT_FALSE(loader.MayStart());
+    loader.Abort();
+    ASSERT_TRUE(finished.wait(30000));
+    EXPECT_EQ(WithoutDate(reports.Log).mid(6),
+              QStringList({"Cached DATE; refreshing...", "idle",
+                           "Aborted; the history cached DATE stays", "finished"}));
+    ASSERT_TRUE(loader.Table());
+    EXPECT_EQ(loader.Table()->FileCount(), 4u);
+    EXPECT_TRUE(loader.MayStart());
 }

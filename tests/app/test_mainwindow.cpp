@@ -28,7 +28,10 @@ namespace {
 
 class MainWindow : public ::testing::Test {
 protected:
-    void SetUp() override { Window.Settings.CVSPath = QStringLiteral("/usr/bin"); }
+    void SetUp() override {
+        Window.Settings.CVSPath = QStringLiteral("/usr/bin");
+        Window.Settings.KeepCache = false;
+    }
     TfrmMain Window;
     TStatusRecorder Status{Window};
 };
@@ -548,4 +551,62 @@ TEST_F(MainWindow, RepositoryOpensWithoutAWorkingFolder) {
     EXPECT_FALSE(ReadAll(home.StorePath()).contains("secret"));
     EXPECT_EQ(RecentRoots(*store).value(0),
               QStringLiteral(":pserver:anna@127.0.0.1:%1/cvs").arg(silent.serverPort()));
+}
+
+TEST_F(MainWindow, ReopenFromTheCacheKeepsThePageTheFiltersAndTheSelection) {
+    QUILLON_USE_CVS_HISTORY(history);
+    Window.Settings.KeepCache = true;
+    const TLogCache cache = TestLogCache.Cache();
+    const QString place = TLogCache::FolderPlace(history.WorkingFolder());
+    cache.Clear();
+    Window.OpenFolder(history.WorkingFolder());
+    ASSERT_TRUE(WaitForLoad(Window));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cache.Has(place); }, 30000));
+
+    const TMainViews views(Window);
+    auto select = [](QTableView* list, int row) {
+        list->selectionModel()->setCurrentIndex(list->model()->index(row, 0),
+                                                QItemSelectionModel::ClearAndSelect |
+                                                    QItemSelectionModel::Rows);
+    };
+    auto shown = [&] {
+        auto name = [](QTableView* list, const TRevisionListModel& model) {
+            const TRevisionInfo* r = model.RevisionAt(list->currentIndex().row());
+            return r ? QString::fromStdString(std::string(r->FileInfo->RCSPath) + " " +
+                                              std::string(r->Revision))
+                     : QString();
+        };
+        return QStringList({views.cbxAuthors->currentText(),
+                            QString::number(views.PageControl->currentIndex()),
+                            name(views.lvRevisions, Window.RevisionsModel()),
+                            name(views.lvHistory, Window.HistoryModel())});
+    };
+    // What the user does while the cached history is shown and the client runs.
+    QStringList before;
+    const TRCSFileTablePtr first = Window.Load().Table();
+    QObject::connect(&Window.Load(), &TLoadController::tableLoaded, &Window, [&] {
+        if (!before.isEmpty())
+            return;
+        EXPECT_TRUE(Window.Load().MayBrowse());
+        EXPECT_FALSE(Window.MayStart());
+        views.cbxAuthors->setCurrentIndex(views.cbxAuthors->findText("bob"));
+        Window.FilterFiles();
+        ASSERT_GE(Window.FilesModel().rowCount(), 2);
+        select(views.lvFiles, Window.FilesModel().rowCount() - 1);
+        ASSERT_GE(Window.RevisionsModel().rowCount(), 2);
+        select(views.lvRevisions, 1);
+        ASSERT_GE(Window.HistoryModel().rowCount(), 3);
+        select(views.lvHistory, 2);
+        views.PageControl->setCurrentIndex(1);
+        before = shown();
+    });
+    Status.Messages.clear();
+    Window.miRefreshClick();
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(Status.Messages.filter(QStringLiteral("; refreshing...")).size(), 1);
+    ASSERT_EQ(before.size(), 4);
+    EXPECT_NE(before[2], "");
+    EXPECT_NE(Window.Load().Table(), first);
+    EXPECT_EQ(shown(), before);
+    EXPECT_EQ(PanelText(Window, 5), "Done");
 }

@@ -157,6 +157,9 @@ TEST_F(OptionsCommand, OkStoresEveryControlAndRebuildsTheViews) {
     Select(2, 1);
     ASSERT_NE(MainViews(*Window).cbxAuthors->currentText(), "All users");
 
+    const TLogCache cache = test::TestLogCache.Cache();
+    ASSERT_EQ(cache.Write(QStringLiteral("/a/place"), {"a log"}), "");
+    ASSERT_TRUE(Window->Settings.KeepCache);
     QStringList filled;
     Reply(true, [&](TfrmOptions& d) {
         filled = {d.chkOpen->isChecked() ? "checked" : "cleared",
@@ -172,6 +175,7 @@ TEST_F(OptionsCommand, OkStoresEveryControlAndRebuildsTheViews) {
         d.edInclude->setText(QStringLiteral("zzz"));
         d.chkExclude->setChecked(true);
         d.edExclude->setText(QStringLiteral("old; blank"));
+        d.chkCache->setChecked(false);
     });
     RunOptions();
     EXPECT_EQ(OptionsShown, 1);
@@ -185,6 +189,10 @@ TEST_F(OptionsCommand, OkStoresEveryControlAndRebuildsTheViews) {
     EXPECT_EQ(Stored("Include").toString(), "zzz");
     EXPECT_EQ(Stored("DoExclude").toInt(), 1);
     EXPECT_EQ(Stored("Exclude").toString(), "old; blank");
+    // The cache is off and empty.
+    EXPECT_EQ(Stored("KeepCache").toInt(), 0);
+    EXPECT_FALSE(Window->Settings.KeepCache);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !cache.Has(QStringLiteral("/a/place")); }, 30000));
     EXPECT_EQ(Window->Settings.CVSPath, "/opt/cvs bin ");
     EXPECT_EQ(Window->Settings.LinesLimit, 8);
     EXPECT_FALSE(Window->Settings.DoInclude);

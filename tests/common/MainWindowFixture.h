@@ -1,6 +1,7 @@
 // Helpers for tests that drive the main window offscreen.
 #pragma once
 
+#include "LogCache.h"
 #include "Selectors.h"
 #include "fMain.h"
 
@@ -25,6 +26,18 @@
 #include <optional>
 
 namespace quillon::test {
+
+// The cache of logs of a test program: a temporary folder of its own, away
+// from the user's cache, made before any test runs.
+class TTestLogCache {
+public:
+    TTestLogCache() { TLogCache::SetDefaultFolder(Dir.filePath(QStringLiteral("logs"))); }
+    TLogCache Cache() const { return TLogCache(TLogCache::DefaultFolder()); }
+
+private:
+    QTemporaryDir Dir;
+};
+inline TTestLogCache TestLogCache;
 
 // The main window whose activity a test can set, to see what the commands do
 // while it is not idle.

@@ -22,7 +22,7 @@ TEST(LogCache, KeepsAnEntryPerPlaceForTheUserOnlyAndDropsTheLeastRecentlyUsed) {
     std::string log = "RCS file: a,v\n";
     for (int i = 0; i < 10000; ++i)
         log += "revision 1." + std::to_string(i) + "\n";
-    ASSERT_EQ(cache.Write(Place(0), log), "");
+    ASSERT_EQ(cache.Write(Place(0), {log}), "");
 
     QString error;
     std::optional<TCachedLog> read = cache.Read(Place(0), error);
@@ -39,7 +39,7 @@ TEST(LogCache, KeepsAnEntryPerPlaceForTheUserOnlyAndDropsTheLeastRecentlyUsed) {
 
     // Twenty entries at most: reading an entry makes it the last to go.
     for (int n = 1; n <= TLogCache::MaxEntries; ++n) {
-        ASSERT_EQ(cache.Write(Place(n), "log " + std::to_string(n)), "");
+        ASSERT_EQ(cache.Write(Place(n), {"log " + std::to_string(n)}), "");
         if (n == 5) {
             ASSERT_TRUE(cache.Read(Place(0), error));
         }
@@ -59,7 +59,7 @@ TEST(LogCache, ADamagedEntryIsDiscardedAndAnUnwritableFolderSaysWhy) {
     const TLogCache cache(dir.filePath("logs"));
     const std::string log(100000, 'x');
     auto damage = [&](auto change) {
-        EXPECT_EQ(cache.Write(Place(0), log), "");
+        EXPECT_EQ(cache.Write(Place(0), {log}), "");
         QFile file(cache.EntryPath(Place(0)));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         QByteArray bytes = file.readAll();
@@ -83,5 +83,5 @@ TEST(LogCache, ADamagedEntryIsDiscardedAndAnUnwritableFolderSaysWhy) {
     QFile file(dir.filePath("file"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
-    EXPECT_NE(TLogCache(dir.filePath("file/logs")).Write(Place(0), log), "");
+    EXPECT_NE(TLogCache(dir.filePath("file/logs")).Write(Place(0), {log}), "");
 }
