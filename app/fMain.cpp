@@ -456,6 +456,7 @@ void TfrmMain::DropTable() {
     TagFilters->Clear();
     // The views hold no row of the table any more.
     Style.Authors.reset();
+    SavedView.reset();
 }
 
 void TfrmMain::OpenPlace(const TCvsPlace& place) {
