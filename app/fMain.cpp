@@ -347,6 +347,7 @@ void TfrmMain::CreateViews() {
             FilterFiles();
     });
     connect(ChartPage, &TChartPage::revisionChosen, this, &TfrmMain::ChartRevisionChosen);
+    connect(ChartPage, &TChartPage::statusShown, this, &TfrmMain::ShowStatus);
 
     connect(lvFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfrmMain::lvFilesSelectItem);
@@ -528,8 +529,9 @@ void TfrmMain::FilterFiles() {
         mmCommentsHistory->ClearComment();
     }
     CommitsPage->Fill(source, HistoryRows->Revisions());
-    ChartPage->Fill(HistoryRows->Revisions(), table);
     ShowStatus(Status::Done);
+    // The chart may have more to say.
+    ChartPage->Fill(HistoryRows->Revisions(), table);
     emit filesFiltered();
 }
 
