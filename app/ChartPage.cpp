@@ -2,10 +2,14 @@
 
 #include "ActivityChart.h"
 #include "DisplayText.h"
+#include "RowStyle.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFrame>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace quillon {
 
@@ -14,6 +18,8 @@ namespace {
 const QStringList ChartModes = {QStringLiteral("Number of commits per day"),
                                 QStringLiteral("Number of lines changed per day")};
 constexpr int ChartSpacing = 9; // between the mode selector and the chart
+const QString NoActivityText =
+    QStringLiteral("No activity in the last 4 weeks; End shows the last (%1)");
 
 } // namespace
 
@@ -45,12 +51,30 @@ TChartPage::TChartPage(QWidget* parent) : QWidget(parent) {
     popChart = new TChartMenu(this);
     popChart->setObjectName(QStringLiteral("popChart"));
     connect(popChart, &QMenu::triggered, this, &TChartPage::miItemClick);
+    lstChart = new TChartList(this);
+    lstChart->setObjectName(QStringLiteral("lstChart"));
+    connect(lstChart, &TChartList::chosen, this,
+            [this](const TChartMenu::TItem& item) { Choose(item.File, item.Revision); });
+
+    // While the page is shown, whatever holds the focus in the window.
+    const auto addKey = [this](const char* name, Qt::Key key, void (TActivityChart::*go)()) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, Chart, go);
+        addAction(action);
+        return action;
+    };
+    miFirstDay = addKey("miFirstDay", Qt::Key_Home, &TActivityChart::ShowFirstBar);
+    miLastDay = addKey("miLastDay", Qt::Key_End, &TActivityChart::ShowLastBar);
 
     Clear();
 }
 
 void TChartPage::SetAuthorColor(std::function<QColor(std::string_view author)> color) {
-    popChart->SetAuthorColor(std::move(color));
+    popChart->SetAuthorColor(color);
+    lstChart->SetAuthorColor(std::move(color));
 }
 
 void TChartPage::Fill(std::span<const TRevisionInfo* const> history,
@@ -62,10 +86,24 @@ void TChartPage::Fill(std::span<const TRevisionInfo* const> history,
     Chart->xAxis->setLabel(MonthTitle(Chart->VisibleFirst()));
     Chart->yAxis->setLabel(cbxChart->currentText());
     Chart->replot();
+    const TChartData& data = Chart->Data();
+    NoActivity.clear();
+    if (!data.Bars().empty() &&
+        data.BarsBetween(std::trunc(Chart->VisibleFirst()), Chart->VisibleLast()).empty())
+        NoActivity = NoActivityText.arg(FormatListDate(data.LastDate()));
+    if (isVisible() && !NoActivity.isEmpty())
+        emit statusShown(NoActivity);
+}
+
+void TChartPage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!NoActivity.isEmpty())
+        emit statusShown(NoActivity);
 }
 
 void TChartPage::ChartScroll() {
-    Chart->yAxis->setRangeLower(0);
+    NoActivity.clear();
+    Chart->FitValueAxis();
     Chart->xAxis->setLabel(MonthTitle(Chart->VisibleFirst()));
 }
 
@@ -81,19 +119,29 @@ void TChartPage::ChartMouseDown(Qt::MouseButton button, QPoint position) {
     std::vector<TChartItem> items = Chart->Data().Items(std::size_t(bar));
     if (items.empty())
         return;
+    std::vector<TChartMenu::TItem> entries;
+    entries.reserve(items.size());
     for (TChartItem& item : items)
-        popChart->AddItem({DisplayText(item.Caption), std::move(item.File),
+        entries.push_back({DisplayText(item.Caption), std::move(item.File),
                            std::move(item.Revision), std::move(item.Author)});
+    // A menu taller than the screen is no use: many revisions go to a list.
+    if (entries.size() > std::size_t(TChartList::MaxRows))
+        return lstChart->Popup(std::move(entries), Chart->mapToGlobal(position));
+    for (TChartMenu::TItem& entry : entries)
+        popChart->AddItem(std::move(entry));
     popChart->popup(Chart->mapToGlobal(position));
 }
 
 void TChartPage::miItemClick(QAction* item) {
-    if (!Allowed())
-        return;
     // The item's own file name and revision number: its caption cannot be
     // taken apart safely when the name holds " in v" or " lines by ".
     if (const TChartMenu::TItem* chosen = popChart->ItemOf(item))
-        emit revisionChosen(chosen->File, chosen->Revision);
+        Choose(chosen->File, chosen->Revision);
+}
+
+void TChartPage::Choose(const std::string& file, const std::string& revision) {
+    if (Allowed())
+        emit revisionChosen(file, revision);
 }
 
 } // namespace quillon

@@ -349,6 +349,7 @@ void TfrmMain::CreateViews() {
             FilterFiles();
     });
     connect(ChartPage, &TChartPage::revisionChosen, this, &TfrmMain::ChartRevisionChosen);
+    connect(ChartPage, &TChartPage::statusShown, this, &TfrmMain::ShowStatus);
 
     connect(lvFiles->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TfrmMain::lvFilesSelectItem);
@@ -531,10 +532,11 @@ void TfrmMain::FilterFiles() {
         mmCommentsHistory->ClearComment();
     }
     CommitsPage->Fill(source, HistoryRows->Revisions());
-    ChartPage->Fill(HistoryRows->Revisions(), table);
     if (SavedView)
         FindViewAgain();
     ShowStatus(Status::Done);
+    // The chart may have more to say.
+    ChartPage->Fill(HistoryRows->Revisions(), table);
     emit filesFiltered();
 }
 

@@ -95,6 +95,14 @@ constexpr bool Printable(unsigned char c) {
     return c >= ' ' && c < 0x7f;
 }
 
+// Bytes, less those that continue a UTF-8 sequence.
+std::size_t CharacterCount(std::string_view text) {
+    return text.size() -
+           static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+               return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+           }));
+}
+
 constexpr std::string TSideBySideLine::*Parts[PartCount] = {
     &TSideBySideLine::Left, &TSideBySideLine::Marker, &TSideBySideLine::Gap,
     &TSideBySideLine::Right};
@@ -160,6 +168,9 @@ TDiffKind KindOfMarker(char marker) {
 void TDiffLines::Load(const TDiffRequest& request, std::string_view output) {
     Text.clear();
     Lines.clear();
+    LeftLines = 0;
+    RightLines = 0;
+    Widest = 0;
     const std::vector<std::string_view> lines = SplitOutputLines(output);
     const std::size_t taken =
         lines.size() > DiffClientHeaderLines ? lines.size() - DiffClientHeaderLines : 0;
@@ -178,6 +189,15 @@ void TDiffLines::Load(const TDiffRequest& request, std::string_view output) {
 void TDiffLines::Append(std::string_view line) {
     Scratch.Read(line);
     Store(Scratch.Left, Scratch.Marker, Scratch.Gap, Scratch.Right);
+    const std::size_t row = Lines.size() - 1;
+    if (IsMessage(row))
+        return;
+    const char marker = Marker(row);
+    TLine& entry = Lines.back();
+    if (marker != AddedMarker)
+        entry.LeftNumber = ++LeftLines;
+    if (marker != RemovedMarker)
+        entry.RightNumber = ++RightLines;
 }
 
 void TDiffLines::Store(std::string_view left, std::string_view marker, std::string_view gap,
@@ -194,6 +214,8 @@ void TDiffLines::Store(std::string_view left, std::string_view marker, std::stri
     Text.append(gap);
     Text.append(right);
     Lines.push_back(entry);
+    Widest =
+        std::max({Widest, CharacterCount(left.substr(0, kept)), CharacterCount(TrimRight(right))});
 }
 
 std::string_view TDiffLines::Left(const TLine& line) const {
@@ -236,6 +258,44 @@ std::string_view TDiffLines::LeftText(std::size_t row) const {
 std::string_view TDiffLines::RightText(std::size_t row) const {
     const TLine& line = Lines[row];
     return TrimRight(Tail(line).substr(line.RightStart));
+}
+
+bool TDiffLines::IsMessage(std::size_t row) const {
+    return Marker(row) == '\0' && RightText(row).empty() && !LeftText(row).empty();
+}
+
+bool TDiffLines::IsChangeRow(std::size_t row) const {
+    return IsChanged(row) && Marker(row) != HeaderMarker;
+}
+
+std::optional<std::size_t> TDiffLines::NextChangeBlock(std::size_t row) const {
+    const std::size_t count = Count();
+    while (row < count && IsChangeRow(row))
+        ++row;
+    while (row < count && !IsChangeRow(row))
+        ++row;
+    return row < count ? std::optional(row) : std::nullopt;
+}
+
+std::optional<std::size_t> TDiffLines::PreviousChangeBlock(std::size_t row) const {
+    row = std::min(row, Count());
+    // Out of the block that holds row, then back to the end of the one before.
+    while (row > 0 && IsChangeRow(row - 1) && row < Count() && IsChangeRow(row))
+        --row;
+    while (row > 0 && !IsChangeRow(row - 1))
+        --row;
+    if (row == 0)
+        return std::nullopt;
+    while (row > 0 && IsChangeRow(row - 1))
+        --row;
+    return row;
+}
+
+std::size_t TDiffLines::ChangeBlockEnd(std::size_t first) const {
+    std::size_t last = first;
+    while (last + 1 < Count() && IsChangeRow(last + 1))
+        ++last;
+    return last;
 }
 
 TStripScale::TBand TStripScale::Band(std::size_t row) const {

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -116,6 +117,30 @@ public:
     // characters: the texts of the two cells.
     std::string_view LeftText(std::size_t row) const;
     std::string_view RightText(std::size_t row) const;
+    // A text the client wrote without a marker and a right text, such as its
+    // message that binary files differ.
+    bool IsMessage(std::size_t row) const;
+
+    // The numbers of the row's lines in the older (left) and the newer
+    // (right) revision, counted from 1; 0 where a side has no line: header
+    // lines, messages, the side an added or removed line is missing from.
+    std::uint32_t LeftNumber(std::size_t row) const { return Lines[row].LeftNumber; }
+    std::uint32_t RightNumber(std::size_t row) const { return Lines[row].RightNumber; }
+    // The highest line number of each side.
+    std::uint32_t LeftLineCount() const { return LeftLines; }
+    std::uint32_t RightLineCount() const { return RightLines; }
+    // The characters of the widest left or right text: its bytes, less those
+    // that continue a UTF-8 sequence.
+    std::size_t WidestText() const { return Widest; }
+
+    // A block of changes is a run of rows that are added, removed, changed or
+    // carry an unknown marker (header lines are none). The first row of the
+    // block after the one that holds row (or after row), and of the block
+    // before it; none when there is no such block.
+    std::optional<std::size_t> NextChangeBlock(std::size_t row) const;
+    std::optional<std::size_t> PreviousChangeBlock(std::size_t row) const;
+    // The last row of the block that starts at first.
+    std::size_t ChangeBlockEnd(std::size_t first) const;
 
 private:
     struct TLine {
@@ -124,7 +149,10 @@ private:
         std::uint32_t LeftFill = 0;   // blanks after them, not stored
         std::uint32_t TailSize = 0;   // stored characters from position 499 on
         std::uint32_t RightStart = 0; // where the right text starts in them
+        std::uint32_t LeftNumber = 0;
+        std::uint32_t RightNumber = 0;
     };
+    bool IsChangeRow(std::size_t row) const;
     // Appends one line of the client's output.
     void Append(std::string_view line);
     void Store(std::string_view left, std::string_view marker, std::string_view gap,
@@ -135,6 +163,9 @@ private:
     std::string Text; // the stored characters of every line, one after another
     std::vector<TLine> Lines;
     TSideBySideLine Scratch; // the line being read
+    std::uint32_t LeftLines = 0;
+    std::uint32_t RightLines = 0;
+    std::size_t Widest = 0;
 };
 
 // The overview strip: a comparison of count lines drawn into height pixels.

@@ -6,6 +6,7 @@
 #include <QAbstractItemDelegate>
 #include <QAbstractTableModel>
 #include <QAction>
+#include <QByteArrayView>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -15,6 +16,8 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTableView>
+#include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -28,6 +31,9 @@ constexpr int EmptyRows = 100; // rows of the grid before the first load
 constexpr int DarkenStep = 20;
 constexpr int TextIndent = 4;
 constexpr int TextRightMargin = 2;
+constexpr int NumberPadding = 3;    // each side of a line number
+constexpr int ScrollStep = 4;       // characters a horizontal step moves
+constexpr int BlockContextRows = 3; // shown above a block of changes
 
 const QString Caption = QStringLiteral("Diff");
 const QString CellFontFamily = QStringLiteral("Courier New");
@@ -45,6 +51,31 @@ constexpr QColor StripBackground(240, 240, 240);
 constexpr QColor FrameColor(0, 0, 0);
 // The fills are light whatever the desktop's colours, so the text is dark.
 constexpr QColor CellTextColor(0, 0, 0);
+constexpr QColor NumberColor(96, 96, 96);
+constexpr QColor LeftChangeFill(255, 150, 150);
+constexpr QColor RightChangeFill(120, 175, 240);
+
+// The index in DisplayText(text) of the character at byte offset of text.
+qsizetype DisplayIndex(std::string_view text, bool utf8, std::size_t offset) {
+    if (!utf8)
+        return static_cast<qsizetype>(offset);
+    qsizetype index = 0;
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        // A sequence counts once, one of four bytes twice (a surrogate pair).
+        index += (c & 0xC0) == 0x80 ? 0 : c >= 0xF0 ? 2 : 1;
+    }
+    return index;
+}
+
+int Digits(std::uint32_t number) {
+    int digits = 1;
+    while (number >= 10) {
+        number /= 10;
+        ++digits;
+    }
+    return digits;
+}
 
 } // namespace
 
@@ -82,6 +113,14 @@ std::optional<QColor> StripColor(TDiffKind kind) {
 QColor Darkened(const QColor& color) {
     return QColor(std::max(0, color.red() - DarkenStep), std::max(0, color.green() - DarkenStep),
                   std::max(0, color.blue() - DarkenStep));
+}
+
+QColor LeftChangeColor() {
+    return LeftChangeFill;
+}
+
+QColor RightChangeColor() {
+    return RightChangeFill;
 }
 
 // The grid's rows: the comparison lines, or empty rows before the first load.
@@ -181,6 +220,7 @@ TfrmDiff::TfrmDiff(QWidget* parent) : QDialog(parent) {
         palette.setColor(group, QPalette::Highlight, palette.color(group, QPalette::Base));
     Grid->setPalette(palette);
     Grid->viewport()->installEventFilter(this);
+    Grid->installEventFilter(this);
     Grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& point) {
         PopupMenu->popup(Grid->viewport()->mapToGlobal(point));
@@ -196,11 +236,23 @@ TfrmDiff::TfrmDiff(QWidget* parent) : QDialog(parent) {
     });
     Grid->setCurrentIndex(Model->index(0, 0));
 
+    sbHorizontal = new QScrollBar(Qt::Horizontal);
+    sbHorizontal->setObjectName(QStringLiteral("sbHorizontal"));
+    sbHorizontal->setSingleStep(ScrollStep);
+    sbHorizontal->hide();
+    connect(sbHorizontal, &QScrollBar::valueChanged, Grid->viewport(),
+            qOverload<>(&QWidget::update));
+
+    auto* texts = new QVBoxLayout;
+    texts->setContentsMargins(0, 0, 0, 0);
+    texts->setSpacing(0);
+    texts->addWidget(Grid, 1);
+    texts->addWidget(sbHorizontal);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(Paint);
-    layout->addWidget(Grid, 1);
+    layout->addLayout(texts, 1);
 
     PopupMenu = new QMenu(this);
     PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
@@ -208,6 +260,10 @@ TfrmDiff::TfrmDiff(QWidget* parent) : QDialog(parent) {
                         QKeySequence(Qt::SHIFT | Qt::Key_Comma), &TfrmDiff::miPrevClick);
     miNext = AddCommand("miNext", QStringLiteral("Next changed line"),
                         QKeySequence(Qt::SHIFT | Qt::Key_Period), &TfrmDiff::miNextClick);
+    miPrevChange = AddCommand("miPrevChange", QStringLiteral("Previous change"),
+                              QKeySequence(Qt::ALT | Qt::Key_Up), &TfrmDiff::miPrevChangeClick);
+    miNextChange = AddCommand("miNextChange", QStringLiteral("Next change"),
+                              QKeySequence(Qt::ALT | Qt::Key_Down), &TfrmDiff::miNextChangeClick);
     PopupMenu->addSeparator()->setObjectName(QStringLiteral("N1"));
     miCopy = AddCommand("miCopy", QStringLiteral("Copy"), QKeySequence(Qt::CTRL | Qt::Key_C),
                         &TfrmDiff::miCopyClick);
@@ -238,6 +294,7 @@ void TfrmDiff::LoadDiff(const TDiffRequest& request, std::string_view output) {
     if (!DiffLines)
         DiffLines = std::make_unique<TDiffLines>();
     DiffLines->Load(request, output);
+    LastRowChanges.reset();
     FillGrid();
 }
 
@@ -261,6 +318,8 @@ void TfrmDiff::FillGrid() {
     }
     Grid->setAutoScroll(autoScroll);
     SetTopRow(0);
+    UpdateHorizontalRange();
+    sbHorizontal->setValue(0);
     Paint->update();
 }
 
@@ -296,6 +355,18 @@ int TfrmDiff::VisibleRows() const {
     return Grid->viewport()->height() / RowHeight;
 }
 
+int TfrmDiff::FirstColumn() const {
+    return sbHorizontal->value();
+}
+
+int TfrmDiff::TextLeft() const {
+    if (!DiffLines)
+        return TextIndent;
+    const std::uint32_t highest = std::max(DiffLines->LeftLineCount(), DiffLines->RightLineCount());
+    return Digits(highest) * QFontMetrics(CellFont).horizontalAdvance(QLatin1Char('0')) +
+           2 * NumberPadding + TextIndent;
+}
+
 bool TfrmDiff::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Paint) {
         switch (event->type()) {
@@ -317,8 +388,34 @@ bool TfrmDiff::eventFilter(QObject* watched, QEvent* event) {
     } else if (watched == Grid->viewport() && event->type() == QEvent::Resize) {
         FormResize();
         Paint->update();
+    } else if (watched == Grid->viewport() && event->type() == QEvent::Wheel) {
+        // A sideways turn, or a turn with Shift held, scrolls the texts.
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        const QPoint turn = wheel->angleDelta();
+        const int sideways = turn.x() != 0                                    ? turn.x()
+                             : wheel->modifiers().testFlag(Qt::ShiftModifier) ? turn.y()
+                                                                              : 0;
+        if (sideways != 0) {
+            sbHorizontal->setValue(sbHorizontal->value() -
+                                   sideways * ScrollStep / QWheelEvent::DefaultDeltasPerStep);
+            return true;
+        }
+    } else if (watched == Grid && event->type() == QEvent::KeyPress) {
+        // Left and Right scroll the texts: the grid selects whole rows.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier &&
+            (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
+            sbHorizontal->setValue(sbHorizontal->value() +
+                                   (key->key() == Qt::Key_Left ? -ScrollStep : ScrollStep));
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
+}
+
+void TfrmDiff::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    UpdateHorizontalRange();
 }
 
 void TfrmDiff::hideEvent(QHideEvent* event) {
@@ -333,44 +430,106 @@ void TfrmDiff::FormResize() {
     const int half = Grid->viewport()->width() / 2;
     Grid->setColumnWidth(0, half);
     Grid->setColumnWidth(1, half);
+    UpdateHorizontalRange();
+}
+
+void TfrmDiff::UpdateHorizontalRange() {
+    const int advance = QFontMetrics(CellFont).horizontalAdvance(QLatin1Char('M'));
+    const int shown =
+        advance > 0 ? (Grid->columnWidth(0) - TextLeft() - TextRightMargin) / advance : 0;
+    const auto widest = static_cast<int>(DiffLines ? DiffLines->WidestText() : 0);
+    const int maximum = std::max(0, widest - std::max(0, shown));
+    sbHorizontal->setRange(0, maximum);
+    sbHorizontal->setPageStep(std::max(1, shown));
+    // The cells have their width once the window is shown.
+    sbHorizontal->setVisible(maximum > 0 && isVisible());
 }
 
 void TfrmDiff::GridDrawCell(QPainter& painter, int column, int row, const QRect& rect,
                             bool selected) {
     if (!DiffLines || row < 0 || static_cast<std::size_t>(row) >= DiffLines->Count())
         return;
-    QColor fill = RowColor(DiffLines->Kind(static_cast<std::size_t>(row)));
+    const auto line = static_cast<std::size_t>(row);
+    const TDiffKind kind = DiffLines->Kind(line);
+    QColor fill = RowColor(kind);
     if (selected)
         fill = Darkened(fill);
     painter.fillRect(rect, fill);
 
     // A text the client wrote without a marker and a right text, such as its
     // message that binary files differ, runs on across the right cell.
-    const bool message = IsMessage(row);
+    const bool message = DiffLines->IsMessage(line);
     const int runIn = message && column == 1 ? Grid->columnWidth(0) : 0;
-    const QRect textRect = rect.adjusted(0, 0, -TextRightMargin, 0);
+    const int textLeft = TextLeft();
     const QFontMetrics metrics(CellFont);
-    QString text = DisplayText(Model->CellText(row, message ? 0 : column));
+    const int top = rect.top() + (rect.height() - metrics.height()) / 2;
+    const int baseline = top + metrics.ascent();
+    painter.save();
+    painter.setFont(CellFont);
+    if (!message) {
+        // The line number, right-aligned in the margin, and the margin's edge.
+        const std::uint32_t number =
+            column == 0 ? DiffLines->LeftNumber(line) : DiffLines->RightNumber(line);
+        const int numberRight = rect.left() + textLeft - TextIndent - NumberPadding;
+        if (number != 0) {
+            const QString digits = QString::number(number);
+            painter.setPen(NumberColor);
+            painter.drawText(QPoint(numberRight - metrics.horizontalAdvance(digits), baseline),
+                             digits);
+        }
+        painter.fillRect(QRect(numberRight + NumberPadding, rect.top(), 1, rect.height()),
+                         Darkened(fill));
+    }
+
+    const std::string_view bytes =
+        column == 0 || message ? DiffLines->LeftText(line) : DiffLines->RightText(line);
+    const QString text = DisplayText(bytes);
+    const int first = FirstColumn();
+    const QRect textRect(rect.left() + (runIn ? 0 : textLeft - TextIndent), rect.top(),
+                         rect.width() - (runIn ? 0 : textLeft - TextIndent) - TextRightMargin,
+                         rect.height());
+    const int x0 = rect.left() - runIn + textLeft;
     // A cell never shows more characters than fit its width.
+    qsizetype shown = text.size();
     if (const int advance = metrics.horizontalAdvance(QLatin1Char('M'));
         advance > 0 && QFontInfo(CellFont).fixedPitch())
-        text.truncate((runIn + textRect.width()) / advance + 2);
-    const int top = rect.top() + (rect.height() - metrics.height()) / 2;
-    painter.save();
+        shown = (runIn + textRect.width()) / advance + 2;
+    const QString visible = text.mid(first, shown);
     painter.setClipRect(textRect);
-    painter.setFont(CellFont);
+
+    // The characters that differ from the other side's, on a stronger fill.
+    if (kind == TDiffKind::Changed) {
+        const TIntraLine& changes = RowChanges(line);
+        const bool utf8 =
+            QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())).isValidUtf8();
+        QColor changeFill = column == 0 ? LeftChangeFill : RightChangeFill;
+        if (selected)
+            changeFill = Darkened(changeFill);
+        for (const TTextRange& range : column == 0 ? changes.Left : changes.Right) {
+            const qsizetype from = std::clamp<qsizetype>(
+                DisplayIndex(bytes, utf8, range.Start) - first, 0, visible.size());
+            const qsizetype to = std::clamp<qsizetype>(
+                DisplayIndex(bytes, utf8, range.Start + range.Size) - first, 0, visible.size());
+            if (from == to)
+                continue;
+            const int left = x0 + metrics.horizontalAdvance(visible.left(from));
+            const int right = x0 + metrics.horizontalAdvance(visible.left(to));
+            painter.fillRect(QRect(left, top, right - left, metrics.height()), changeFill);
+        }
+    }
     painter.setPen(CellTextColor);
-    painter.drawText(QPoint(rect.left() - runIn + TextIndent, top + metrics.ascent()), text);
+    painter.drawText(QPoint(x0, baseline), visible);
     painter.restore();
 
     if (column == 1 && !message)
         painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), Darkened(fill));
 }
 
-bool TfrmDiff::IsMessage(int row) const {
-    const auto line = static_cast<std::size_t>(row);
-    return DiffLines->Marker(line) == '\0' && DiffLines->RightText(line).empty() &&
-           !DiffLines->LeftText(line).empty();
+const TIntraLine& TfrmDiff::RowChanges(std::size_t row) {
+    if (!LastRowChanges || LastRowChanges->first != row)
+        LastRowChanges.emplace(
+            row, IntraLineChanges(DiffLines->LeftText(row), DiffLines->RightText(row)));
+    return LastRowChanges->second;
 }
 
 void TfrmDiff::GridTopLeftChanged() {
@@ -447,6 +606,34 @@ void TfrmDiff::miNextClick() {
     for (int row = CurrentRow() + 1; row < static_cast<int>(DiffLines->Count()); ++row)
         if (DiffLines->IsChanged(static_cast<std::size_t>(row)))
             return GoToRow(row);
+}
+
+void TfrmDiff::GoToBlock(std::size_t first) {
+    const auto last = static_cast<int>(DiffLines->ChangeBlockEnd(first));
+    const int row = static_cast<int>(first);
+    Grid->selectionModel()->setCurrentIndex(
+        Model->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    Grid->selectionModel()->select(QItemSelection(Model->index(row, 0), Model->index(last, 1)),
+                                   QItemSelectionModel::Select);
+    // A block out of view comes in below a few rows of what precedes it.
+    if (row < TopRow() || last >= TopRow() + VisibleRows())
+        SetTopRow(std::max(0, row - BlockContextRows));
+}
+
+void TfrmDiff::miNextChangeClick() {
+    if (!DiffLines)
+        return;
+    if (const auto first =
+            DiffLines->NextChangeBlock(static_cast<std::size_t>(std::max(0, CurrentRow()))))
+        GoToBlock(*first);
+}
+
+void TfrmDiff::miPrevChangeClick() {
+    if (!DiffLines)
+        return;
+    if (const auto first =
+            DiffLines->PreviousChangeBlock(static_cast<std::size_t>(std::max(0, CurrentRow()))))
+        GoToBlock(*first);
 }
 
 void TfrmDiff::miPrevClick() {

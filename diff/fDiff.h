@@ -3,6 +3,7 @@
 #pragma once
 
 #include "DiffLines.h"
+#include "IntraLine.h"
 
 #include <QColor>
 #include <QDialog>
@@ -15,6 +16,7 @@
 class QAction;
 class QMenu;
 class QPainter;
+class QScrollBar;
 class QTableView;
 
 namespace quillon {
@@ -27,6 +29,10 @@ QColor RowColor(TDiffKind kind);
 std::optional<QColor> StripColor(TDiffKind kind);
 // Each channel 20 lower, not below 0: selected rows and the column separator.
 QColor Darkened(const QColor& color);
+// The fill behind the characters of a changed line that differ: on the left
+// (older) side and on the right (newer) side.
+QColor LeftChangeColor();
+QColor RightChangeColor();
 
 class TfrmDiff : public QDialog {
     Q_OBJECT
@@ -51,18 +57,29 @@ public:
     void SetTopRow(int row);
     // Rows that fit the grid's height completely.
     int VisibleRows() const;
+    // The first character shown of each text: the horizontal scroll.
+    int FirstColumn() const;
+    // Pixels from a cell's left edge to its text: the margin of line numbers.
+    int TextLeft() const;
 
     void miPrevClick();
     void miNextClick();
+    // The first row of the previous or next block of changes becomes the
+    // current row, the whole block selected and in view where it fits.
+    void miPrevChangeClick();
+    void miNextChangeClick();
     void miCopyClick();
     void miCopyLeftClick();
     void miCopyRightClick();
 
     QWidget* Paint = nullptr;
     QTableView* Grid = nullptr;
+    QScrollBar* sbHorizontal = nullptr; // shown while a text is wider than its cell
     QMenu* PopupMenu = nullptr;
     QAction* miPrev = nullptr;
     QAction* miNext = nullptr;
+    QAction* miPrevChange = nullptr;
+    QAction* miNextChange = nullptr;
     QAction* miCopy = nullptr;
     QAction* miCopyLeft = nullptr;
     QAction* miCopyRight = nullptr;
@@ -72,6 +89,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
@@ -80,9 +98,11 @@ private:
     QAction* AddCommand(const char* name, const QString& caption, const QKeySequence& key,
                         void (TfrmDiff::*handler)());
     void FormResize();
+    // The horizontal scroll's range: the widest text less what a cell shows.
+    void UpdateHorizontalRange();
     void GridDrawCell(QPainter& painter, int column, int row, const QRect& rect, bool selected);
-    // The row holds a text of the client's without a marker and a right text.
-    bool IsMessage(int row) const;
+    // The differing characters of a changed row, kept for the last row asked.
+    const TIntraLine& RowChanges(std::size_t row);
     void GridTopLeftChanged();
     void PaintPaint();
     void PaintMouseDown(int y);
@@ -90,6 +110,7 @@ private:
     void PaintMouseUp();
     // Makes row the current row, the only one selected, and scrolls it into view.
     void GoToRow(int row);
+    void GoToBlock(std::size_t first);
     // Joins one text per row of the selected range and puts it on the clipboard.
     template <typename TText> void CopyRows(TText text);
 
@@ -97,6 +118,7 @@ private:
     TDiffGridModel* Model = nullptr;
     QFont CellFont;
     bool Dragging = false;
+    std::optional<std::pair<std::size_t, TIntraLine>> LastRowChanges;
 };
 
 } // namespace quillon

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -94,6 +95,7 @@ TChartData::TChartData(std::span<const TRevisionInfo* const> newestFirst, TChart
                      ? 1
                      : double(revision->LinesAdded) + double(revision->LinesRemoved);
         Revisions.push_back(revision);
+        Newest = std::max(Newest, revision->Date);
     }
     if (current != 0)
         endBar();
@@ -112,6 +114,14 @@ std::vector<TChartItem> TChartData::Items(std::size_t bar) const {
                          std::string(revision.Revision), std::string(revision.Author)});
     }
     return items;
+}
+
+std::span<const TChartBar> TChartData::BarsBetween(double first, double last) const {
+    const auto byDay = [](const TChartBar& bar, double day) { return bar.Day < day; };
+    const auto begin = std::lower_bound(BarList.begin(), BarList.end(), first, byDay);
+    const auto end = std::upper_bound(
+        begin, BarList.end(), last, [](double day, const TChartBar& bar) { return day < bar.Day; });
+    return {begin, end};
 }
 
 std::string TChartData::Label(std::size_t bar) const {

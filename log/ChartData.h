@@ -63,6 +63,10 @@ public:
     std::string Label(std::size_t bar) const;
     // The highest total; 0 without bars.
     double MaxTotal() const { return Highest; }
+    // The bars whose day lies from first to last.
+    std::span<const TChartBar> BarsBetween(double first, double last) const;
+    // The date-time of the newest revision of the bars; 0 without bars.
+    double LastDate() const { return Newest; }
 
 private:
     std::weak_ptr<const TRCSFileTable> Table;
@@ -70,6 +74,7 @@ private:
     std::vector<std::size_t> Starts;             // each bar's first revision
     std::vector<TChartBar> BarList;
     double Highest = 0;
+    double Newest = 0;
 };
 
 // The time axis counts seconds since 1970-01-01 00:00, read as UTC: a

@@ -4,10 +4,13 @@
 #include "ChartData.h"
 #include "ChartPage.h"
 #include "DateTime.h"
+#include "RowStyle.h"
 #include "Selectors.h"
 
 #include <QComboBox>
 #include <QKeySequence>
+#include <QListWidget>
+#include <QScrollBar>
 #include <QStyleOptionMenuItem>
 #include <QTabWidget>
 
@@ -621,6 +624,138 @@ TEST_F(ChartPage, MenuItemsShowTheirCaptionsAsBuiltAndOpenTheirOwnRevision) {
                 ++greenPixels;
         }
     EXPECT_GT(greenPixels, 20);
+}
+
+// Revisions 40, 50 and 300 days ago: none in the last four weeks.
+QByteArray OldLog() {
+    return LogOfFile("old.c", {{"1.5", 40, QTime(16, 30), "bob", 1, 1},
+                               {"1.4", 40, QTime(12, 0), "alice", 2, 0},
+                               {"1.3", 40, QTime(9, 0), "alice", 2, 0},
+                               {"1.2", 50, QTime(9, 0), "bob", 1, 0},
+                               {"1.1", 300, QTime(9, 0), "alice"}});
+}
+
+void Turn(QWidget* widget, QPoint at, int angle, Qt::KeyboardModifiers modifiers = {}) {
+    QWheelEvent wheel(at, widget->mapToGlobal(at), {}, QPoint(0, angle), Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
+}
+
+TEST_F(ChartPage, EmptyLastWeeksAreToldAndHomeAndEndGoToTheBars) {
+    Open(OldLog());
+    const QDate last = QDate::currentDate().addDays(-40);
+    const QString notice = "No activity in the last 4 weeks; End shows the last (" +
+                           FormatListDate(Encode(last.year(), last.month(), last.day(), 16, 30)) +
+                           ")";
+    ASSERT_FALSE(Status.Messages.isEmpty());
+    EXPECT_EQ(Status.Messages.back(), notice);
+    // Shown again when the page is.
+    QTabWidget* pages = MainViews(Window).PageControl;
+    QWidget* charts = pages->currentWidget();
+    pages->setCurrentIndex(0);
+    Status.Messages.clear();
+    pages->setCurrentWidget(charts);
+    EXPECT_EQ(Status.Messages, QStringList{notice});
+
+    // End: the last bar at the right edge, the span kept, the values fitted
+    // to the bars in view.
+    const std::size_t day40 = BarOfDay(40), day300 = BarOfDay(300);
+    Window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
+    cbxChart->setFocus();
+    QTest::keyClick(cbxChart, Qt::Key_End);
+    Relayout();
+    EXPECT_EQ(cbxChart->currentIndex(), 0);
+    EXPECT_NEAR(Chart->VisibleLast() - Chart->VisibleFirst(), VisibleDays, 1e-6);
+    EXPECT_GT(Chart->VisibleLast(), Chart->Data().Bars()[day40].Day);
+    EXPECT_LT(Chart->VisibleLast(), Chart->Data().Bars()[day40].Day + 1);
+    EXPECT_EQ(Chart->BarAt(BarCentre(day40)), int(day40));
+    EXPECT_EQ(Chart->yAxis->range(), QCPRange(0, 3));
+    EXPECT_EQ(BottomTitle(), MonthTitle(Chart->VisibleFirst()));
+    // Moved: the notice is not repeated.
+    pages->setCurrentIndex(0);
+    Status.Messages.clear();
+    pages->setCurrentWidget(charts);
+    EXPECT_TRUE(Status.Messages.isEmpty());
+
+    QTest::keyClick(Chart, Qt::Key_Home);
+    Relayout();
+    EXPECT_LT(Chart->VisibleFirst(), Chart->Data().Bars()[day300].Day);
+    EXPECT_GT(Chart->VisibleFirst(), Chart->Data().Bars()[day300].Day - 1);
+    EXPECT_EQ(Chart->BarAt(BarCentre(day300)), int(day300));
+    EXPECT_EQ(Chart->yAxis->range(), QCPRange(0, 1));
+}
+
+TEST_F(ChartPage, TheWheelScrollsAndZoomsFromAWeekToTheWholeHistory) {
+    Open(OldLog());
+    const QPoint middle(int(Chart->xAxis->coordToPixel(
+                            (Chart->xAxis->range().lower + Chart->xAxis->range().upper) / 2)),
+                        100);
+    // A step towards the user shows later days by a tenth of the span.
+    const double first = Chart->VisibleFirst();
+    Turn(Chart, middle, -120);
+    EXPECT_NEAR(Chart->VisibleFirst(), first + VisibleDays / 10, 1e-6);
+    Turn(Chart, middle, 240);
+    EXPECT_NEAR(Chart->VisibleFirst(), first - VisibleDays / 10, 1e-6);
+    EXPECT_NEAR(Chart->VisibleLast() - Chart->VisibleFirst(), VisibleDays, 1e-6);
+
+    // Ctrl: zooming in keeps the day under the mouse, down to a week.
+    const double under = DateOfChartKey(Chart->xAxis->pixelToCoord(middle.x()));
+    Turn(Chart, middle, 120, Qt::ControlModifier);
+    EXPECT_NEAR(Chart->VisibleLast() - Chart->VisibleFirst(), VisibleDays / 1.25, 1e-6);
+    EXPECT_NEAR(DateOfChartKey(Chart->xAxis->pixelToCoord(middle.x())), under, 1e-3);
+    for (int i = 0; i < 20; ++i)
+        Turn(Chart, middle, 120, Qt::ControlModifier);
+    EXPECT_NEAR(Chart->VisibleLast() - Chart->VisibleFirst(), 7, 1e-6);
+
+    // Out to the whole history, then Home shows all of its bars.
+    for (int i = 0; i < 30; ++i)
+        Turn(Chart, middle, -120, Qt::ControlModifier);
+    const double widest = Chart->VisibleLast() - Chart->VisibleFirst();
+    EXPECT_NEAR(widest, Chart->WidestSpan(), 1e-6);
+    EXPECT_GT(widest, 260);
+    EXPECT_LT(widest, 300);
+    QTest::keyClick(Chart, Qt::Key_Home);
+    Relayout();
+    for (std::size_t bar = 0; bar < Chart->Data().Bars().size(); ++bar)
+        EXPECT_EQ(Chart->BarAt(BarCentre(bar)), int(bar)) << bar;
+    EXPECT_EQ(Chart->yAxis->range(), QCPRange(0, 3));
+}
+
+TEST_F(ChartPage, ABarOfManyRevisionsListsThemInAScrolledWindow) {
+    QByteArray log;
+    for (int file = 0; file < 30; ++file)
+        log += LogOfFile(QByteArray("f" + QByteArray::number(file) + ".c").constData(),
+                         {{"1.2", 3, QTime(10, file), file % 2 ? "bob" : "alice", 1, 0},
+                          {"1.1", 50, QTime(9, 0), "alice"}});
+    Open(log);
+    auto* list = Window.findChild<TChartList*>(QStringLiteral("lstChart"));
+    ASSERT_NE(list, nullptr);
+    QTest::mouseClick(Chart, Qt::LeftButton, {}, BarCentre(BarOfDay(3)));
+    ASSERT_TRUE(list->isVisible());
+    EXPECT_FALSE(popChart->isVisible());
+    QListWidget* rows = list->List();
+    ASSERT_EQ(rows->count(), 30);
+    EXPECT_GT(rows->verticalScrollBar()->maximum(), 0);
+    EXPECT_LE(list->height(), 26 * rows->sizeHintForRow(0));
+    EXPECT_EQ(rows->item(0)->text(), "f0.c in v1.2 +1 -0 lines by alice");
+    EXPECT_EQ(rows->item(0)->foreground().color(), Maroon);
+    EXPECT_EQ(rows->item(1)->foreground().color(), Green);
+
+    // A click opens the row's revision, as the menu does, and closes the list.
+    Status.Messages.clear();
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, {},
+                      rows->visualItemRect(rows->item(1)).center());
+    EXPECT_FALSE(list->isVisible());
+    EXPECT_EQ(Status.Messages, QStringList({Status::NoWorkingFolder}));
+    // Not while busy.
+    QTest::mouseClick(Chart, Qt::LeftButton, {}, BarCentre(BarOfDay(3)));
+    ASSERT_TRUE(list->isVisible());
+    Window.SetActivity(TActivity::Working);
+    Status.Messages.clear();
+    QTest::keyClick(rows, Qt::Key_Return);
+    EXPECT_TRUE(Status.Messages.isEmpty());
+    list->close();
 }
 
 TEST_F(ChartPage, AChosenRevisionOpensItsComparisonThroughTheClient) {

@@ -1,5 +1,6 @@
 // The comparison lines, from outputs of the real client and from made-up ones.
 #include "DiffLines.h"
+#include "IntraLine.h"
 
 #include <gtest/gtest.h>
 
@@ -301,4 +302,96 @@ TEST(DiffLines, TheStripScalesBandsFrameAndDragsByThePixelsPerLine) {
     EXPECT_EQ(four.DragTopRow(14), 3);   // 3.5 -> 4
     EXPECT_EQ(four.DragTopRow(11), 2);   // 2.75 -> 3
     EXPECT_EQ(four.DragTopRow(-10), -3); // -2.5 goes to -2
+}
+
+TEST(DiffLines, RowsAreNumberedPerSideAndChangesStepByBlock) {
+    TDiffLines lines;
+    lines.Load(Request("kinds.txt", 3, 3, "1.2", "1.1"), Recorded("kinds.out"));
+    ASSERT_EQ(lines.Count(), 12u);
+    // Header lines have no numbers; a removed line none on the right, an
+    // added one none on the left; the shared blank line has both.
+    const std::uint32_t left[] = {0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 0, 9};
+    const std::uint32_t right[] = {0, 0, 1, 2, 3, 0, 4, 5, 6, 7, 8, 9};
+    for (std::size_t row = 0; row < lines.Count(); ++row) {
+        EXPECT_EQ(lines.LeftNumber(row), left[row]) << row;
+        EXPECT_EQ(lines.RightNumber(row), right[row]) << row;
+    }
+    EXPECT_EQ(lines.LeftLineCount(), 9u);
+    EXPECT_EQ(lines.RightLineCount(), 9u);
+    EXPECT_EQ(lines.WidestText(), 496u);
+
+    // Blocks: row 5, rows 7 and 8, row 10.
+    using TRow = std::optional<std::size_t>;
+    EXPECT_EQ(lines.NextChangeBlock(0), TRow(5));
+    EXPECT_EQ(lines.NextChangeBlock(5), TRow(7));
+    EXPECT_EQ(lines.NextChangeBlock(6), TRow(7));
+    EXPECT_EQ(lines.NextChangeBlock(7), TRow(10));
+    EXPECT_EQ(lines.NextChangeBlock(8), TRow(10));
+    EXPECT_EQ(lines.NextChangeBlock(10), TRow());
+    EXPECT_EQ(lines.PreviousChangeBlock(11), TRow(10));
+    EXPECT_EQ(lines.PreviousChangeBlock(10), TRow(7));
+    EXPECT_EQ(lines.PreviousChangeBlock(8), TRow(5));
+    EXPECT_EQ(lines.PreviousChangeBlock(7), TRow(5));
+    EXPECT_EQ(lines.PreviousChangeBlock(5), TRow());
+    EXPECT_EQ(lines.PreviousChangeBlock(1), TRow());
+    EXPECT_EQ(lines.ChangeBlockEnd(7), 8u);
+    EXPECT_EQ(lines.ChangeBlockEnd(5), 5u);
+
+    // A message of the client's is numbered on neither side; a multibyte
+    // character counts once in the width.
+    std::string accents;
+    for (int i = 0; i < 30; ++i)
+        accents += "\xc3\xa9";
+    lines.Load(Request("a.txt", 0, 0, "1.2", "1.1"),
+               ClientOutput("Binary files differ\n" + Spaces(499) + ">    " + accents + "\n"));
+    EXPECT_EQ(lines.LeftNumber(2), 0u);
+    EXPECT_EQ(lines.RightNumber(2), 0u);
+    EXPECT_EQ(lines.RightNumber(3), 1u);
+    EXPECT_EQ(lines.WidestText(), 30u);
+}
+
+TEST(IntraLine, MarksTheDifferingCharactersWithoutSplittingACharacter) {
+    using TRanges = std::vector<TTextRange>;
+    // A changed word.
+    TIntraLine changes = IntraLineChanges("the quick brown fox", "the quick red fox");
+    EXPECT_EQ(changes.Left, (TRanges{{10, 5}}));
+    EXPECT_EQ(changes.Right, (TRanges{{10, 3}}));
+    // Two changes apart, and a word that grew: only its new end.
+    changes = IntraLineChanges("total = count + 1;", "sum = counter + 1;");
+    EXPECT_EQ(changes.Left, (TRanges{{0, 5}}));
+    EXPECT_EQ(changes.Right, (TRanges{{0, 3}, {11, 2}}));
+    // Added words mark the right side alone.
+    changes = IntraLineChanges("f(a, b)", "f(a, b, c)");
+    EXPECT_TRUE(changes.Left.empty());
+    EXPECT_EQ(changes.Right, (TRanges{{6, 3}}));
+    // Nothing in common but blanks: one range over each whole text.
+    changes = IntraLineChanges("alpha beta gamma", "one two three");
+    EXPECT_EQ(changes.Left, (TRanges{{0, 16}}));
+    EXPECT_EQ(changes.Right, (TRanges{{0, 13}}));
+    // The recorded long line: its first seven letters became "CHANGED".
+    changes = IntraLineChanges(std::string(496, 'L'), "CHANGED" + std::string(489, 'L'));
+    EXPECT_EQ(changes.Left, (TRanges{{0, 7}}));
+    EXPECT_EQ(changes.Right, (TRanges{{0, 7}}));
+
+    // UTF-8: é (C3 A9) and è (C3 A8) share their first byte, © (C2 A9) and
+    // é their last; each range still holds the whole character.
+    changes = IntraLineChanges("na\xc3\xafve caf\xc3\xa9", "na\xc3\xafve caf\xc3\xa8");
+    EXPECT_EQ(changes.Left, (TRanges{{10, 2}}));
+    EXPECT_EQ(changes.Right, (TRanges{{10, 2}}));
+    changes = IntraLineChanges("x\xc2\xa9y", "x\xc3\xa9y");
+    EXPECT_EQ(changes.Left, (TRanges{{1, 2}}));
+    EXPECT_EQ(changes.Right, (TRanges{{1, 2}}));
+
+    EXPECT_TRUE(IntraLineChanges("same", "same").Left.empty());
+    // Too different to align within the bound: one range between the
+    // common ends.
+    std::string many, other;
+    for (int i = 0; i < 400; ++i) {
+        many += "a" + std::to_string(i) + ",";
+        other += "b" + std::to_string(i) + ",";
+    }
+    changes = IntraLineChanges("<" + many + ">", "<" + other + ">");
+    // (The last comma and the "399" before it are alike.)
+    EXPECT_EQ(changes.Left, (TRanges{{1, many.size() - 4}}));
+    EXPECT_EQ(changes.Right, (TRanges{{1, other.size() - 4}}));
 }

@@ -101,19 +101,21 @@ TEST_F(DiffWindow, BeforeTheFirstLoadItHasItsPartsAndDoesNothing) {
     const TItem items[] = {
         {"miPrev", "Previous changed line", QKeySequence(Qt::SHIFT | Qt::Key_Comma)},
         {"miNext", "Next changed line", QKeySequence(Qt::SHIFT | Qt::Key_Period)},
+        {"miPrevChange", "Previous change", QKeySequence(Qt::ALT | Qt::Key_Up)},
+        {"miNextChange", "Next change", QKeySequence(Qt::ALT | Qt::Key_Down)},
         {"N1", "", QKeySequence()},
         {"miCopy", "Copy", QKeySequence(Qt::CTRL | Qt::Key_C)},
         {"miCopyLeft", "Copy left", QKeySequence(Qt::CTRL | Qt::Key_L)},
         {"miCopyRight", "Copy right", QKeySequence(Qt::CTRL | Qt::Key_R)},
     };
     const QList<QAction*> actions = Window.PopupMenu->actions();
-    ASSERT_EQ(actions.size(), 6);
-    for (int i = 0; i < 6; ++i) {
+    ASSERT_EQ(actions.size(), 8);
+    for (int i = 0; i < 8; ++i) {
         SCOPED_TRACE(items[i].Name);
         EXPECT_EQ(actions[i]->objectName(), items[i].Name);
         EXPECT_EQ(actions[i]->text(), items[i].Caption);
         EXPECT_EQ(actions[i]->shortcut(), items[i].Key);
-        EXPECT_EQ(actions[i]->isSeparator(), i == 2);
+        EXPECT_EQ(actions[i]->isSeparator(), i == 4);
     }
 
     EXPECT_EQ(Window.Lines(), nullptr);
@@ -128,6 +130,8 @@ TEST_F(DiffWindow, BeforeTheFirstLoadItHasItsPartsAndDoesNothing) {
     SelectRows(0, 3);
     Window.miNextClick();
     Window.miPrevClick();
+    Window.miNextChangeClick();
+    Window.miPrevChangeClick();
     EXPECT_EQ(Window.CurrentRow(), 3);
     Window.miCopyClick();
     Window.miCopyLeftClick();
@@ -312,6 +316,114 @@ TEST_F(DiffWindow, NextAndPreviousGoToChangedLinesAndCollapseTheSelection) {
     EXPECT_GT(Window.TopRow() + Window.VisibleRows(), 152);
 }
 
+TEST_F(DiffWindow, NextAndPreviousChangeStepByWholeBlocks) {
+    Load(Recorded("kinds.out"));
+    ShowActive();
+    using TRange = std::optional<std::pair<int, int>>;
+    std::vector<TRange> ranges;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(Window.Grid, Qt::Key_Down, Qt::AltModifier);
+        ranges.push_back(Window.SelectedRange());
+    }
+    EXPECT_EQ(ranges, (std::vector<TRange>{std::pair(5, 5), std::pair(7, 8), std::pair(10, 10),
+                                           std::pair(10, 10)}));
+    EXPECT_EQ(Window.CurrentRow(), 10);
+    ranges.clear();
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(Window.Grid, Qt::Key_Up, Qt::AltModifier);
+        ranges.push_back(Window.SelectedRange());
+    }
+    EXPECT_EQ(ranges, (std::vector<TRange>{std::pair(7, 8), std::pair(5, 5), std::pair(5, 5)}));
+    // From the middle of a block, "previous" goes to the block before it.
+    SelectRows(8, 8);
+    Window.miPrevChangeClick();
+    EXPECT_EQ(Window.SelectedRange(), std::pair(5, 5));
+
+    // A block far down comes into view below three rows before it.
+    Load(Output(std::string(150, ' ') + "<<|>" + std::string(46, ' ')));
+    SelectRows(1, 1);
+    Window.miNextChangeClick();
+    EXPECT_EQ(Window.CurrentRow(), 152);
+    EXPECT_EQ(Window.SelectedRange(), std::pair(152, 155));
+    EXPECT_EQ(Window.TopRow(), 149);
+}
+
+// The columns x of a row's band in image whose colour is colour.
+int ColumnsOf(const QImage& image, int row, QRgb colour, int from, int to) {
+    int columns = 0;
+    for (int x = from; x < to; ++x)
+        for (int y = row * TfrmDiff::RowHeight; y < (row + 1) * TfrmDiff::RowHeight; ++y)
+            if (Pixel(image, x, y) == (colour & RGB_MASK)) {
+                ++columns;
+                break;
+            }
+    return columns;
+}
+
+TEST_F(DiffWindow, NumbersEachSideAndMarksTheCharactersThatDiffer) {
+    Load(Recorded("kinds.out"));
+    Window.show();
+    SelectRows(11, 11);
+    const int half = Window.Grid->viewport()->width() / 2;
+    const int margin = Window.TextLeft() - 4;
+    const QRgb left = LeftChangeColor().rgb(), right = RightChangeColor().rgb();
+    QImage image = Window.Grid->viewport()->grab().toImage();
+    // A number in the margin: dark pixels on the row's fill.
+    const auto numbered = [&](int row, int cellLeft) {
+        for (int x = cellLeft + 1; x < cellLeft + margin; ++x)
+            for (int y = row * TfrmDiff::RowHeight; y < (row + 1) * TfrmDiff::RowHeight; ++y)
+                if (qGray(Pixel(image, x, y)) < 160)
+                    return true;
+        return false;
+    };
+    EXPECT_FALSE(numbered(0, 0));
+    EXPECT_TRUE(numbered(2, 0));
+    EXPECT_TRUE(numbered(5, 0)); // removed: the left side only
+    EXPECT_FALSE(numbered(5, half));
+    EXPECT_FALSE(numbered(10, 0)); // added: the right side only
+    EXPECT_TRUE(numbered(10, half));
+
+    // "to be changed" became "has been changed": five characters marked on
+    // the left, eight on the right; nothing on the rows that are not changed.
+    const int toBe = ColumnsOf(image, 7, left, 0, half);
+    const int hasBeen = ColumnsOf(image, 7, right, half, image.width());
+    EXPECT_GT(toBe, 0);
+    EXPECT_NEAR(toBe / 5.0, hasBeen / 8.0, 0.5);
+    EXPECT_EQ(ColumnsOf(image, 7, right, 0, half), 0);
+    EXPECT_EQ(ColumnsOf(image, 7, left, half, image.width()), 0);
+    for (const int row : {2, 5, 10})
+        EXPECT_EQ(ColumnsOf(image, row, left, 0, image.width()) +
+                      ColumnsOf(image, row, right, 0, image.width()),
+                  0)
+            << row;
+    // Within the long line only the first seven letters differ.
+    EXPECT_NEAR(ColumnsOf(image, 8, left, 0, half) / 7.0, toBe / 5.0, 0.5);
+
+    // Scrolled sideways by ten characters: "CHANGED" is out of view, and
+    // "first line", ten long, shows nothing; the numbers stay.
+    ASSERT_TRUE(Window.sbHorizontal->isVisible());
+    QTest::keyClick(Window.Grid, Qt::Key_Right);
+    QTest::keyClick(Window.Grid, Qt::Key_Right);
+    QTest::keyClick(Window.Grid, Qt::Key_Left);
+    EXPECT_EQ(Window.FirstColumn(), 4);
+    Window.sbHorizontal->setValue(10);
+    image = Window.Grid->viewport()->grab().toImage();
+    EXPECT_EQ(ColumnsOf(image, 8, right, half, image.width()), 0);
+    EXPECT_EQ(ColumnsOf(image, 8, left, 0, half), 0);
+    EXPECT_TRUE(numbered(2, 0));
+    bool text = false;
+    for (int x = margin + 4; x < half - 2; ++x)
+        text = text || qGray(Pixel(image, x, 2 * TfrmDiff::RowHeight + 11)) < 100;
+    EXPECT_FALSE(text);
+    EXPECT_EQ(Window.sbHorizontal->maximum() + Window.sbHorizontal->pageStep(), 496);
+
+    // A new comparison starts at the left; one whose texts fit has no scroll.
+    Load(Recorded("kinds.out"));
+    EXPECT_EQ(Window.FirstColumn(), 0);
+    Load(Output("  "));
+    EXPECT_FALSE(Window.sbHorizontal->isVisible());
+}
+
 TEST_F(DiffWindow, CopyGathersTheSelectedRowsAndNeverCopiesNothing) {
     Load(Recorded("kinds.out"));
     SelectRows(1, 0);
@@ -432,7 +544,8 @@ TEST(PatchWindow, ColoursSavesAndCopies) {
     auto background = [box](int line) {
         const QTextBlock block = box->document()->findBlockByNumber(line);
         const auto formats = block.layout()->formats();
-        return formats.isEmpty() || !formats.front().format.hasProperty(QTextFormat::BackgroundBrush)
+        return formats.isEmpty() ||
+                       !formats.front().format.hasProperty(QTextFormat::BackgroundBrush)
                    ? QColor()
                    : formats.front().format.background().color();
     };
