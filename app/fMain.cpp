@@ -305,7 +305,6 @@ void TfrmMain::CreateViews() {
     QVBoxLayout* history = page("tsHistory", QStringLiteral("History"));
     lvHistory = CreateList(HistoryRows, {265, 55, 150, 50, 40, 60, 60, 250, 120});
     lvHistory->setObjectName(QStringLiteral("lvHistory"));
-    lvHistory->setSelectionMode(QAbstractItemView::ExtendedSelection);
     const auto historyRow = [this](int row) { return HistoryRows->RevisionAt(row); };
     AddRevisionMenu(lvHistory, historyRow, RevisionCommands());
     mmCommentsHistory = commentBox("mmCommentsHistory");

@@ -323,19 +323,6 @@ TEST_F(Comparison, TwoChosenRevisionsOfOneFile) {
     ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
     EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.2 (+6 -2)");
 
-    // In the History list too, two revisions of one file make a pair, and
-    // two of two files none.
-    QTableView* historyList = MainViews(Main).lvHistory;
-    auto* compareHistory = historyList->findChild<QAction*>(QStringLiteral("miCompareSelected"));
-    ASSERT_TRUE(compareHistory);
-    for (const int second : {1, 2}) {
-        historyList->selectRow(0);
-        historyList->selectionModel()->select(historyList->model()->index(second, 0),
-                                              QItemSelectionModel::Select |
-                                                  QItemSelectionModel::Rows);
-        ASSERT_EQ(historyList->selectionModel()->selectedRows().size(), 2);
-        EXPECT_EQ(compareHistory->isEnabled(), second == 1) << second;
-    }
     EXPECT_EQ(Shown, 2);
 }
 
