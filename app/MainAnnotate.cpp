@@ -22,37 +22,39 @@ const QString QuietOption = QStringLiteral("-q");
 void TfrmMain::ShowFileAt(const TRevisionInfo* revision) {
     if (!MayStart() || !revision || !revision->FileInfo)
         return;
-    if (!HasWorkingFolder())
+    const TCvsPlace place = Place();
+    if (!CurrentLogFile.isEmpty() || place.IsEmpty())
         return ShowStatus(Status::NoWorkingFolderToRun);
     SetActivity(TActivity::Comparing);
     miAbort->setEnabled(true);
     // Copies: the texts of the table live only as long as the table.
     const std::string file(revision->FileInfo->WorkingFile);
     const std::string number(revision->Revision);
-    Loader.RunCVS(ClientArguments(ShowFileArguments(file, number)), CurrentFolder,
-                  [this, file, number](TCvsResult result) {
-                      if (!result.Started)
-                          return EndDiff(); // the runner has said why
-                      if (result.Aborted) {
-                          ShowStatus(Status::Aborted);
-                          return EndDiff();
-                      }
-                      if (result.Failed() ||
-                          (result.Output.empty() && !result.Errors.trimmed().isEmpty())) {
-                          ShowStatus(CvsErrorText(result));
-                          return EndDiff();
-                      }
-                      EndDiff();
-                      const QString name = DecodePath(file);
-                      if (frmFileText)
-                          frmFileText->SetText(FileTextCaption.arg(name, DisplayText(number)),
-                                               QFileInfo(name).fileName() + QLatin1Char('.') +
-                                                   DisplayText(number),
-                                               result.Output.Take());
-                      ShowStatus(Status::Done);
-                      if (Peers.ShowFileText)
-                          Peers.ShowFileText();
-                  });
+    Loader.RunCVS(
+        place.Arguments(QStringList{QuietOption} +
+                        place.ShowFileArguments(DecodePath(file), QString::fromStdString(number))),
+        place.RunFolder(), [this, file, number](TCvsResult result) {
+            if (!result.Started)
+                return EndDiff(); // the runner has said why
+            if (result.Aborted) {
+                ShowStatus(Status::Aborted);
+                return EndDiff();
+            }
+            if (result.Failed() || (result.Output.empty() && !result.Errors.trimmed().isEmpty())) {
+                ShowStatus(CvsErrorText(result));
+                return EndDiff();
+            }
+            EndDiff();
+            const QString name = DecodePath(file);
+            if (frmFileText)
+                frmFileText->SetText(FileTextCaption.arg(name, DisplayText(number)),
+                                     QFileInfo(name).fileName() + QLatin1Char('.') +
+                                         DisplayText(number),
+                                     result.Output.Take());
+            ShowStatus(Status::Done);
+            if (Peers.ShowFileText)
+                Peers.ShowFileText();
+        });
 }
 
 void TfrmMain::SetAnnotationWindow(TfrmAnnotate* window) {
