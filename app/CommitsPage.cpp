@@ -2,6 +2,7 @@
 
 #include "CommentBox.h"
 #include "ListView.h"
+#include "RevisionMenu.h"
 #include "RowOpening.h"
 
 #include <QAction>
@@ -74,6 +75,12 @@ TCommitsPage::TCommitsPage(const TRowStyle& style, QWidget* parent) : QWidget(pa
             if (const TRevisionInfo* revision = Revisions->RevisionAt(selected.front().row()))
                 emit revisionOpened(revision);
     });
+}
+
+void TCommitsPage::AddRevisionCommands(TRevisionCommands commands) {
+    AddRevisionMenu(
+        lvCommitRevisions, [this](int row) { return Revisions->RevisionAt(row); },
+        std::move(commands));
 }
 
 void TCommitsPage::Fill(const TRowSource& source, std::span<const TRevisionInfo* const> history) {

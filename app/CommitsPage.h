@@ -16,6 +16,7 @@ class QTableView;
 namespace quillon {
 
 class TCommentBox;
+struct TRevisionCommands;
 
 class TCommitsPage : public QWidget {
     Q_OBJECT
@@ -25,6 +26,9 @@ public:
     // Asked before a revision is opened or a patch is asked for; without it
     // both always may.
     void SetMayStart(std::function<bool()> mayStart) { MayStart = std::move(mayStart); }
+
+    // Gives the list of the selected commit's revisions the revision commands.
+    void AddRevisionCommands(TRevisionCommands commands);
 
     // Lists the commits of source's summary that hold any of history, the
     // revisions the History page lists, counted over those alone; the newest

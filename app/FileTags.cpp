@@ -1,11 +1,12 @@
 #include "FileTags.h"
 
 #include "CellText.h"
+#include "RevisionMenu.h"
 #include "Tags.h"
 
+#include <QAction>
 #include <QDialogButtonBox>
 #include <QHeaderView>
-#include <QMenu>
 #include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -65,23 +66,18 @@ void TfrmFileTags::Fill(const TRCSFile& file) {
     lvTags->resizeColumnsToContents();
 }
 
-void AddFileTagsMenu(QTableView* list, std::function<const TRevisionInfo*(int row)> revisionAt) {
-    list->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(list, &QWidget::customContextMenuRequested, list,
-                     [list, revisionAt = std::move(revisionAt)](const QPoint& point) {
-                         const TRevisionInfo* revision = revisionAt(list->indexAt(point).row());
-                         if (!revision || !revision->FileInfo)
-                             return;
-                         QMenu menu(list);
-                         menu.setObjectName(QStringLiteral("pmRevisions"));
-                         QAction* show = menu.addAction(ShowTagsText);
-                         show->setObjectName(QStringLiteral("miShowTags"));
-                         if (menu.exec(list->viewport()->mapToGlobal(point)) != show)
-                             return;
-                         TfrmFileTags window(list->window());
-                         window.Fill(*revision->FileInfo);
-                         window.exec();
-                     });
+void AddFileTagsCommand(QTableView* list, TRevisionAt revisionAt) {
+    auto* show = new QAction(ShowTagsText, list);
+    show->setObjectName(QStringLiteral("miShowTags"));
+    QObject::connect(show, &QAction::triggered, list, [list, revisionAt = std::move(revisionAt)] {
+        const TRevisionInfo* revision = revisionAt(ChosenRow(*list));
+        if (!revision || !revision->FileInfo)
+            return;
+        TfrmFileTags window(list->window());
+        window.Fill(*revision->FileInfo);
+        window.exec();
+    });
+    list->addAction(show);
 }
 
 } // namespace quillon

@@ -1,5 +1,5 @@
-// The context menu of the revision lists, "Show tags of this file", and the
-// window it opens: every symbolic name of the file with its number and kind.
+// The command of the revision lists' context menu "Show tags of this file",
+// and the window it opens: every symbolic name of the file with its number and kind.
 #pragma once
 
 #include "RevisionModel.h"
@@ -24,8 +24,8 @@ private:
     QTableWidget* lvTags = nullptr;
 };
 
-// Gives list a context menu whose command shows the tags of the file of the
-// revision in the row clicked; revisionAt names it (none for no row).
-void AddFileTagsMenu(QTableView* list, std::function<const TRevisionInfo*(int row)> revisionAt);
+// Gives list the command that shows the tags of the file of the chosen row's
+// revision; revisionAt names it (none for no row).
+void AddFileTagsCommand(QTableView* list, std::function<const TRevisionInfo*(int row)> revisionAt);
 
 } // namespace quillon

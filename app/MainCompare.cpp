@@ -1,6 +1,8 @@
-// Comparing a revision with its predecessor, from the lists of the main window.
-#include "DiffLines.h"
+// Comparisons from the lists of the main window: a revision with its
+// predecessor, two revisions of a file, a revision with the working file.
+#include "CvsCommands.h"
 #include "NativePath.h"
+#include "RevisionMenu.h"
 #include "fDiff.h"
 #include "fMain.h"
 
@@ -14,16 +16,33 @@ void TfrmMain::ShowDiff(const TRCSFile* file, const TRevisionInfo* revision,
         return;
     if (!file || !revision || !previous)
         return ShowStatus(Status::NoPrevious);
-    if (!CurrentLogFile.isEmpty() || Place().IsEmpty())
+    // The request holds its own copies: the texts of the table live only as
+    // long as the table.
+    RunDiff({std::string(file->WorkingFile), revision->LinesAdded, revision->LinesRemoved,
+             std::string(revision->Revision), std::string(previous->Revision)});
+}
+
+void TfrmMain::CompareRevisions(const TRevisionInfo* older, const TRevisionInfo* newer) {
+    if (!MayStart() || !older || !newer || !older->FileInfo)
+        return;
+    RunDiff({std::string(older->FileInfo->WorkingFile), 0, 0, std::string(newer->Revision),
+             std::string(older->Revision), false});
+}
+
+void TfrmMain::CompareWithWorkingFile(const TRevisionInfo* revision) {
+    if (!MayStart() || !revision || !revision->FileInfo)
+        return;
+    RunDiff({std::string(revision->FileInfo->WorkingFile), 0, 0, std::string(),
+             std::string(revision->Revision), false});
+}
+
+void TfrmMain::RunDiff(TDiffRequest request) {
+    // A repository has no working file.
+    if (!CurrentLogFile.isEmpty() || Place().IsEmpty() ||
+        (Place().IsRepository() && request.Revision.empty()))
         return ShowStatus(Status::NoWorkingFolder);
     SetActivity(TActivity::Comparing);
     miAbort->setEnabled(true);
-
-    // The request holds its own copies: the texts of the table live only as
-    // long as the table.
-    TDiffRequest request{std::string(file->WorkingFile), revision->LinesAdded,
-                         revision->LinesRemoved, std::string(revision->Revision),
-                         std::string(previous->Revision)};
     if (Place().IsRepository())
         return CompareInRepository(std::move(request));
     QStringList arguments;
@@ -57,14 +76,17 @@ void TfrmMain::EndDiff() {
     miAbort->setEnabled(false);
 }
 
+bool TfrmMain::HasWorkingFolder() const {
+    return CurrentLogFile.isEmpty() && !CurrentFolder.isEmpty();
+}
+
 void TfrmMain::lvRevisionsDblClick(QTableView* list) {
     if (!MayStart())
         return;
-    const QModelIndexList selected = list->selectionModel()->selectedRows();
     auto* model = qobject_cast<TRevisionListModel*>(list->model());
-    if (selected.isEmpty() || !model)
+    if (!model)
         return;
-    if (const TRevisionInfo* revision = model->RevisionAt(selected.front().row()))
+    if (const TRevisionInfo* revision = model->RevisionAt(ChosenRow(*list)))
         ShowDiff(revision->FileInfo, revision, FindPreviousRevision(revision->FileInfo, revision));
 }
 
@@ -79,6 +101,20 @@ void TfrmMain::ChartRevisionChosen(const std::string& file, const std::string& r
     const TRCSFile* chosenFile = Loader.Table() ? FindFile(*Loader.Table(), file) : nullptr;
     const TRevisionInfo* chosen = FindRevision(chosenFile, revision);
     ShowDiff(chosenFile, chosen, FindPreviousRevision(chosenFile, chosen));
+}
+
+TRevisionCommands TfrmMain::RevisionCommands() {
+    TRevisionCommands commands;
+    commands.CompareWithPrevious = [this](const TRevisionInfo* r) {
+        ShowDiff(r->FileInfo, r, FindPreviousRevision(r->FileInfo, r));
+    };
+    commands.CompareWithWorkingFile = [this](const TRevisionInfo* r) { CompareWithWorkingFile(r); };
+    commands.CompareSelected = [this](const TRevisionInfo* older, const TRevisionInfo* newer) {
+        CompareRevisions(older, newer);
+    };
+    commands.ShowFile = [this](const TRevisionInfo* r) { ShowFileAt(r); };
+    commands.Annotate = [this](const TRevisionInfo* r) { Annotate(r); };
+    return commands;
 }
 
 } // namespace quillon

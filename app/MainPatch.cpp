@@ -1,4 +1,5 @@
 // A commit as a patch, from the Commits page and the History page.
+#include "CvsCommands.h"
 #include "DisplayText.h"
 #include "Patch.h"
 #include "fMain.h"
@@ -19,7 +20,7 @@ struct TPatchRun {
 void TfrmMain::ShowPatch(std::vector<const TRevisionInfo*> revisions) {
     if (!MayStart() || revisions.empty())
         return;
-    if (!CurrentLogFile.isEmpty() || CurrentFolder.isEmpty())
+    if (!HasWorkingFolder())
         return ShowStatus(Status::NoWorkingFolder);
     auto run = std::make_shared<TPatchRun>();
     // The run holds its own copies: the texts of the table live only as long

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "fAbout.h"
+#include "fAnnotate.h"
 #include "fDiff.h"
+#include "fFileText.h"
 #include "fMain.h"
 #include "fOptions.h"
 #include "fPatch.h"
@@ -16,6 +18,8 @@ struct TWindows {
     TfrmOptions frmOptions;
     TfrmDiff frmDiff;
     TfrmPatch frmPatch;
+    TfrmFileText frmFileText;
+    TfrmAnnotate frmAnnotate;
     TfrmAbout frmAbout;
 };
 

@@ -11,6 +11,7 @@
 #include "ListView.h"
 #include "RecentMenu.h"
 #include "RecentRoots.h"
+#include "RevisionMenu.h"
 #include "RowOpening.h"
 #include "Selectors.h"
 #include "TagFilters.h"
@@ -283,7 +284,10 @@ void TfrmMain::CreateViews() {
     lvFiles->setObjectName(QStringLiteral("lvFiles"));
     lvRevisions = CreateList(RevisionRows, {80, 230, 170, 80, 60, 60, 250, 120});
     lvRevisions->setObjectName(QStringLiteral("lvRevisions"));
-    AddFileTagsMenu(lvRevisions, [this](int row) { return RevisionRows->RevisionAt(row); });
+    lvRevisions->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    const auto revisionRow = [this](int row) { return RevisionRows->RevisionAt(row); };
+    AddRevisionMenu(lvRevisions, revisionRow, RevisionCommands());
+    AddFileTagsCommand(lvRevisions, revisionRow);
     mmComments = commentBox("mmComments");
     QSplitter* splitFiles = splitter("splitFiles");
     QSplitter* splitFilesComments = splitter("splitFilesComments");
@@ -303,7 +307,8 @@ void TfrmMain::CreateViews() {
     QVBoxLayout* history = page("tsHistory", QStringLiteral("History"));
     lvHistory = CreateList(HistoryRows, {265, 55, 150, 50, 40, 60, 60, 250, 120});
     lvHistory->setObjectName(QStringLiteral("lvHistory"));
-    AddFileTagsMenu(lvHistory, [this](int row) { return HistoryRows->RevisionAt(row); });
+    const auto historyRow = [this](int row) { return HistoryRows->RevisionAt(row); };
+    AddRevisionMenu(lvHistory, historyRow, RevisionCommands());
     mmCommentsHistory = commentBox("mmCommentsHistory");
     QSplitter* splitHistory = splitter("splitHistoryComments");
     splitHistory->addWidget(lvHistory);
@@ -329,15 +334,14 @@ void TfrmMain::CreateViews() {
     miShowCommitPatch = new QAction(QStringLiteral("Show commit as patch"), this);
     miShowCommitPatch->setObjectName(QStringLiteral("miShowHistoryPatch"));
     connect(miShowCommitPatch, &QAction::triggered, this, [this] {
-        const QModelIndexList selected = lvHistory->selectionModel()->selectedRows();
-        if (MayStart() && !selected.isEmpty() &&
-            CommitsPage->ShowCommitOf(HistoryRows->RevisionAt(selected.front().row())))
+        if (MayStart() && CommitsPage->ShowCommitOf(HistoryRows->RevisionAt(ChosenRow(*lvHistory))))
             ShowPatch(CommitsPage->SelectedRevisions());
     });
     connect(CommitsPage, &TCommitsPage::patchRequested, this,
             [this] { ShowPatch(CommitsPage->SelectedRevisions()); });
-    lvHistory->setContextMenuPolicy(Qt::ActionsContextMenu);
     lvHistory->addActions({miShowCommit, miShowCommitPatch});
+    AddFileTagsCommand(lvHistory, historyRow);
+    CommitsPage->AddRevisionCommands(RevisionCommands());
 
     ChartPage = new TChartPage;
     addPage(ChartPage, "tsCharts", QStringLiteral("Charts"));
@@ -566,10 +570,7 @@ void TfrmMain::lvFilesSelectItem() {
 namespace {
 
 void ShowSelectedComment(QTableView* list, const TRevisionListModel& model, TCommentBox* box) {
-    const QModelIndexList selected = list->selectionModel()->selectedRows();
-    const TRevisionInfo* revision =
-        selected.isEmpty() ? nullptr : model.RevisionAt(selected.front().row());
-    if (revision)
+    if (const TRevisionInfo* revision = model.RevisionAt(ChosenRow(*list)))
         box->ShowComment(revision->Comment, model.Source().Table);
     else
         box->ClearComment();
@@ -590,9 +591,7 @@ void TfrmMain::lvHistorySelectItem() {
 void TfrmMain::miShowCommitClick() {
     if (!MayStart())
         return;
-    const QModelIndexList selected = lvHistory->selectionModel()->selectedRows();
-    if (!selected.isEmpty() &&
-        CommitsPage->ShowCommitOf(HistoryRows->RevisionAt(selected.front().row())))
+    if (CommitsPage->ShowCommitOf(HistoryRows->RevisionAt(ChosenRow(*lvHistory))))
         PageControl->setCurrentWidget(CommitsPage);
 }
 

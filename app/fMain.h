@@ -33,9 +33,12 @@ class TfrmOptions;
 class TfrmDiff;
 class TfrmPatch;
 class TRecentMenu;
+class TfrmFileText;
+class TfrmAnnotate;
 struct TPatchRun;
 struct TRepositoryDiff;
 struct TDiffRequest;
+struct TRevisionCommands;
 
 // The texts of the status bar's message panel beside those of loading.
 namespace Status {
@@ -45,6 +48,11 @@ inline const QString ParsingDiff = QStringLiteral("Parsing diff...");
 inline const QString NoPrevious = QStringLiteral("Pervious revision to compare with not found");
 inline const QString NoWorkingFolder = QStringLiteral("No working folder to compare in");
 inline const QString MakingPatch = QStringLiteral("Making patch...");
+inline const QString NoWorkingFolderToRun =
+    QStringLiteral("No working folder to run the client in");
+inline const QString ReadingAnnotation = QStringLiteral("Reading annotation...");
+inline const QString NothingAnnotated = QStringLiteral("No lines to annotate in %1 v%2");
+inline const QString NoRevisionBefore = QStringLiteral("No revision before %1");
 inline const QString SettingsNotSaved = QStringLiteral("Settings could not be saved");
 } // namespace Status
 
@@ -59,6 +67,10 @@ struct TMainWindowPeers {
     TfrmOptions* Options = nullptr;
     // Shows the patch window; the caller has filled it.
     std::function<void()> ShowPatch = nullptr;
+    // Show the text of a file at a revision and an annotation; the caller has
+    // filled them. Showing a window already shown leaves it as it is.
+    std::function<void()> ShowFileText = nullptr;
+    std::function<void()> ShowAnnotation = nullptr;
 };
 
 class TfrmMain : public QMainWindow {
@@ -129,12 +141,22 @@ public:
     void SetComparisonWindow(TfrmDiff* window) { frmDiff = window; }
     void ShowDiff(const TRCSFile* file, const TRevisionInfo* revision,
                   const TRevisionInfo* previous);
+    // Two revisions of one file, the older on the left, and a revision with
+    // the working file, in the same window.
+    void CompareRevisions(const TRevisionInfo* older, const TRevisionInfo* newer);
+    void CompareWithWorkingFile(const TRevisionInfo* revision);
     void lvRevisionsDblClick(QTableView* list);
     // The patch of revisions, each compared with its predecessor through the
     // client one after another (MainPatch.cpp); the ShowPatch peer shows it.
     void SetPatchWindow(TfrmPatch* window) { frmPatch = window; }
     void ShowPatch(std::vector<const TRevisionInfo*> revisions);
     void lvFilesDblClick();
+    // A file at a revision, and its annotation, through the client
+    // (MainAnnotate.cpp); the ShowFileText and ShowAnnotation peers show them.
+    void SetFileTextWindow(TfrmFileText* window) { frmFileText = window; }
+    void SetAnnotationWindow(TfrmAnnotate* window);
+    void ShowFileAt(const TRevisionInfo* revision);
+    void Annotate(const TRevisionInfo* revision);
 
     void miOpenClick();
     void miOpenLogClick();
@@ -196,6 +218,14 @@ private:
     void CompareInRepository(TDiffRequest request);
     void FetchRevisionText(std::shared_ptr<TRepositoryDiff> run);
     void CompareFetchedTexts(std::shared_ptr<TRepositoryDiff> run);
+    // Runs the comparison of request and shows it (MainCompare.cpp).
+    void RunDiff(TDiffRequest request);
+    // The annotation window has read the client's output (MainAnnotate.cpp).
+    void AnnotationLoaded();
+    // Is there a working folder to run the client's commands in?
+    bool HasWorkingFolder() const;
+    // The commands of the revision lists' context menus.
+    TRevisionCommands RevisionCommands();
     // Runs the client for files[next] and on (MainPatch.cpp).
     void RunPatchFile(std::shared_ptr<TPatchRun> run);
     // Compares the revision chosen on the Charts page with its predecessor
@@ -224,6 +254,8 @@ private:
     TMainWindowPeers Peers;
     TfrmDiff* frmDiff = nullptr;
     TfrmPatch* frmPatch = nullptr;
+    TfrmFileText* frmFileText = nullptr;
+    TfrmAnnotate* frmAnnotate = nullptr;
     TCvsPlace StartPlace;
     QString StartLogFile;
     std::function<QString(const QString&)> ChooseFolder;

@@ -9,11 +9,9 @@ namespace quillon {
 
 namespace {
 
-constexpr std::string_view DiffCommand = "diff";
-constexpr std::string_view DiffOptions[] = {"-y", "-w", "-b"};
-constexpr std::string_view RevisionOption = "-r";
-constexpr std::string_view WidthOption = "--width=1000";
 constexpr std::string_view HeaderGap = "    ";
+constexpr std::string_view WorkingFileText = "working file";
+constexpr std::string_view WorkingFileHeader = "Working file";
 
 // The left text of a header line, cut to the limit and filled to the marker.
 std::string HeaderLeft(std::string_view label, std::string_view text) {
@@ -28,31 +26,27 @@ std::string HeaderLeft(std::string_view label, std::string_view text) {
 
 } // namespace
 
-std::vector<std::string> DiffArguments(const TDiffRequest& request) {
-    std::vector<std::string> arguments{std::string(DiffCommand)};
-    for (const std::string_view option : DiffOptions)
-        arguments.emplace_back(option);
-    arguments.push_back(std::string(RevisionOption) + request.Previous);
-    arguments.push_back(std::string(RevisionOption) + request.Revision);
-    arguments.emplace_back(WidthOption);
-    // A name that starts with a hyphen is no option.
-    arguments.emplace_back("--");
-    arguments.push_back(request.WorkingFile);
-    return arguments;
-}
-
 std::string DiffCaption(const TDiffRequest& request) {
-    return "Diff: " + request.WorkingFile + " v" + request.Revision + " (+" +
-           std::to_string(request.LinesAdded) + " -" + std::to_string(request.LinesRemoved) + ")";
+    const std::string caption = "Diff: " + request.WorkingFile;
+    if (!request.Adjacent)
+        return caption + " v" + request.Previous + " - " +
+               (request.Revision.empty() ? std::string(WorkingFileText) : "v" + request.Revision);
+    return caption + " v" + request.Revision + " (+" + std::to_string(request.LinesAdded) + " -" +
+           std::to_string(request.LinesRemoved) + ")";
 }
 
 std::string DiffHeaderLine1(const TDiffRequest& request) {
-    return HeaderLeft("File: ", request.WorkingFile) + "Lines changed: +" +
-           std::to_string(request.LinesAdded) + " -" + std::to_string(request.LinesRemoved);
+    std::string line = HeaderLeft("File: ", request.WorkingFile);
+    if (request.Adjacent)
+        line += "Lines changed: +" + std::to_string(request.LinesAdded) + " -" +
+                std::to_string(request.LinesRemoved);
+    return line;
 }
 
 std::string DiffHeaderLine2(const TDiffRequest& request) {
-    return HeaderLeft("Revision: ", request.Previous) + "Revision: " + request.Revision;
+    return HeaderLeft("Revision: ", request.Previous) + (request.Revision.empty()
+                                                             ? std::string(WorkingFileHeader)
+                                                             : "Revision: " + request.Revision);
 }
 
 std::vector<std::string_view> SplitOutputLines(std::string_view output) {
@@ -172,8 +166,8 @@ void TDiffLines::Load(const TDiffRequest& request, std::string_view output) {
     RightLines = 0;
     Widest = 0;
     const std::vector<std::string_view> lines = SplitOutputLines(output);
-    const std::size_t taken =
-        lines.size() > DiffClientHeaderLines ? lines.size() - DiffClientHeaderLines : 0;
+    const std::size_t header = DiffClientHeaderLines - (request.Revision.empty() ? 1 : 0);
+    const std::size_t taken = lines.size() > header ? lines.size() - header : 0;
     Lines.reserve(taken + 2);
     Text.reserve(output.size() + 2 * (DiffRightIndex + DiffHeaderTextLimit));
     const std::string header1 = DiffHeaderLine1(request);
@@ -182,7 +176,7 @@ void TDiffLines::Load(const TDiffRequest& request, std::string_view output) {
         Store(header.substr(0, DiffMarkerIndex), header.substr(DiffMarkerIndex, 1),
               header.substr(DiffMarkerIndex + 1, DiffRightIndex - DiffMarkerIndex - 1),
               header.substr(DiffRightIndex));
-    for (std::size_t i = DiffClientHeaderLines; i < lines.size(); ++i)
+    for (std::size_t i = header; i < lines.size(); ++i)
         Append(lines[i]);
 }
 

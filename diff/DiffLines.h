@@ -27,7 +27,8 @@ inline constexpr std::size_t DiffRightWidth = 500;
 inline constexpr std::size_t DiffHeaderTextLimit = 498;
 inline constexpr std::size_t DiffTabWidth = 8;
 // Lines the client writes before the comparison: the index line, a rule, the
-// repository file, the two revisions retrieved and the diff command.
+// repository file, the two revisions retrieved and the diff command; one
+// revision retrieved when the other side is the working file.
 inline constexpr std::size_t DiffClientHeaderLines = 6;
 
 inline constexpr char HeaderMarker = '%';
@@ -39,24 +40,26 @@ inline constexpr char EqualMarker = ' ';
 enum class TDiffKind { Header, Added, Removed, Changed, Unchanged };
 
 // What one comparison is of: the selected revision of a file and the revision
-// it was committed on top of.
+// it was committed on top of, or any two of its revisions, or a revision and
+// the working file.
 struct TDiffRequest {
     std::string WorkingFile;
     std::int32_t LinesAdded = 0;
     std::int32_t LinesRemoved = 0;
-    std::string Revision; // the selected (newer) revision, the right side
+    std::string Revision; // the newer revision, the right side; empty: the working file
     std::string Previous; // the older revision, the left side
+    // Previous is the revision Revision was committed on top of, and the
+    // lines changed are Revision's; false for any other two.
+    bool Adjacent = true;
 };
 
-// The client's arguments for the comparison, the working-file name as one
-// argument after "--".
-std::vector<std::string> DiffArguments(const TDiffRequest& request);
-
-// "Diff: name vREV (+ADDED -REMOVED)".
+// "Diff: name vREV (+ADDED -REMOVED)"; for two other revisions "Diff: name
+// vPREVIOUS - vREV", and "Diff: name vPREVIOUS - working file".
 std::string DiffCaption(const TDiffRequest& request);
 
-// "File: name" and "Lines changed: +ADDED -REMOVED"; "Revision: PREVIOUS" and
-// "Revision: REV". Each left text is cut to DiffHeaderTextLimit characters.
+// "File: name" and "Lines changed: +ADDED -REMOVED" (nothing on the right for
+// two other revisions); "Revision: PREVIOUS" and "Revision: REV" or "Working
+// file". Each left text is cut to DiffHeaderTextLimit characters.
 std::string DiffHeaderLine1(const TDiffRequest& request);
 std::string DiffHeaderLine2(const TDiffRequest& request);
 
@@ -100,7 +103,7 @@ TDiffKind KindOfMarker(char marker);
 class TDiffLines {
 public:
     // Replaces every line with the two header lines of request followed by
-    // the lines of the client's output from its seventh on.
+    // the lines of the client's output after its header lines.
     void Load(const TDiffRequest& request, std::string_view output);
 
     std::size_t Count() const { return Lines.size(); }

@@ -3,10 +3,13 @@
 // rarely.
 #include "MainWindowFixture.h"
 
+#include "CvsCommands.h"
 #include "CvsRunner.h"
 #include "DiffLines.h"
 #include "NativePath.h"
+#include "fAnnotate.h"
 #include "fDiff.h"
+#include "fFileText.h"
 #include "fPatch.h"
 
 #include <QAction>
@@ -17,6 +20,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 
 using namespace quillon;
@@ -62,6 +66,28 @@ protected:
         const TRevisionInfo* revision = FindRevision(file, number);
         ASSERT_NE(revision, nullptr) << number;
         Compare(file, revision, FindPreviousRevision(file, revision));
+    }
+
+    // Shows the revisions of name in the revision list.
+    void SelectFile(const char* name) {
+        for (int row = 0; row < Main.FilesModel().rowCount(); ++row)
+            if (Main.FilesModel().FileAt(row)->WorkingFile == name)
+                MainViews(Main).lvFiles->selectRow(row);
+    }
+    // The row of the revision list that shows number.
+    int RevisionRow(const char* number) {
+        for (int row = 0; row < Main.RevisionsModel().rowCount(); ++row)
+            if (Main.RevisionsModel().RevisionAt(row)->Revision == number)
+                return row;
+        ADD_FAILURE() << number;
+        return 0;
+    }
+    // Triggers the command of list's context menu named name and waits.
+    void Command(QTableView* list, const char* name) {
+        auto* action = list->findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_TRUE(action && list->actions().contains(action)) << name;
+        action->trigger();
+        ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
     }
 
     void OpenHistory(const TCvsHistory& history) {
@@ -256,6 +282,210 @@ TEST_F(Comparison, RefusalsAndFailuresOpenNoWindow) {
     EXPECT_EQ(Shown, 0);
 }
 
+// Two revisions chosen with Ctrl+click in the revision list, the newer first,
+// are compared the older on the left; the comment box follows the row clicked.
+TEST_F(Comparison, TwoChosenRevisionsOfOneFile) {
+    QUILLON_USE_CVS_HISTORY(history);
+    OpenHistory(history);
+    SelectFile("src/main.c");
+    QTableView* list = MainViews(Main).lvRevisions;
+    auto* compare = list->findChild<QAction*>(QStringLiteral("miCompareSelected"));
+    ASSERT_TRUE(compare);
+    Main.show();
+    auto click = [list](int row, Qt::KeyboardModifiers modifiers) {
+        const QRect cell = list->visualRect(list->model()->index(row, 1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, cell.center());
+    };
+    click(RevisionRow("1.3"), Qt::NoModifier);
+    EXPECT_FALSE(compare->isEnabled());
+    click(RevisionRow("1.1"), Qt::ControlModifier);
+    Status.Messages.clear();
+    EXPECT_EQ(MainViews(Main).mmComments->toPlainText(), "Initial version of the demo.");
+    ASSERT_TRUE(compare->isEnabled());
+    Command(list, "miCompareSelected");
+    EXPECT_EQ(Shown, 1);
+    EXPECT_EQ(Status.Messages, Compared);
+    EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.1 - v1.3");
+    EXPECT_EQ(Left(0), "File: src/main.c");
+    EXPECT_EQ(Right(0), "");
+    EXPECT_EQ(Left(1), "Revision: 1.1");
+    EXPECT_EQ(Right(1), "Revision: 1.3");
+    EXPECT_EQ(Left(2), "#include <stdio.h>");
+    const int changed = RowWithMarker('|');
+    ASSERT_GT(changed, 0);
+    EXPECT_EQ(Left(changed), "int main(void)");
+    EXPECT_EQ(Right(changed), "int main(int argc, char **argv)");
+
+    // A plain click leaves one row selected; double-click compares it as before.
+    click(RevisionRow("1.2"), Qt::NoModifier);
+    EXPECT_FALSE(compare->isEnabled());
+    Main.lvFilesDblClick();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
+    EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.2 (+6 -2)");
+
+    EXPECT_EQ(Shown, 2);
+}
+
+// A revision compared with the working file, here a copy with one line added:
+// the client writes one header line fewer, and the right side is the file.
+TEST_F(Comparison, ARevisionWithTheWorkingFile) {
+    QUILLON_USE_CVS_HISTORY(history);
+    OpenHistory(history);
+    QTemporaryDir copy;
+    ASSERT_EQ(QProcess::execute("cp", {"-a", history.WorkingFolder() + "/.", copy.path()}), 0);
+    QFile file(copy.filePath("src/main.c"));
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("/* the end */\n");
+    file.close();
+    Main.CurrentFolder = copy.path();
+    SelectFile("src/main.c");
+    MainViews(Main).lvRevisions->selectRow(RevisionRow("1.4"));
+    Command(MainViews(Main).lvRevisions, "miCompareWithWorkingFile");
+    EXPECT_EQ(Shown, 1);
+    EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.4 - working file");
+    EXPECT_EQ(Left(1), "Revision: 1.4");
+    EXPECT_EQ(Right(1), "Working file");
+    EXPECT_EQ(Left(2), "#include <stdio.h>");
+    const int added = RowWithMarker('>');
+    ASSERT_GT(added, 0);
+    EXPECT_EQ(Right(added), "/* the end */");
+    EXPECT_EQ(Diff.Lines()->Count(), 2u + 19u);
+
+    // From the History list and a commit's revisions alike; "Compare with
+    // previous" is what a double-click does.
+    Command(MainViews(Main).lvHistory, "miCompareWithPrevious");
+    EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.4 (+7 -0)");
+    Command(Main.findChild<QTableView*>(QStringLiteral("lvCommitRevisions")),
+            "miCompareWithWorkingFile");
+    EXPECT_EQ(Diff.windowTitle(), "Diff: src/main.c v1.4 - working file");
+    EXPECT_EQ(Shown, 3);
+    // The History list keeps its own commands after the revision commands.
+    QStringList names;
+    for (const QAction* action : MainViews(Main).lvHistory->actions())
+        names.append(action->objectName());
+    EXPECT_EQ(names.mid(names.indexOf("miShowCommit")),
+              QStringList({"miShowCommit", "miShowHistoryPatch", "miShowTags"}));
+    EXPECT_LT(names.indexOf("miCompareWithPrevious"), names.indexOf("miShowCommit"));
+}
+
+// A file's text at a revision through the client, saved byte for byte; a
+// revision the repository does not have is the client's complaint.
+TEST_F(Comparison, AFileAtARevision) {
+    QUILLON_USE_CVS_HISTORY(history);
+    OpenHistory(history);
+    TfrmFileText window(&Main);
+    Main.SetFileTextWindow(&window);
+    TMainWindowPeers peers;
+    peers.ShowFileText = [this] { ++Shown; };
+    Main.SetPeers(peers);
+    SelectFile("src/main.c");
+    MainViews(Main).lvRevisions->selectRow(RevisionRow("1.2"));
+    Status.Messages.clear();
+    Command(MainViews(Main).lvRevisions, "miShowFileAtRevision");
+    EXPECT_EQ(Shown, 1);
+    EXPECT_EQ(Status.Messages, QStringList({"Executing CVS command...", "Done"}));
+    EXPECT_EQ(window.windowTitle(), "src/main.c v1.2");
+    const std::string& text = window.Text();
+    const std::string start = "#include <stdio.h>\n#include <string.h>\n\nint main";
+    EXPECT_EQ(text.substr(0, start.size()), start);
+    EXPECT_NE(text.find("printf(\"demo 1.0\\n\");\n"), std::string::npos) << text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11);
+    auto* lines = window.findChild<TNumberedText*>();
+    ASSERT_TRUE(lines);
+    EXPECT_EQ(lines->blockCount(), 11); // none after the last line end
+    EXPECT_GE(lines->viewport()->geometry().left(), lines->MarginWidth());
+
+    QTemporaryDir saved;
+    window.SetFileChooser([&saved] { return saved.filePath("main.c"); });
+    window.miSaveClick();
+    QFile file(saved.filePath("main.c"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll().toStdString(), text);
+    EXPECT_EQ(window.StatusText(), "Saved to " + saved.filePath("main.c"));
+
+    TRevisionInfo pruned;
+    pruned.FileInfo = FindFile(*Main.Load().Table(), "src/main.c");
+    pruned.Revision = "1.9";
+    Status.Messages.clear();
+    Main.ShowFileAt(&pruned);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
+    EXPECT_EQ(Status.Messages.last(),
+              "CVS error: cvs update: `src/main.c' is no longer in the repository");
+    EXPECT_EQ(Shown, 1);
+}
+
+// README.txt at 1.3 holds lines of three revisions by anna, Joe and joe: each
+// line's revision in its author's colour, its comment on a click, its
+// comparison on a double-click, and the annotation one revision before.
+TEST_F(Comparison, AnnotationOfThreeRevisionsByThreeAuthors) {
+    QUILLON_USE_CVS_HISTORY(history);
+    OpenHistory(history);
+    TfrmAnnotate window(&Main);
+    Main.SetAnnotationWindow(&window);
+    int annotations = 0;
+    TMainWindowPeers peers;
+    peers.ShowComparison = [this] { ShowComparison(); };
+    peers.ShowAnnotation = [&annotations] { ++annotations; };
+    Main.SetPeers(peers);
+    SelectFile("README.txt");
+    MainViews(Main).lvRevisions->selectRow(RevisionRow("1.3"));
+    Status.Messages.clear();
+    Command(MainViews(Main).lvRevisions, "miAnnotate");
+    EXPECT_EQ(annotations, 1);
+    EXPECT_EQ(Status.Messages,
+              QStringList({"Executing CVS command...", "Reading annotation...", "Done"}));
+    EXPECT_EQ(window.windowTitle(), "Annotate: README.txt v1.3");
+    const QAbstractItemModel* model = window.Grid->model();
+    auto cell = [model](int row, int column, int role = Qt::DisplayRole) {
+        return model->index(row, column).data(role);
+    };
+    ASSERT_EQ(model->rowCount(), 6);
+    QStringList revisions, authors;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        revisions.append(cell(row, TfrmAnnotate::ColRevision).toString());
+        authors.append(cell(row, TfrmAnnotate::ColAuthor).toString());
+    }
+    EXPECT_EQ(revisions, QStringList({"1.1", "1.1", "1.1", "1.3", "1.2", "1.2"}));
+    EXPECT_EQ(authors, QStringList({"anna", "anna", "anna", "joe", "Joe", "Joe"}));
+    EXPECT_EQ(cell(3, TfrmAnnotate::ColLine).toInt(), 4);
+    EXPECT_EQ(cell(3, TfrmAnnotate::ColText).toString(), "A small program that greets its users.");
+    const TRCSFile* readme = FindFile(*Main.Load().Table(), "README.txt");
+    EXPECT_EQ(cell(3, TfrmAnnotate::ColDate).toString(),
+              FormatListDate(FindRevision(readme, "1.3")->Date));
+    const QColor anna = cell(0, TfrmAnnotate::ColRevision, Qt::ForegroundRole).value<QColor>();
+    const QColor joe = cell(3, TfrmAnnotate::ColRevision, Qt::ForegroundRole).value<QColor>();
+    const QColor Joe = cell(4, TfrmAnnotate::ColRevision, Qt::ForegroundRole).value<QColor>();
+    EXPECT_EQ(anna, Main.RowStyle().AuthorColor("anna"));
+    EXPECT_EQ(joe, Main.RowStyle().AuthorColor("joe"));
+    EXPECT_NE(anna, joe);
+    EXPECT_EQ(Joe, joe); // the lists take both spellings for one author
+
+    window.Grid->setCurrentIndex(model->index(4, TfrmAnnotate::ColText));
+    EXPECT_TRUE(window.mmComment->toPlainText().contains("Describe the build."))
+        << window.mmComment->toPlainText().toStdString();
+    emit window.Grid->doubleClicked(model->index(4, TfrmAnnotate::ColText));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
+    EXPECT_EQ(Shown, 1);
+    EXPECT_EQ(Diff.windowTitle(), "Diff: README.txt v1.2 (+2 -0)");
+
+    // One step back from the line of 1.3: README.txt at 1.2.
+    window.Grid->setCurrentIndex(model->index(3, TfrmAnnotate::ColText));
+    window.miAnnotatePrevious->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
+    EXPECT_EQ(annotations, 2);
+    EXPECT_EQ(window.windowTitle(), "Annotate: README.txt v1.2");
+    EXPECT_EQ(cell(3, TfrmAnnotate::ColText).toString(), "A small program that greets its user.");
+    EXPECT_EQ(cell(3, TfrmAnnotate::ColRevision).toString(), "1.1");
+    // Nothing before the first revision; a new annotation starts at its first
+    // line, and shows that line's comment.
+    EXPECT_EQ(window.Grid->currentIndex().row(), 0);
+    EXPECT_TRUE(window.mmComment->toPlainText().contains("Initial version of the demo."));
+    window.miAnnotatePrevious->trigger();
+    EXPECT_EQ(Status.Messages.last(), "No revision before 1.1");
+    EXPECT_EQ(window.StatusText(), "No revision before 1.1");
+    EXPECT_EQ(annotations, 2);
+}
+
 // A stand-in client in a folder of its own.
 class StandInClient : public Comparison {
 protected:
@@ -360,6 +590,36 @@ TEST_F(StandInClient, AbortShowsWhatHadArrivedOrNothing) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return Shown == 1 && Main.MayStart(); }, 5000));
     EXPECT_EQ(Diff.Lines()->Count(), 12u);
     EXPECT_FALSE(MainViews(Main).miAbort->isEnabled());
+}
+
+// An annotation the client fails or that is aborted opens no window.
+TEST_F(StandInClient, AFailingOrAbortedAnnotation) {
+    TfrmAnnotate window(&Main);
+    Main.SetAnnotationWindow(&window);
+    TMainWindowPeers peers;
+    peers.ShowAnnotation = [this] { ++Shown; };
+    Main.SetPeers(peers);
+    Client("printf '%s\\n' \"$@\" >arguments\necho 'cvs [annotate aborted]: no such file' >&2\n"
+           "exit 1\n");
+    Main.Annotate(&Revision);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
+    EXPECT_EQ(Arguments(), "annotate\n-F\n-r\n1.2\n--\n" + QByteArray::fromStdString(Name) + "\n");
+    EXPECT_EQ(Status.Messages.last(), "CVS error: cvs [annotate aborted]: no such file");
+
+    // A revision the file does not have: no line and no word.
+    Client("exit 0\n");
+    Main.Annotate(&Revision);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 30000));
+    EXPECT_EQ(Status.Messages.last().toStdString(), "No lines to annotate in " + Name + " v1.2");
+
+    Client("touch started\nexec sleep 30\n");
+    Main.Annotate(&Revision);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(WorkDir.filePath("started")); }, 5000));
+    Main.miAbortClick();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Main.MayStart(); }, 5000));
+    EXPECT_EQ(Status.Messages.last(), "Aborted");
+    EXPECT_EQ(Shown, 0);
+    EXPECT_EQ(window.Annotation(), nullptr);
 }
 
 TEST(ComparisonArguments, AFileNamedLikeAnOptionIsComparedAlone) {

@@ -1,4 +1,5 @@
 // The comparison lines, from outputs of the real client and from made-up ones.
+#include "CvsCommands.h"
 #include "DiffLines.h"
 #include "IntraLine.h"
 
