@@ -77,8 +77,11 @@ TCommitsPage::TCommitsPage(const TRowStyle& style, QWidget* parent) : QWidget(pa
 }
 
 void TCommitsPage::Fill(const TRowSource& source, std::span<const TRevisionInfo* const> history) {
-    Commits->Reset(source,
-                   source.Summary ? ListCommits(source.Summary->Commits, history) : TCommitList{});
+    Fill(source, source.Summary ? ListCommits(source.Summary->Commits, history) : TCommitList{});
+}
+
+void TCommitsPage::Fill(const TRowSource& source, TCommitList list) {
+    Commits->Reset(source, std::move(list));
     if (Commits->rowCount() > 0) {
         lvCommits->scrollToTop();
         lvCommits->selectionModel()->setCurrentIndex(
@@ -89,7 +92,7 @@ void TCommitsPage::Fill(const TRowSource& source, std::span<const TRevisionInfo*
 }
 
 void TCommitsPage::Clear() {
-    Fill({}, {});
+    Fill({}, TCommitList{});
 }
 
 bool TCommitsPage::ShowCommitOf(const TRevisionInfo* revision) {

@@ -384,6 +384,7 @@ void TfrmMain::CreateViews() {
     CommitsPanel->setAlignment(Qt::AlignCenter);
     statusBar()->insertWidget(4, CommitsPanel);
     statusBar()->addPermanentWidget(TagFilters->RangeButton());
+    CreateFind();
 }
 
 void TfrmMain::ShowStatus(const QString& message) {
@@ -439,6 +440,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmMain::ClearViews() {
+    FindSearch->Cancel();
+    UnfoundHistory.reset();
+    HistorySource = {};
     FileRows->Clear();
     RevisionRows->Clear();
     HistoryRows->Clear();
@@ -495,16 +499,20 @@ TFilter TfrmMain::CurrentFilter() const {
                    Settings.DoExclude ? Settings.Exclude : QString(),
                    std::max(0, cbxAuthors->currentIndex()), AuthorsOf(Loader.Summary()));
     TagFilters->Apply(filter);
+    filter.Find = Find;
     return filter;
 }
 
 void TfrmMain::FilterFiles() {
+    FindSearch->Cancel();
     SkippedCount = 0;
     ShowStatus(Status::FilteringFiles);
     Style.LinesLimit = Settings.LinesLimit;
     const TRCSFileTablePtr& table = Loader.Table();
     const TLogSummaryPtr& summary = Loader.Summary();
-    TViewRows rows = table && summary ? FilterRows(*table, *summary, CurrentFilter()) : TViewRows{};
+    TFilter filter = CurrentFilter();
+    filter.Find = {};
+    TViewRows rows = table && summary ? FilterRows(*table, *summary, filter) : TViewRows{};
     SkippedCount = rows.Skipped;
     const TRowSource source{table, summary};
 
@@ -518,7 +526,22 @@ void TfrmMain::FilterFiles() {
         mmComments->ClearComment();
     }
 
-    HistoryRows->Reset(source, std::move(rows.History));
+    HistorySource = source;
+    if (Find.Empty()) {
+        UnfoundHistory.reset();
+        ShowHistory(source, std::move(rows.History), nullptr);
+    } else {
+        UnfoundHistory =
+            std::make_shared<const std::vector<const TRevisionInfo*>>(std::move(rows.History));
+        StartFind();
+    }
+    ShowStatus(Find.Empty() ? Status::Done : Status::Finding);
+    emit filesFiltered();
+}
+
+void TfrmMain::ShowHistory(const TRowSource& source, std::vector<const TRevisionInfo*> rows,
+                           TCommitList* commits) {
+    HistoryRows->Reset(source, std::move(rows));
     if (HistoryRows->rowCount() > 0) {
         lvHistory->scrollToTop();
         lvHistory->selectionModel()->setCurrentIndex(HistoryRows->index(0, 0),
@@ -527,10 +550,11 @@ void TfrmMain::FilterFiles() {
     } else {
         mmCommentsHistory->ClearComment();
     }
-    CommitsPage->Fill(source, HistoryRows->Revisions());
-    ChartPage->Fill(HistoryRows->Revisions(), table);
-    ShowStatus(Status::Done);
-    emit filesFiltered();
+    if (commits)
+        CommitsPage->Fill(source, std::move(*commits));
+    else
+        CommitsPage->Fill(source, HistoryRows->Revisions());
+    ChartPage->Fill(HistoryRows->Revisions(), source.Table);
 }
 
 void TfrmMain::lvFilesSelectItem() {
