@@ -99,7 +99,7 @@ bool TCommitsPage::ShowCommitOf(const TRevisionInfo* revision) {
     const TLogSummaryPtr& summary = Commits->Source().Summary;
     if (!revision || !summary)
         return false;
-    const int row = Commits->List().RowOf(summary->Commits.CommitOf(*revision));
+    const int row = Commits->RowOfCommit(summary->Commits.CommitOf(*revision));
     if (row < 0)
         return false;
     const QModelIndex index = Commits->index(row, 0);
