@@ -36,8 +36,12 @@ public:
     // weeks up to now come into view.
     void Fill(std::span<const TRevisionInfo* const> history,
               const std::shared_ptr<const TRCSFileTable>& table);
+    // As Fill, with the bars already built in Mode().
+    void Fill(TChartData data);
     // Shows no bars, with the last four weeks up to now in view.
     void Clear() { Fill({}, nullptr); }
+    // The selected mode.
+    TChartMode Mode() const;
 
 signals:
     // A mode was picked in the selector; the page keeps its bars until the

@@ -303,6 +303,7 @@ bool MakeCsv(const TCommandLine& command, const TSettings& settings, std::string
         filter.Branch = std::make_shared<const TRevisionSelection>(
             SelectBranch(*table, command.Branch.toStdString()));
     filter.Find = TFindText(command.Grep);
+    filter.Find.Prepare(*table);
     if (command.HasRange)
         filter.Range = std::make_shared<const TRevisionSelection>(
             SelectRange(*table, command.RangeFrom.toStdString(), command.RangeTo.toStdString()));

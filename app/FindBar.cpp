@@ -70,14 +70,20 @@ bool TFindBar::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void TFindSearch::Start(TRowSource source, THistoryRows rows, TFindText find) {
+void TFindSearch::Start(TRowSource source, THistoryRows rows, TFindText find,
+                        TChartMode chartMode) {
     Job.Start(
-        [source, rows, find](const std::atomic<bool>& cancelled) {
+        [source, rows, find, chartMode](const std::atomic<bool>& cancelled) {
             auto result = std::make_shared<TFoundRows>();
             result->Source = source;
-            result->History = FindRevisions(*rows, find, &cancelled);
+            TFindText prepared = find;
+            if (source.Table)
+                prepared.Prepare(*source.Table);
+            result->History = FindRevisions(*rows, prepared, &cancelled);
             if (!cancelled && source.Summary)
                 result->Commits = ListCommits(source.Summary->Commits, result->History);
+            if (!cancelled)
+                result->Chart = TChartData(result->History, chartMode, source.Table);
             return result;
         },
         [this](std::shared_ptr<TFoundRows> result) { emit found(std::move(result)); });

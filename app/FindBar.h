@@ -3,6 +3,7 @@
 // text in the cells.
 #pragma once
 
+#include "ChartData.h"
 #include "Commits.h"
 #include "Find.h"
 #include "LatestJob.h"
@@ -47,6 +48,7 @@ struct TFoundRows {
     TRowSource Source;
     std::vector<const TRevisionInfo*> History;
     TCommitList Commits;
+    TChartData Chart;
 };
 
 // Narrows history rows to those a find text matches, on a worker thread; a
@@ -56,8 +58,8 @@ class TFindSearch : public QObject {
 public:
     explicit TFindSearch(QObject* parent = nullptr) : QObject(parent) {}
 
-    // rows belong to source's table.
-    void Start(TRowSource source, THistoryRows rows, TFindText find);
+    // rows belong to source's table; the found rows' chart is built in chartMode.
+    void Start(TRowSource source, THistoryRows rows, TFindText find, TChartMode chartMode);
     void Cancel() { Job.Cancel(); }
 
 signals:

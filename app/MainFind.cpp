@@ -1,6 +1,7 @@
 // Find in the lists of the main window: the find field, the search that
 // narrows the history, the highlight of the found text and stepping through
 // the rows.
+#include "ChartPage.h"
 #include "CommitsPage.h"
 #include "fMain.h"
 
@@ -78,12 +79,12 @@ void TfrmMain::FindChanged(const QString& text) {
 
 void TfrmMain::StartFind() {
     ShowStatus(Status::Finding);
-    FindSearch->Start(HistorySource, UnfoundHistory, Find);
+    FindSearch->Start(HistorySource, UnfoundHistory, Find, ChartPage->Mode());
 }
 
 void TfrmMain::ShowFound(const std::shared_ptr<TFoundRows>& found) {
     const auto count = found->History.size();
-    ShowHistory(found->Source, std::move(found->History), &found->Commits);
+    ShowHistory(found->Source, std::move(found->History), &found->Commits, &found->Chart);
     if (Find.Empty()) {
         UnfoundHistory.reset();
         ShowStatus(Status::Done);

@@ -529,7 +529,7 @@ void TfrmMain::FilterFiles() {
     HistorySource = source;
     if (Find.Empty()) {
         UnfoundHistory.reset();
-        ShowHistory(source, std::move(rows.History), nullptr);
+        ShowHistory(source, std::move(rows.History), nullptr, nullptr);
     } else {
         UnfoundHistory =
             std::make_shared<const std::vector<const TRevisionInfo*>>(std::move(rows.History));
@@ -540,7 +540,7 @@ void TfrmMain::FilterFiles() {
 }
 
 void TfrmMain::ShowHistory(const TRowSource& source, std::vector<const TRevisionInfo*> rows,
-                           TCommitList* commits) {
+                           TCommitList* commits, TChartData* chart) {
     HistoryRows->Reset(source, std::move(rows));
     if (HistoryRows->rowCount() > 0) {
         lvHistory->scrollToTop();
@@ -554,7 +554,10 @@ void TfrmMain::ShowHistory(const TRowSource& source, std::vector<const TRevision
         CommitsPage->Fill(source, std::move(*commits));
     else
         CommitsPage->Fill(source, HistoryRows->Revisions());
-    ChartPage->Fill(HistoryRows->Revisions(), source.Table);
+    if (chart)
+        ChartPage->Fill(std::move(*chart));
+    else
+        ChartPage->Fill(HistoryRows->Revisions(), source.Table);
 }
 
 void TfrmMain::lvFilesSelectItem() {

@@ -205,9 +205,10 @@ private:
     // GUI thread.
     void StartFind();
     void ShowFound(const std::shared_ptr<TFoundRows>& found);
-    // Shows rows in the history, the commits and the chart.
+    // Shows rows in the history, the commits and the chart; the commits and
+    // the chart are made of the rows when not given.
     void ShowHistory(const TRowSource& source, std::vector<const TRevisionInfo*> rows,
-                     TCommitList* commits);
+                     TCommitList* commits, TChartData* chart);
 
     // The views and menu commands; tests find them by their object names.
     TOwnerDrawnSelector* cbxFilter = nullptr;

@@ -3,6 +3,7 @@
 #include "DisplayText.h"
 #include "Tags.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -84,7 +85,33 @@ bool TFindText::Holds(std::string_view bytes) const {
     return Fold(DisplayText(bytes)).contains(Folded);
 }
 
+void TFindText::Prepare(const TRCSFileTable& table) {
+    Tagged.reset();
+    if (Folded.isEmpty())
+        return;
+    std::vector<TText> names; // in the table's byte order
+    for (const TNameEntry& entry : table.Names())
+        if (Holds(entry.Name))
+            names.push_back(entry.Name);
+    auto tagged = std::make_shared<TRevisionSelection>(table);
+    if (!names.empty())
+        for (const TRCSFile& file : table.Files())
+            ForEachNameLine(file.SymbolBlock, [&](TText name, TText number) {
+                if (NameKind(number) == TNameKind::Tag &&
+                    std::binary_search(names.begin(), names.end(), name))
+                    for (const TRevisionInfo& revision : file.Revisions)
+                        if (revision.Revision == number) {
+                            tagged->Keep(revision);
+                            break;
+                        }
+                return true;
+            });
+    Tagged = std::move(tagged);
+}
+
 bool TFindText::HoldsTag(const TRevisionInfo& revision) const {
+    if (Tagged)
+        return Tagged->Keeps(revision);
     const TRCSFile* file = revision.FileInfo;
     if (!file || !Holds(file->SymbolBlock))
         return false;

@@ -5,10 +5,12 @@
 #pragma once
 
 #include "RevisionModel.h"
+#include "Tags.h"
 
 #include <QString>
 
 #include <atomic>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,6 +28,10 @@ public:
     bool Empty() const { return Folded.isEmpty(); }
     const QString& Text() const { return Shown; }
 
+    // Readies the test for the revisions of table: the tags whose names hold
+    // the text are found once, not per revision. Until then each revision's
+    // tags are read from its file's names.
+    void Prepare(const TRCSFileTable& table);
     bool Matches(const TRevisionInfo& revision) const;
     // Whether the text shown for bytes holds the find text.
     bool Holds(std::string_view bytes) const;
@@ -39,6 +45,8 @@ private:
     QString Folded;
     // The folded text's bytes when it is ASCII; empty otherwise.
     std::string AsciiFolded;
+    // From Prepare: the revisions that carry a tag whose name holds the text.
+    std::shared_ptr<const TRevisionSelection> Tagged;
 };
 
 // The rows that find matches, in their order. Once cancelled turns true the
