@@ -32,11 +32,11 @@ QTableView* CreateListView(QAbstractItemModel* model, const QWidget& owner,
     list->horizontalHeader()->setSectionsMovable(true);
     list->horizontalHeader()->setHighlightSections(false);
     list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    SetColumnWidths(*list, owner.font(), widths);
     // A click on a column's header sorts by it, a second one reverses the
     // order; until then the rows keep the order they were given in.
     list->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     list->setSortingEnabled(true);
+    SetColumnWidths(*list, owner.font(), widths);
     // The selection stays as visible without the focus as with it.
     QPalette palette = list->palette();
     palette.setColor(QPalette::Inactive, QPalette::Highlight,
