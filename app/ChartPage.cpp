@@ -79,8 +79,15 @@ void TChartPage::SetAuthorColor(std::function<QColor(std::string_view author)> c
 
 void TChartPage::Fill(std::span<const TRevisionInfo* const> history,
                       const std::shared_ptr<const TRCSFileTable>& table) {
-    const auto mode = static_cast<TChartMode>(std::max(0, cbxChart->currentIndex()));
-    Chart->SetBars(TChartData(history, mode, table));
+    Fill(TChartData(history, Mode(), table));
+}
+
+TChartMode TChartPage::Mode() const {
+    return static_cast<TChartMode>(std::max(0, cbxChart->currentIndex()));
+}
+
+void TChartPage::Fill(TChartData data) {
+    Chart->SetBars(std::move(data));
     const double now = LocalNow();
     Chart->SetVisibleRange(now - VisibleDays, now);
     Chart->xAxis->setLabel(MonthTitle(Chart->VisibleFirst()));

@@ -38,6 +38,8 @@ public:
     // when the last one is, and is shown (statusShown) while the page is.
     void Fill(std::span<const TRevisionInfo* const> history,
               const std::shared_ptr<const TRCSFileTable>& table);
+    // As Fill, with the bars already built in Mode().
+    void Fill(TChartData data);
     // Shows no bars, with the last four weeks up to now in view.
     void Clear() { Fill({}, nullptr); }
     // The notice of the last Fill, until the chart is moved; empty when the
@@ -47,6 +49,8 @@ public:
     // Home and End: the first and the last bar come into view.
     QAction* miFirstDay = nullptr;
     QAction* miLastDay = nullptr;
+    // The selected mode.
+    TChartMode Mode() const;
 
 signals:
     // A mode was picked in the selector; the page keeps its bars until the

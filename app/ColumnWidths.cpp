@@ -13,7 +13,8 @@ namespace quillon {
 
 namespace {
 
-// The width the header section of column needs for its caption.
+// The width the header section of column needs for its caption, and for the
+// sort indicator where the header shows one.
 int CaptionWidth(const QHeaderView& header, const QFont& font, int column) {
     QStyleOptionHeader option;
     option.initFrom(&header);
@@ -25,9 +26,12 @@ int CaptionWidth(const QHeaderView& header, const QFont& font, int column) {
     option.section = column;
     option.text = header.model()->headerData(column, Qt::Horizontal).toString();
     option.textAlignment = header.defaultAlignment();
-    return header.style()
-        ->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), &header)
-        .width();
+    const QSize size =
+        header.style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), &header);
+    if (!header.isSortIndicatorShown())
+        return size.width();
+    return size.width() + size.height() +
+           header.style()->pixelMetric(QStyle::PM_HeaderMargin, &option, &header);
 }
 
 // The width a cell of column needs for the model's typical value.

@@ -53,7 +53,7 @@ QString UsageText() {
         "  quillon --export files|history|commits|chart\n"
         "          (--log FILE | --root CVSROOT MODULE | FOLDER)\n"
         "          [--filter 0|1|2] [--author NAME] [--chart commits|lines]\n"
-        "          [--branch NAME|TRUNK] [--range FROM..TO]\n"
+        "          [--branch NAME|TRUNK] [--range FROM..TO] [--grep TEXT]\n"
         "          [--timeout SECONDS] [-o OUT.csv]\n"
         "\n"
         "The export writes the Files, History or Commits list, or the Charts\n"
@@ -65,7 +65,10 @@ QString UsageText() {
         "one author (letter case aside). The include and exclude masks of the\n"
         "settings apply as in the lists. --branch keeps the revisions on one branch\n"
         "(TRUNK: the trunk); --range keeps the changes from tag FROM to tag TO\n"
-        "(FROM empty: from the start; TO empty: to the newest). A working folder is\n"
+        "(FROM empty: from the start; TO empty: to the newest). --grep keeps the\n"
+        "revisions whose comment, file name, author, revision or tags hold TEXT,\n"
+        "letter case aside, as Find does in the lists (history, commits and chart\n"
+        "exports). A working folder is\n"
         "read by running the CVS client's log command in it, a repository's module\n"
         "by its rlog command; --timeout ends the client, and the export, after\n"
         "that many seconds.\n"
@@ -99,9 +102,10 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption timeout(QStringLiteral("timeout"), {}, QStringLiteral("SECONDS"));
     const QCommandLineOption branch(QStringLiteral("branch"), {}, QStringLiteral("NAME"));
     const QCommandLineOption range(QStringLiteral("range"), {}, QStringLiteral("FROM..TO"));
+    const QCommandLineOption grep(QStringLiteral("grep"), {}, QStringLiteral("TEXT"));
     QCommandLineParser parser;
     parser.addOptions({help, version, exportKind, logFile, root, filter, author, output, chart,
-                       timeout, branch, range});
+                       timeout, branch, range, grep});
     // The parser reads its arguments after a program name.
     if (!parser.parse(QStringList{QString()} + arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
@@ -154,6 +158,7 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
         command.RangeFrom = text.left(dots);
         command.RangeTo = text.mid(dots + RangeSeparator.size());
     }
+    command.Grep = parser.value(grep);
     if (parser.isSet(output)) {
         command.Output = parser.value(output);
         if (command.Output.isEmpty())
@@ -170,9 +175,9 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     if (!parser.isSet(exportKind)) {
         if (parser.isSet(filter) || parser.isSet(author) || parser.isSet(output) ||
             parser.isSet(chart) || parser.isSet(timeout) || parser.isSet(branch) ||
-            parser.isSet(range))
-            return fail(QStringLiteral("--filter, --author, --chart, --branch, --range, --timeout "
-                                       "and -o belong to --export"));
+            parser.isSet(range) || parser.isSet(grep))
+            return fail(QStringLiteral("--filter, --author, --chart, --branch, --range, --grep, "
+                                       "--timeout and -o belong to --export"));
         if (plain.size() > 1 || (plain.size() == 1 && !command.LogFile.isEmpty()))
             return fail(QStringLiteral("give one FOLDER or --log FILE, not %1 arguments")
                             .arg(plain.size() + (command.LogFile.isEmpty() ? 0 : 1)));
@@ -194,6 +199,8 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
                             .arg(parser.value(chart)));
         command.Chart = static_cast<TChartMode>(mode);
     }
+    if (parser.isSet(grep) && command.ExportKind == FilesKind)
+        return fail(QStringLiteral("--grep belongs to --export history, commits or chart"));
     command.Mode = TCommandLine::TMode::Export;
     if (command.LogFile.isEmpty() == (plain.size() != 1) || plain.size() > 1)
         return fail(QStringLiteral("--export needs either --log FILE or one FOLDER"));
@@ -297,6 +304,8 @@ bool MakeCsv(const TCommandLine& command, const TSettings& settings,
     else if (!command.Branch.isEmpty())
         filter.Branch = std::make_shared<const TRevisionSelection>(
             SelectBranch(*table, command.Branch.toStdString()));
+    filter.Find = TFindText(command.Grep);
+    filter.Find.Prepare(*table);
     if (command.HasRange)
         filter.Range = std::make_shared<const TRevisionSelection>(
             SelectRange(*table, command.RangeFrom.toStdString(), command.RangeTo.toStdString()));

@@ -26,6 +26,7 @@ struct TCommandLine {
     bool HasRange = false; // --range FROM..TO given
     QString RangeFrom;     // empty: nothing removed
     QString RangeTo;       // empty: each file's newest revision
+    QString Grep;          // --grep: the find text the history keeps to; empty for all
     QString Output;        // -o: the CSV file; standard output when empty or "-"
     int Timeout = 0;       // --timeout: seconds the client may run; 0 for no limit
     QString Error;         // what is wrong with the arguments

@@ -84,8 +84,11 @@ void TCommitsPage::AddRevisionCommands(TRevisionCommands commands) {
 }
 
 void TCommitsPage::Fill(const TRowSource& source, std::span<const TRevisionInfo* const> history) {
-    Commits->Reset(source,
-                   source.Summary ? ListCommits(source.Summary->Commits, history) : TCommitList{});
+    Fill(source, source.Summary ? ListCommits(source.Summary->Commits, history) : TCommitList{});
+}
+
+void TCommitsPage::Fill(const TRowSource& source, TCommitList list) {
+    Commits->Reset(source, std::move(list));
     if (Commits->rowCount() > 0) {
         lvCommits->scrollToTop();
         lvCommits->selectionModel()->setCurrentIndex(
@@ -96,14 +99,14 @@ void TCommitsPage::Fill(const TRowSource& source, std::span<const TRevisionInfo*
 }
 
 void TCommitsPage::Clear() {
-    Fill({}, {});
+    Fill({}, TCommitList{});
 }
 
 bool TCommitsPage::ShowCommitOf(const TRevisionInfo* revision) {
     const TLogSummaryPtr& summary = Commits->Source().Summary;
     if (!revision || !summary)
         return false;
-    const int row = Commits->List().RowOf(summary->Commits.CommitOf(*revision));
+    const int row = Commits->RowOfCommit(summary->Commits.CommitOf(*revision));
     if (row < 0)
         return false;
     const QModelIndex index = Commits->index(row, 0);

@@ -34,6 +34,8 @@ public:
     // revisions the History page lists, counted over those alone; the newest
     // is selected.
     void Fill(const TRowSource& source, std::span<const TRevisionInfo* const> history);
+    // As Fill, with the commits already listed from source's summary.
+    void Fill(const TRowSource& source, TCommitList list);
     void Clear();
     int CommitCount() const { return Commits->rowCount(); }
     // Selects the commit that holds revision; false when none listed does.

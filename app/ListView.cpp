@@ -24,16 +24,18 @@ QTableView* CreateListView(QAbstractItemModel* model, const QWidget& owner,
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->setShowGrid(true);
-    list->setSortingEnabled(false);
     list->setWordWrap(false);
     list->setTabKeyNavigation(false);
     list->verticalHeader()->hide();
     list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     list->verticalHeader()->setDefaultSectionSize(owner.fontMetrics().height() + RowPadding);
-    list->horizontalHeader()->setSectionsClickable(false);
     list->horizontalHeader()->setSectionsMovable(true);
     list->horizontalHeader()->setHighlightSections(false);
     list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // A click on a column's header sorts by it, a second one reverses the
+    // order; until then the rows keep the order they were given in.
+    list->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    list->setSortingEnabled(true);
     SetColumnWidths(*list, owner.font(), widths);
     // The selection stays as visible without the focus as with it.
     QPalette palette = list->palette();

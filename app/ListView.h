@@ -1,5 +1,6 @@
 // The table view every list of the main window is: whole rows selected one at
-// a time, no editing, no sorting, fixed row heights.
+// a time, no editing, sorted by a click on a column's header, fixed row
+// heights.
 #pragma once
 
 #include <initializer_list>

@@ -391,6 +391,7 @@ void TfrmMain::CreateViews() {
     CommitsPanel->setAlignment(Qt::AlignCenter);
     statusBar()->insertWidget(4, CommitsPanel);
     statusBar()->addPermanentWidget(TagFilters->RangeButton());
+    CreateFind();
 }
 
 void TfrmMain::ShowStatus(const QString& message) {
@@ -446,6 +447,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmMain::ClearViews() {
+    FindSearch->Cancel();
+    UnfoundHistory.reset();
+    HistorySource = {};
     FileRows->Clear();
     RevisionRows->Clear();
     HistoryRows->Clear();
@@ -503,16 +507,20 @@ TFilter TfrmMain::CurrentFilter() const {
                    Settings.DoExclude ? Settings.Exclude : QString(),
                    std::max(0, cbxAuthors->currentIndex()), AuthorsOf(Loader.Summary()));
     TagFilters->Apply(filter);
+    filter.Find = Find;
     return filter;
 }
 
 void TfrmMain::FilterFiles() {
+    FindSearch->Cancel();
     SkippedCount = 0;
     ShowStatus(Status::FilteringFiles);
     Style.LinesLimit = Settings.LinesLimit;
     const TRCSFileTablePtr& table = Loader.Table();
     const TLogSummaryPtr& summary = Loader.Summary();
-    TViewRows rows = table && summary ? FilterRows(*table, *summary, CurrentFilter()) : TViewRows{};
+    TFilter filter = CurrentFilter();
+    filter.Find = {};
+    TViewRows rows = table && summary ? FilterRows(*table, *summary, filter) : TViewRows{};
     SkippedCount = rows.Skipped;
     const TRowSource source{table, summary};
 
@@ -526,7 +534,25 @@ void TfrmMain::FilterFiles() {
         mmComments->ClearComment();
     }
 
-    HistoryRows->Reset(source, std::move(rows.History));
+    HistorySource = source;
+    if (Find.Empty()) {
+        UnfoundHistory.reset();
+        ShowHistory(source, std::move(rows.History), nullptr, nullptr);
+    } else {
+        UnfoundHistory =
+            std::make_shared<const std::vector<const TRevisionInfo*>>(std::move(rows.History));
+        StartFind();
+    }
+    ShowStatus(Find.Empty() ? Status::Done : Status::Finding);
+    // The chart's notice stays the last word while the chart is shown.
+    if (ChartPage->isVisible() && !ChartPage->Notice().isEmpty())
+        ShowStatus(ChartPage->Notice());
+    emit filesFiltered();
+}
+
+void TfrmMain::ShowHistory(const TRowSource& source, std::vector<const TRevisionInfo*> rows,
+                           TCommitList* commits, TChartData* chart) {
+    HistoryRows->Reset(source, std::move(rows));
     if (HistoryRows->rowCount() > 0) {
         lvHistory->scrollToTop();
         lvHistory->selectionModel()->setCurrentIndex(HistoryRows->index(0, 0),
@@ -535,13 +561,16 @@ void TfrmMain::FilterFiles() {
     } else {
         mmCommentsHistory->ClearComment();
     }
-    CommitsPage->Fill(source, HistoryRows->Revisions());
+    if (commits)
+        CommitsPage->Fill(source, std::move(*commits));
+    else
+        CommitsPage->Fill(source, HistoryRows->Revisions());
     if (SavedView)
         FindViewAgain();
-    ShowStatus(Status::Done);
-    // The chart may have more to say.
-    ChartPage->Fill(HistoryRows->Revisions(), table);
-    emit filesFiltered();
+    if (chart)
+        ChartPage->Fill(std::move(*chart));
+    else
+        ChartPage->Fill(HistoryRows->Revisions(), source.Table);
 }
 
 void TfrmMain::lvFilesSelectItem() {

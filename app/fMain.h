@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Filter.h"
+#include "FindBar.h"
 #include "ListModels.h"
 #include "LoadController.h"
 #include "RevisionModel.h"
@@ -54,6 +55,8 @@ inline const QString ReadingAnnotation = QStringLiteral("Reading annotation...")
 inline const QString NothingAnnotated = QStringLiteral("No lines to annotate in %1 v%2");
 inline const QString NoRevisionBefore = QStringLiteral("No revision before %1");
 inline const QString SettingsNotSaved = QStringLiteral("Settings could not be saved");
+inline const QString Finding = QStringLiteral("Finding...");
+inline const QString Matches = QStringLiteral("Matches: %1");
 } // namespace Status
 
 // What the owner of the other windows lets the main window open.
@@ -167,6 +170,14 @@ public:
     void miOptionsClick();
     void miAboutClick();
 
+    // Find (MainFind.cpp): Ctrl+F opens the find field; its text narrows the
+    // history, the commits and the revision list; F3 and Shift+F3 step
+    // through the rows of the current page's list.
+    void miFindClick();
+    void FindStep(int step);
+    // The find text in force.
+    const TFindText& FindText() const { return Find; }
+
 signals:
     // A load has ended, whatever its outcome (tests wait for it).
     void loadFinished();
@@ -174,6 +185,8 @@ signals:
     void statusShown(const QString& message);
     // FilterFiles has rebuilt the views.
     void filesFiltered();
+    // The rows a find text matches are shown (tests wait for it).
+    void findFinished();
 
 protected:
     // Each sequence sets what it does; a running client counts by itself.
@@ -231,6 +244,17 @@ private:
     // Compares the revision chosen on the Charts page with its predecessor
     // (MainCompare.cpp).
     void ChartRevisionChosen(const std::string& file, const std::string& revision);
+    // Find (MainFind.cpp).
+    void CreateFind();
+    void FindChanged(const QString& text);
+    // Narrows the history that FilterFiles listed to the find text, off the
+    // GUI thread.
+    void StartFind();
+    void ShowFound(const std::shared_ptr<TFoundRows>& found);
+    // Shows rows in the history, the commits and the chart; the commits and
+    // the chart are made of the rows when not given.
+    void ShowHistory(const TRowSource& source, std::vector<const TRevisionInfo*> rows,
+                     TCommitList* commits, TChartData* chart);
 
     // The views and menu commands; tests find them by their object names.
     TOwnerDrawnSelector* cbxFilter = nullptr;
@@ -275,6 +299,14 @@ private:
     QAction* miShowCommit = nullptr;
     QAction* miShowCommitPatch = nullptr;
     std::optional<TViewState> SavedView;
+
+    TFindBar* FindBar = nullptr;
+    TFindSearch* FindSearch = nullptr;
+    TFindText Find;
+    std::vector<TFindHighlightDelegate*> FindHighlights;
+    // The history FilterFiles listed before the find text narrowed it.
+    TRowSource HistorySource;
+    THistoryRows UnfoundHistory;
 };
 
 } // namespace quillon

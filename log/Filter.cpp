@@ -77,7 +77,7 @@ bool TFilter::RevisionPasses(const TRevisionInfo& revision) const {
     }
     return (AuthorPosition == 0 ||
             (Authors && Authors->Position(revision.Author) == AuthorPosition)) &&
-           Selected(revision);
+           Selected(revision) && Find.Matches(revision);
 }
 
 TViewRows FilterRows(const TRCSFileTable& table, const TLogSummary& summary,

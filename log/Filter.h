@@ -1,7 +1,9 @@
-// The filters of the views and the export: masks, filter mode and author.
+// The filters of the views and the export: masks, filter mode, author and
+// find text.
 #pragma once
 
 #include "AuthorIndex.h"
+#include "Find.h"
 #include "LogSummary.h"
 #include "RevisionModel.h"
 #include "Tags.h"
@@ -32,6 +34,8 @@ struct TFilter {
     // that both keep.
     std::shared_ptr<const TRevisionSelection> Branch;
     std::shared_ptr<const TRevisionSelection> Range;
+    // The find text in force: only the revisions it matches pass.
+    TFindText Find;
 
     bool FilePasses(const TRCSFile& file, const TFileCounters& counters) const;
     bool RevisionPasses(const TRevisionInfo& revision) const;

@@ -4,6 +4,8 @@
 #include "ColumnCaptions.h"
 #include "DisplayText.h"
 
+#include <algorithm>
+
 namespace quillon {
 
 namespace {
@@ -24,21 +26,59 @@ TText FirstLine(TText comment) {
 } // namespace
 
 TCommitListModel::TCommitListModel(const TRowStyle& style, QObject* parent)
-    : QAbstractTableModel(parent), Style(style) {}
+    : TSortableModel(parent), Style(style) {}
 
 void TCommitListModel::Reset(TRowSource source, TCommitList list) {
+    CancelSort();
     beginResetModel();
     RowSource = std::move(source);
     Commits = std::move(list);
+    Shown.clear();
+    Shown.reserve(Commits.Rows.size());
+    for (const TCommitRow& row : Commits.Rows)
+        Shown.push_back(&row);
     endResetModel();
+    Resort();
+}
+
+void TCommitListModel::StartSort(int column, Qt::SortOrder order) {
+    using TRow = const TCommitRow*;
+    switch (static_cast<TColumn>(column)) {
+    case Date:
+        return SortRows(
+            Shown, [](TRow r) { return r->Commit->Date; }, order);
+    case Author:
+        return SortRows(
+            Shown, [](TRow r) { return r->Commit->First->Author; }, order);
+    case Files:
+        return SortRows(
+            Shown, [](TRow r) { return r->Count; }, order);
+    case Added:
+        return SortRows(
+            Shown, [](TRow r) { return r->Added; }, order);
+    case Removed:
+        return SortRows(
+            Shown, [](TRow r) { return r->Removed; }, order);
+    case Comments:
+        return SortRows(
+            Shown, [](TRow r) { return FirstLine(r->Commit->First->Comment); }, order);
+    }
 }
 
 const TCommitRow* TCommitListModel::RowAt(int row) const {
-    return row >= 0 && row < static_cast<int>(Commits.Rows.size()) ? &Commits.Rows[row] : nullptr;
+    return row >= 0 && row < static_cast<int>(Shown.size()) ? Shown[row] : nullptr;
+}
+
+int TCommitListModel::RowOfCommit(std::uint32_t commitPosition) const {
+    const int listRow = Commits.RowOf(commitPosition);
+    if (listRow < 0)
+        return -1;
+    const auto at = std::find(Shown.begin(), Shown.end(), &Commits.Rows[listRow]);
+    return static_cast<int>(at - Shown.begin());
 }
 
 int TCommitListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(Commits.Rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(Shown.size());
 }
 
 int TCommitListModel::columnCount(const QModelIndex& parent) const {
@@ -101,13 +141,15 @@ QVariant TCommitListModel::headerData(int section, Qt::Orientation orientation, 
 }
 
 TCommitRevisionsModel::TCommitRevisionsModel(const TRowStyle& style, QObject* parent)
-    : QAbstractTableModel(parent), Style(style) {}
+    : TSortableModel(parent), Style(style) {}
 
 void TCommitRevisionsModel::Reset(TRowSource source, std::vector<const TRevisionInfo*> revisions) {
+    CancelSort();
     beginResetModel();
     RowSource = std::move(source);
     Rows = std::move(revisions);
     endResetModel();
+    Resort();
 }
 
 const TRevisionInfo* TCommitRevisionsModel::RevisionAt(int row) const {
@@ -151,6 +193,24 @@ QVariant TCommitRevisionsModel::data(const QModelIndex& index, int role) const {
         break;
     }
     return {};
+}
+
+void TCommitRevisionsModel::StartSort(int column, Qt::SortOrder order) {
+    using TRow = const TRevisionInfo*;
+    switch (static_cast<TColumn>(column)) {
+    case FileName:
+        return SortRows(
+            Rows, [](TRow r) { return r->FileInfo->WorkingFile; }, order);
+    case Revision:
+        return SortRows(
+            Rows, [](TRow r) { return TRevisionKey{r->Revision}; }, order);
+    case Added:
+        return SortRows(
+            Rows, [](TRow r) { return r->LinesAdded; }, order);
+    case Removed:
+        return SortRows(
+            Rows, [](TRow r) { return r->LinesRemoved; }, order);
+    }
 }
 
 QVariant TCommitRevisionsModel::headerData(int section, Qt::Orientation orientation,

@@ -6,13 +6,11 @@
 #include "Commits.h"
 #include "ListModels.h"
 
-#include <QAbstractTableModel>
-
 #include <vector>
 
 namespace quillon {
 
-class TCommitListModel : public QAbstractTableModel {
+class TCommitListModel : public TSortableModel {
     Q_OBJECT
 public:
     enum TColumn { Date, Author, Files, Added, Removed, Comments };
@@ -24,6 +22,8 @@ public:
     void Reset(TRowSource source, TCommitList list);
     void Clear() { Reset({}, {}); }
     const TCommitRow* RowAt(int row) const;
+    // The row that shows the commit at position in TCommits::Commits(), or -1.
+    int RowOfCommit(std::uint32_t commitPosition) const;
     const TCommitList& List() const { return Commits; }
     const TRowSource& Source() const { return RowSource; }
 
@@ -32,13 +32,17 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+protected:
+    void StartSort(int column, Qt::SortOrder order) override;
+
 private:
     const TRowStyle& Style;
     TRowSource RowSource;
     TCommitList Commits;
+    std::vector<const TCommitRow*> Shown; // the rows of Commits, in the order shown
 };
 
-class TCommitRevisionsModel : public QAbstractTableModel {
+class TCommitRevisionsModel : public TSortableModel {
     Q_OBJECT
 public:
     enum TColumn { FileName, Revision, Added, Removed };
@@ -54,6 +58,9 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+protected:
+    void StartSort(int column, Qt::SortOrder order) override;
 
 private:
     const TRowStyle& Style;

@@ -41,13 +41,50 @@ QColor AuthorColor(const TRowSource& source, TText author) {
 } // namespace
 
 TFileListModel::TFileListModel(const TRowStyle& style, QObject* parent)
-    : QAbstractTableModel(parent), Style(style) {}
+    : TSortableModel(parent), Style(style) {}
 
 void TFileListModel::Reset(TRowSource source, std::vector<const TRCSFile*> files) {
+    CancelSort();
     beginResetModel();
     RowSource = std::move(source);
     Files = std::move(files);
     endResetModel();
+    Resort();
+}
+
+void TFileListModel::StartSort(int column, Qt::SortOrder order) {
+    const TLogSummaryPtr summary = RowSource.Summary;
+    if (!summary)
+        return;
+    auto counter = [&](auto field) {
+        SortRows(
+            Files,
+            [summary, field](const TRCSFile* f) {
+                return static_cast<std::int64_t>(summary->Counters(*f).*field);
+            },
+            order);
+    };
+    switch (static_cast<TColumn>(column)) {
+    case FileName:
+        return SortRows(
+            Files, [](const TRCSFile* f) { return f->WorkingFile; }, order);
+    case Head:
+        return SortRows(
+            Files, [](const TRCSFile* f) { return TRevisionKey{f->Head}; }, order);
+    case NoComments:
+        return counter(&TFileCounters::NoComments);
+    case NoChanges:
+        return counter(&TFileCounters::NoChanges);
+    case FewChanges:
+        return counter(&TFileCounters::FewChanges);
+    case Added:
+        return counter(&TFileCounters::TotalAdded);
+    case Removed:
+        return counter(&TFileCounters::TotalRemoved);
+    case Description:
+        return SortRows(
+            Files, [](const TRCSFile* f) { return f->Description; }, order);
+    }
 }
 
 const TRCSFile* TFileListModel::FileAt(int row) const {
@@ -122,13 +159,48 @@ QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 TRevisionListModel::TRevisionListModel(TKind kind, const TRowStyle& style, QObject* parent)
-    : QAbstractTableModel(parent), Kind(kind), Style(style) {}
+    : TSortableModel(parent), Kind(kind), Style(style) {}
 
 void TRevisionListModel::Reset(TRowSource source, std::vector<const TRevisionInfo*> revisions) {
+    CancelSort();
     beginResetModel();
     RowSource = std::move(source);
     Rows = std::move(revisions);
     endResetModel();
+    Resort();
+}
+
+void TRevisionListModel::StartSort(int column, Qt::SortOrder order) {
+    using TRow = const TRevisionInfo*;
+    switch (ColumnAt(column)) {
+    case FileName:
+        return SortRows(
+            Rows, [](TRow r) { return r->FileInfo->WorkingFile; }, order);
+    case Revision:
+        return SortRows(
+            Rows, [](TRow r) { return TRevisionKey{r->Revision}; }, order);
+    case Date:
+        return SortRows(
+            Rows, [](TRow r) { return r->Date; }, order);
+    case Author:
+        return SortRows(
+            Rows, [](TRow r) { return r->Author; }, order);
+    case State:
+        return SortRows(
+            Rows, [](TRow r) { return r->State; }, order);
+    case Added:
+        return SortRows(
+            Rows, [](TRow r) { return r->LinesAdded; }, order);
+    case Removed:
+        return SortRows(
+            Rows, [](TRow r) { return r->LinesRemoved; }, order);
+    case Comments:
+        return SortRows(
+            Rows, [](TRow r) { return r->Comment; }, order);
+    case Tags:
+        return SortRows(
+            Rows, [](TRow r) { return TagsText(*r); }, order);
+    }
 }
 
 const TRevisionInfo* TRevisionListModel::RevisionAt(int row) const {
@@ -140,7 +212,9 @@ int TRevisionListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TRevisionListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : (Kind == TKind::History ? HistoryColumnCount : HistoryColumnCount - 1);
+    return parent.isValid()
+               ? 0
+               : (Kind == TKind::History ? HistoryColumnCount : HistoryColumnCount - 1);
 }
 
 TRevisionListModel::TColumn TRevisionListModel::ColumnAt(int section) const {

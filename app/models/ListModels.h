@@ -8,8 +8,7 @@
 #include "LogSummary.h"
 #include "RevisionModel.h"
 #include "RowStyle.h"
-
-#include <QAbstractTableModel>
+#include "SortableModel.h"
 
 #include <vector>
 
@@ -27,7 +26,7 @@ struct TRowSource {
     TLogSummaryPtr Summary;
 };
 
-class TFileListModel : public QAbstractTableModel {
+class TFileListModel : public TSortableModel {
     Q_OBJECT
 public:
     enum TColumn { FileName, Head, NoComments, NoChanges, FewChanges, Added, Removed, Description };
@@ -46,13 +45,16 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+protected:
+    void StartSort(int column, Qt::SortOrder order) override;
+
 private:
     const TRowStyle& Style;
     TRowSource RowSource;
     std::vector<const TRCSFile*> Files;
 };
 
-class TRevisionListModel : public QAbstractTableModel {
+class TRevisionListModel : public TSortableModel {
     Q_OBJECT
 public:
     // The revision list shows one file's revisions; the history list shows the
@@ -74,6 +76,9 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+protected:
+    void StartSort(int column, Qt::SortOrder order) override;
 
 private:
     TColumn ColumnAt(int section) const;

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -631,4 +632,80 @@ TEST_F(ExportReal, CommitsPageAgreesWithTheExport) {
     quillon::test::TStatusRecorder status(window);
     QTest::keyClick(revisions, Qt::Key_Return);
     EXPECT_EQ(status.Messages, QStringList{"No working folder to compare in"});
+}
+
+// Typing in the find field narrows the History and Commits pages and the
+// revision list to the revisions whose comment, file name, author, revision or
+// tags hold the text, letter case and encoding aside; --grep exports the same
+// rows. Esc clears the field and shows every row again.
+TEST_F(ExportReal, FindAgreesWithGrep) {
+    quillon::test::TTestMainWindow window;
+    window.OpenLogFile(RealLog);
+    ASSERT_TRUE(quillon::test::WaitForLoad(window));
+    const auto views = quillon::test::MainViews(window);
+    auto* field = window.findChild<QLineEdit*>(QStringLiteral("edFind"));
+    auto* commits = window.findChild<QTableView*>(QStringLiteral("lvCommits"));
+    ASSERT_TRUE(field && commits);
+    const int everything = window.HistoryModel().rowCount();
+    window.show();
+    window.findChild<QAction*>(QStringLiteral("miFind"))->trigger();
+    EXPECT_TRUE(field->isVisibleTo(&window));
+    auto type = [&](const char* text, int key = 0) {
+        QSignalSpy found(&window, &quillon::TfrmMain::findFinished);
+        field->selectAll();
+        if (key)
+            QTest::keyClick(field, Qt::Key(key));
+        else
+            QTest::keyClicks(field, QString::fromUtf8(text));
+        EXPECT_TRUE(found.wait()) << text;
+    };
+    auto history = [&window] {
+        std::vector<std::string> rows;
+        for (int row = 0; row < window.HistoryModel().rowCount(); ++row)
+            rows.push_back(window.HistoryModel().index(row, 0).data().toString().toStdString() +
+                           "/" +
+                           window.HistoryModel().index(row, 1).data().toString().toStdString());
+        return rows;
+    };
+    auto grep = [&](const char* kind, const char* text) {
+        const TRun run =
+            Run({"--export", kind, "--log", RealLog, "--grep", QString::fromUtf8(text)});
+        EXPECT_EQ(run.ExitCode, 0) << run.Err;
+        return ReadCsv(run.Out);
+    };
+    struct TCase {
+        const char* Text;
+        std::size_t Rows;
+    };
+    // "CAFÉ": a UTF-8 comment and a Windows-1252 one; "GRÖSSE": "Größe";
+    // "RELEASE-1_1": a tag on three files; "maint-1_0" names a branch, no tag.
+    for (const TCase& c : {TCase{"CAFÉ", 2}, TCase{"GRÖSSE", 1}, TCase{"RELEASE-1_1", 3},
+                           TCase{"maint-1_0", 0}, TCase{"JOE", 2}}) {
+        type(c.Text);
+        const std::vector<std::string> shown = history();
+        EXPECT_EQ(shown.size(), c.Rows) << c.Text;
+        std::vector<std::string> exported;
+        const auto records = grep("history", c.Text);
+        for (std::size_t i = 1; i < records.size(); ++i)
+            exported.push_back(records[i][0] + "/" + records[i][1]);
+        EXPECT_EQ(exported, shown) << c.Text;
+        EXPECT_EQ(int(grep("commits", c.Text).size()) - 1, commits->model()->rowCount()) << c.Text;
+        EXPECT_EQ(quillon::test::PanelText(window, 5), QStringLiteral("Matches: %1").arg(c.Rows));
+    }
+
+    // The revision list of a file follows; F3 steps through its rows.
+    type("release-1_");
+    views.PageControl->setCurrentIndex(0);
+    views.lvFiles->selectRow(window.FilesModel().rowCount() - 1);
+    ASSERT_EQ(window.RevisionsModel().rowCount(), 2);
+    EXPECT_EQ(views.lvRevisions->currentIndex().row(), 0);
+    window.findChild<QAction*>(QStringLiteral("miFindNext"))->trigger();
+    EXPECT_EQ(views.lvRevisions->currentIndex().row(), 1);
+    window.findChild<QAction*>(QStringLiteral("miFindPrevious"))->trigger();
+    EXPECT_EQ(views.lvRevisions->currentIndex().row(), 0);
+
+    type(nullptr, Qt::Key_Escape);
+    EXPECT_EQ(window.HistoryModel().rowCount(), everything);
+    EXPECT_TRUE(field->text().isEmpty());
+    EXPECT_FALSE(field->isVisibleTo(&window));
 }

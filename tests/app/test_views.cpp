@@ -6,6 +6,7 @@
 #include "Selectors.h"
 
 #include <QAbstractItemModelTester>
+#include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QStyleOptionComboBox>
 #include <QTableView>
@@ -350,4 +351,56 @@ TEST(RowImages, AreSharpAtTwiceTheSize) {
         EXPECT_EQ(scaled.size(), QSize(32, 32));
         EXPECT_EQ(scaled.devicePixelRatio(), 2.0);
     }
+}
+
+// A click on a column's header sorts the list by it, numbers as numbers and
+// dates as dates, a second click reverses the order; the selected revision
+// stays selected, and the sort holds for the rows of a new filter.
+TEST_F(Views, HeaderClicksSortKeepingTheSelectedRow) {
+    QTableView* list = MainViews(Window).lvHistory;
+    auto& model = Window.HistoryModel();
+    MainViews(Window).PageControl->setCurrentIndex(1);
+    Window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
+    auto click = [&](int column) {
+        QSignalSpy sorted(&model, &TSortableModel::sorted);
+        QHeaderView* header = list->horizontalHeader();
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+        ASSERT_TRUE(sorted.wait());
+    };
+    auto selected = [&] {
+        const QModelIndexList rows = list->selectionModel()->selectedRows();
+        return rows.size() == 1 ? History().value(rows.front().row()) : QString();
+    };
+    auto datesAscending = [&] {
+        std::vector<double> dates;
+        for (int row = 0; row < model.rowCount(); ++row)
+            dates.push_back(model.RevisionAt(row)->Date);
+        return std::is_sorted(dates.begin(), dates.end());
+    };
+    list->selectRow(2);
+    ASSERT_EQ(selected(), "src/main.c 1.2");
+
+    click(TRevisionListModel::Added);
+    EXPECT_EQ(Column(model, TRevisionListModel::Added),
+              QStringList({"0", "0", "0", "3", "4", "10"}));
+    EXPECT_EQ(selected(), "src/main.c 1.2");
+    click(TRevisionListModel::Added);
+    EXPECT_EQ(Column(model, TRevisionListModel::Added),
+              QStringList({"10", "4", "3", "0", "0", "0"}));
+    EXPECT_EQ(selected(), "src/main.c 1.2");
+    click(TRevisionListModel::Date);
+    EXPECT_TRUE(datesAscending());
+    EXPECT_EQ(selected(), "src/main.c 1.2");
+
+    QSignalSpy sorted(&model, &TSortableModel::sorted);
+    Window.FilterFiles();
+    ASSERT_TRUE(sorted.wait());
+    EXPECT_TRUE(datesAscending());
+
+    EXPECT_TRUE(TRevisionKey{"1.9"} < TRevisionKey{"1.10"});
+    EXPECT_TRUE(TRevisionKey{"1.2"} < TRevisionKey{"1.2.2.1"});
+    EXPECT_FALSE(TRevisionKey{"1.10"} < TRevisionKey{"1.9"});
 }

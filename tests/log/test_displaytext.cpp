@@ -1,4 +1,5 @@
 #include "DisplayText.h"
+#include "Find.h"
 #include "ParseLog.h"
 
 #include <gtest/gtest.h>
@@ -77,4 +78,27 @@ TEST(DisplayText, CaseKeyJoinsNamesThatDifferInCaseOnly) {
     EXPECT_NE(CaseKey("joe"), CaseKey("jo"));
     EXPECT_NE(CaseKey("joe"), CaseKey("joe "));
     EXPECT_NE(CaseKey("jorg"), CaseKey("j\xc3\xb6rg"));
+}
+
+TEST(FindText, FoldsCaseOfTheTextShownInEveryEncoding) {
+    const TFindText cafe(QStringLiteral("CAFÉ"));
+    EXPECT_TRUE(cafe.Holds("un caf\xc3\xa9 noir")); // UTF-8
+    EXPECT_TRUE(cafe.Holds("Caf\xe9 cr\xe8me"));    // Windows-1252
+    EXPECT_FALSE(cafe.Holds("cafe"));               // an ASCII field never holds É
+    EXPECT_TRUE(TFindText(QStringLiteral("é")).Holds("\xc3\x89T\xc3\x89"));
+    EXPECT_TRUE(TFindText(QStringLiteral("STRASSE"))
+                    .Holds("Stra\xc3\x9f"
+                           "e"));
+    EXPECT_TRUE(TFindText(QStringLiteral("Make")).Holds("a MAKEFILE"));
+    EXPECT_FALSE(TFindText(QStringLiteral("makes")).Holds("a MAKEFILE"));
+    EXPECT_TRUE(TFindText(QStringLiteral("k")).Holds("\xe2\x84\xaa")); // the Kelvin sign
+    EXPECT_TRUE(TFindText().Holds("anything"));
+
+    // The marked spans stand where the text is shown, whatever folding does
+    // to the length.
+    using TSpans = std::vector<std::pair<qsizetype, qsizetype>>;
+    EXPECT_EQ(TFindText(QStringLiteral("SS")).Spans(QStringLiteral("Größe, MASS")),
+              (TSpans{{3, 1}, {9, 2}}));
+    EXPECT_EQ(TFindText(QStringLiteral("é")).Spans(QStringLiteral("Été")),
+              (TSpans{{0, 1}, {2, 1}}));
 }
