@@ -500,8 +500,8 @@ QStringList FileNames(TfrmMain& window) {
 } // namespace
 
 // A module read without a working folder through the Open repository dialog;
-// the root is remembered, a missing module shows the client's complaint, and
-// Abort ends a client whose server never answers.
+// the root is remembered, a missing module and a root the client rejects show
+// its complaint, and Abort ends a client whose server never answers.
 TEST_F(MainWindow, RepositoryOpensWithoutAWorkingFolder) {
     QUILLON_USE_CVS_HISTORY(history);
     TTestHome home;
@@ -535,6 +535,14 @@ TEST_F(MainWindow, RepositoryOpensWithoutAWorkingFolder) {
     EXPECT_TRUE(Status.Messages.last().contains("nomodule"))
         << Status.Messages.last().toStdString();
     EXPECT_EQ(Window.FilesModel().rowCount(), 0);
+    // A root the client rejects: its complaint.
+    chosen = TCvsPlace::OfRepository(":nomethod:" + root, "demo");
+    Window.miOpenRepositoryClick();
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_TRUE(Status.Messages.last().startsWith("CVS error: "))
+        << Status.Messages.last().toStdString();
+    EXPECT_TRUE(Status.Messages.last().contains("nomethod"))
+        << Status.Messages.last().toStdString();
 
     // A server that takes the connection and never answers.
     QTcpServer silent;
