@@ -93,11 +93,11 @@ void TChartPage::Fill(TChartData data) {
     Chart->xAxis->setLabel(MonthTitle(Chart->VisibleFirst()));
     Chart->yAxis->setLabel(cbxChart->currentText());
     Chart->replot();
-    const TChartData& data = Chart->Data();
+    const TChartData& bars = Chart->Data();
     NoActivity.clear();
-    if (!data.Bars().empty() &&
-        data.BarsBetween(std::trunc(Chart->VisibleFirst()), Chart->VisibleLast()).empty())
-        NoActivity = NoActivityText.arg(FormatListDate(data.LastDate()));
+    if (!bars.Bars().empty() &&
+        bars.BarsBetween(std::trunc(Chart->VisibleFirst()), Chart->VisibleLast()).empty())
+        NoActivity = NoActivityText.arg(FormatListDate(bars.LastDate()));
     if (isVisible() && !NoActivity.isEmpty())
         emit statusShown(NoActivity);
 }

@@ -105,7 +105,7 @@ TResult Measure(std::size_t revisions) {
             return result;
         }
         const auto start = std::chrono::steady_clock::now();
-        result.Error = cache.Write(place, log);
+        result.Error = cache.Write(place, {log});
         result.WriteMs = MsSince(start);
         if (!result.Error.isEmpty())
             return result;
