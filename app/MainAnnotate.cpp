@@ -34,16 +34,9 @@ void TfrmMain::ShowFileAt(const TRevisionInfo* revision) {
         place.Arguments(QStringList{QuietOption} +
                         place.ShowFileArguments(DecodePath(file), QString::fromStdString(number))),
         place.RunFolder(), [this, file, number](TCvsResult result) {
-            if (!result.Started)
-                return EndDiff(); // the runner has said why
-            if (result.Aborted) {
-                ShowStatus(Status::Aborted);
-                return EndDiff();
-            }
-            if (result.Failed() || (result.Output.empty() && !result.Errors.trimmed().isEmpty())) {
-                ShowStatus(CvsErrorText(result));
-                return EndDiff();
-            }
+            if (EndIfFailed(result, result.Failed() || (result.Output.empty() &&
+                                                        !result.Errors.trimmed().isEmpty())))
+                return;
             EndDiff();
             const QString name = DecodePath(file);
             if (frmFileText)
@@ -90,16 +83,8 @@ void TfrmMain::Annotate(const TRevisionInfo* revision) {
         place.Arguments(
             place.AnnotateArguments(file, QString::fromStdString(std::string(revision->Revision)))),
         place.RunFolder(), [this, revision, table = Loader.Table()](TCvsResult result) {
-            if (!result.Started)
-                return EndDiff(); // the runner has said why
-            if (result.Aborted) {
-                ShowStatus(Status::Aborted);
-                return EndDiff();
-            }
-            if (result.Failed()) {
-                ShowStatus(CvsErrorText(result));
-                return EndDiff();
-            }
+            if (EndIfFailed(result, result.Failed()))
+                return;
             // A revision the file does not have gives no line and no word.
             if (result.Output.empty() || !frmAnnotate) {
                 ShowStatus(Status::NothingAnnotated.arg(

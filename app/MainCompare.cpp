@@ -76,6 +76,18 @@ void TfrmMain::EndDiff() {
     miAbort->setEnabled(false);
 }
 
+bool TfrmMain::EndIfFailed(const TCvsResult& result, bool failed) {
+    if (result.Started && !result.Aborted && !failed)
+        return false;
+    // A client that did not start: the runner has said why.
+    if (result.Aborted)
+        ShowStatus(Status::Aborted);
+    else if (result.Started)
+        ShowStatus(CvsErrorText(result));
+    EndDiff();
+    return true;
+}
+
 bool TfrmMain::HasWorkingFolder() const {
     return CurrentLogFile.isEmpty() && !CurrentFolder.isEmpty();
 }

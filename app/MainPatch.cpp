@@ -45,12 +45,8 @@ void TfrmMain::RunPatchFile(std::shared_ptr<TPatchRun> run) {
     for (const std::string& argument : PatchArguments(file))
         arguments.append(QString::fromLocal8Bit(argument));
     Loader.RunCVS(arguments, CurrentFolder, [this, run](TCvsResult result) {
-        if (!result.Started)
-            return EndDiff(); // the runner has said why
-        if (result.Aborted) {
-            ShowStatus(Status::Aborted);
-            return EndDiff();
-        }
+        if (EndIfFailed(result, false))
+            return;
         const TPatchFile& file = run->Files[run->Next];
         if (result.DiffFailed()) {
             const QStringList lines = result.ErrorLines(TCvsResult::MaxErrorBytes);

@@ -59,16 +59,8 @@ void TfrmMain::FetchRevisionText(std::shared_ptr<TRepositoryDiff> run) {
         QString::fromStdString(older ? run->Request.Previous : run->Request.Revision);
     Loader.RunCVS(run->Place.ShowFileArguments(file, revision), run->Place,
                   [this, run, older](TCvsResult result) {
-                      if (!result.Started)
-                          return EndDiff(); // the runner has said why
-                      if (result.Aborted) {
-                          ShowStatus(Status::Aborted);
-                          return EndDiff();
-                      }
-                      if (result.Failed()) {
-                          ShowStatus(CvsErrorText(result));
-                          return EndDiff();
-                      }
+                      if (EndIfFailed(result, result.Failed()))
+                          return;
                       const QString path = run->Texts.filePath(older ? OlderName : NewerName);
                       QFile text(path);
                       const std::string bytes = result.Output.Take();
@@ -88,16 +80,8 @@ void TfrmMain::FetchRevisionText(std::shared_ptr<TRepositoryDiff> run) {
 void TfrmMain::CompareFetchedTexts(std::shared_ptr<TRepositoryDiff> run) {
     Loader.RunProgram(DiffProgram, SideBySideOptions + QStringList{OlderName, NewerName},
                       run->Texts.path(), [this, run](TCvsResult result) {
-                          if (!result.Started)
-                              return EndDiff();
-                          if (result.Aborted) {
-                              ShowStatus(Status::Aborted);
-                              return EndDiff();
-                          }
-                          if (result.DiffFailed()) {
-                              ShowStatus(CvsErrorText(result));
-                              return EndDiff();
-                          }
+                          if (EndIfFailed(result, result.DiffFailed()))
+                              return;
                           ShowStatus(Status::ParsingDiff);
                           if (frmDiff)
                               frmDiff->LoadDiff(run->Request,

@@ -225,6 +225,9 @@ private:
     // Shows the commit of the selected history row on the Commits page.
     void miShowCommitClick();
     void EndDiff(); // MainCompare.cpp
+    // Ends a command whose client did not start, was aborted, or failed (as
+    // failed tells), saying why; true when it did.
+    bool EndIfFailed(const TCvsResult& result, bool failed);
     // Compares the two revisions of request without a working folder: their
     // texts are fetched one after the other, then compared
     // (MainRepositoryCompare.cpp).
