@@ -448,7 +448,7 @@ TEST_F(MainWindow, TagsBranchesAndRangesOfAHistoryOfReleases) {
 // when chosen says why, keeps what is shown, and is greyed from then on.
 TEST_F(MainWindow, RecentListsWhatLoadedAndGreysWhatIsMissing) {
     QUILLON_USE_CVS_HISTORY(history);
-    OpenSettingsStore()->remove(QStringLiteral("Recent"));
+    TTestHome home;
     auto* recent = Window.findChild<TRecentMenu*>(QStringLiteral("miRecent"));
     ASSERT_TRUE(recent);
     auto entries = [recent] {
@@ -476,7 +476,7 @@ TEST_F(MainWindow, RecentListsWhatLoadedAndGreysWhatIsMissing) {
     Window.OpenLogFile(TestData("real-cvs.log"));
     ASSERT_TRUE(WaitForLoad(Window));
     const auto table = Window.Load().Table();
-    entries();
+    ASSERT_EQ(entries().size(), 3);
     recent->actions().at(1)->trigger();
     EXPECT_EQ(Status.Messages.last(), "Cannot open " + goneFolder + ": not found");
     EXPECT_EQ(Window.Load().Table(), table);

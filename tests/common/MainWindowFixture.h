@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStatusBar>
@@ -27,11 +28,16 @@
 
 namespace quillon::test {
 
-// The cache of logs of a test program: a temporary folder of its own, away
-// from the user's cache, made before any test runs.
+// The cache of logs and the settings store of a test program: a temporary
+// folder of its own, away from the user's and from the test programs that run
+// beside it (every load writes the recent places), made before any test runs.
 class TTestLogCache {
 public:
-    TTestLogCache() { TLogCache::SetDefaultFolder(Dir.filePath(QStringLiteral("logs"))); }
+    TTestLogCache() {
+        TLogCache::SetDefaultFolder(Dir.filePath(QStringLiteral("logs")));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           Dir.filePath(QStringLiteral("config")));
+    }
     TLogCache Cache() const { return TLogCache(TLogCache::DefaultFolder()); }
 
 private:
