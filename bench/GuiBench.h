@@ -81,7 +81,8 @@ public:
         Timer.setTimerType(Qt::PreciseTimer);
         Timer.setInterval(StallTickMs);
         QObject::connect(&Timer, &QTimer::timeout, [this] { Tick(); });
-        QObject::connect(&window, &TfrmMain::statusShown, [this](const QString& message) {
+        // The timer, gone with the meter, ends the connection with it.
+        QObject::connect(&window, &TfrmMain::statusShown, &Timer, [this](const QString& message) {
             const QString base = StatusBase(message);
             Current = base;
             if (ShownSinceTick.isEmpty() || ShownSinceTick.back() != base)
