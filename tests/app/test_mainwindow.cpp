@@ -195,9 +195,10 @@ TEST_F(MainWindow, FailuresEndIdleWithTheirReasonAndEmptyLists) {
 TEST_F(MainWindow, AbortEndsASlowClientAndBusyKeepsCommandsOut) {
     QTemporaryDir clientDir;
     const QByteArray pidFile = clientDir.filePath("pids").toLocal8Bit();
-    // The client starts a child of its own, as a remote shell would.
+    // The client starts a child of its own, as a remote shell would, and
+    // notes both in one write.
     WriteScript(clientDir.filePath("cvs"),
-                "sleep 60 &\necho $! >> '" + pidFile + "'\necho $$ >> '" + pidFile + "'\nwait\n");
+                "sleep 60 &\nprintf '%s\\n%s\\n' $! $$ >> '" + pidFile + "'\nwait\n");
     Window.Settings.CVSPath = clientDir.path();
     ASSERT_TRUE(QDir(clientDir.path()).mkdir("CVS"));
     int optionsShown = 0, aboutShown = 0, foldersChosen = 0;
