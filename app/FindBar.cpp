@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QTextLayout>
 
+#include <future>
+
 namespace quillon {
 
 namespace {
@@ -70,6 +72,26 @@ bool TFindBar::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+std::shared_ptr<TLazyFindIndex> TFindSearch::IndexFor(const TRCSFileTablePtr& table) {
+    if (!Index || IndexedTable.lock() != table) {
+        IndexedTable = table;
+        Index = std::make_shared<TLazyFindIndex>();
+    }
+    return Index;
+}
+
+void TFindSearch::BuildIndex(const TRowSource& source) {
+    if (source.Table && source.FindIndex)
+        QThreadPool::globalInstance()->start(
+            [table = source.Table, index = source.FindIndex] { index->Get(*table); });
+}
+
+void TFindSearch::Drop() {
+    Job.Cancel();
+    Index.reset();
+    IndexedTable.reset();
+}
+
 void TFindSearch::Start(TRowSource source, THistoryRows rows, TFindText find,
                         TChartMode chartMode) {
     Job.Start(
@@ -78,12 +100,19 @@ void TFindSearch::Start(TRowSource source, THistoryRows rows, TFindText find,
             result->Source = source;
             TFindText prepared = find;
             if (source.Table)
-                prepared.Prepare(*source.Table);
+                prepared.Prepare(*source.Table,
+                                 source.FindIndex ? &source.FindIndex->Get(*source.Table) : nullptr,
+                                 &cancelled);
             result->History = FindRevisions(*rows, prepared, &cancelled);
-            if (!cancelled && source.Summary)
+            if (cancelled)
+                return result;
+            // The chart on a thread of its own, beside the commits.
+            auto chart = std::async(std::launch::async, [&] {
+                return TChartData(result->History, chartMode, source.Table);
+            });
+            if (source.Summary)
                 result->Commits = ListCommits(source.Summary->Commits, result->History);
-            if (!cancelled)
-                result->Chart = TChartData(result->History, chartMode, source.Table);
+            result->Chart = chart.get();
             return result;
         },
         [this](std::shared_ptr<TFoundRows> result) { emit found(std::move(result)); });

@@ -60,13 +60,21 @@ public:
 
     // rows belong to source's table; the found rows' chart is built in chartMode.
     void Start(TRowSource source, THistoryRows rows, TFindText find, TChartMode chartMode);
+    // The find index of table, the same for each call until the table goes.
+    std::shared_ptr<TLazyFindIndex> IndexFor(const TRCSFileTablePtr& table);
+    // Starts building source's find index on a worker; searches wait for it.
+    static void BuildIndex(const TRowSource& source);
     void Cancel() { Job.Cancel(); }
+    // Cancels the search and lets go of the index: the table is going.
+    void Drop();
 
 signals:
     void found(std::shared_ptr<TFoundRows> rows);
 
 private:
     TLatestJob Job{this};
+    std::weak_ptr<const TRCSFileTable> IndexedTable;
+    std::shared_ptr<TLazyFindIndex> Index;
 };
 
 // Draws the cells as TReadableTextDelegate does, the find text marked.

@@ -447,7 +447,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmMain::ClearViews() {
-    FindSearch->Cancel();
+    FindSearch->Drop();
     UnfoundHistory.reset();
     HistorySource = {};
     FileRows->Clear();
@@ -522,7 +522,7 @@ void TfrmMain::FilterFiles() {
     filter.Find = {};
     TViewRows rows = table && summary ? FilterRows(*table, *summary, filter) : TViewRows{};
     SkippedCount = rows.Skipped;
-    const TRowSource source{table, summary};
+    const TRowSource source{table, summary, table ? FindSearch->IndexFor(table) : nullptr};
 
     FileRows->Reset(source, std::move(rows.Files));
     if (FileRows->rowCount() > 0) {
@@ -535,6 +535,9 @@ void TfrmMain::FilterFiles() {
     }
 
     HistorySource = source;
+    // Built while the lists are read, so that find and sorting by tags answer
+    // at once.
+    TFindSearch::BuildIndex(source);
     if (Find.Empty()) {
         UnfoundHistory.reset();
         ShowHistory(source, std::move(rows.History), nullptr, nullptr);

@@ -76,7 +76,7 @@ bool RunSize(std::size_t revisions) {
     window.findChild<QTabWidget*>(QStringLiteral("PageControl"))->setCurrentIndex(ChartsPage);
     window.show();
     QApplication::processEvents();
-    window.HistoryModel().Reset({table, summary}, std::move(rows.History));
+    window.HistoryModel().Reset({table, summary, nullptr}, std::move(rows.History));
     auto* page = window.findChild<TChartPage*>();
     auto* modes = window.findChild<QComboBox*>(QStringLiteral("cbxChart"));
     auto* chart = window.findChild<TActivityChart*>(QStringLiteral("Chart"));

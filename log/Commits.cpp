@@ -299,6 +299,8 @@ TCommitList ListCommits(const TCommits& commits, std::span<const TRevisionInfo* 
     for (const TRevisionInfo* revision : revisions)
         ++rowOf[commits.CommitOf(*revision)];
     TCommitList list;
+    list.Rows.reserve(static_cast<std::size_t>(
+        all.size() - static_cast<std::size_t>(std::count(rowOf.begin(), rowOf.end(), 0u))));
     std::uint32_t begin = 0;
     for (std::uint32_t i = 0; i < all.size(); ++i) {
         if (rowOf[i] == 0) {
@@ -317,6 +319,8 @@ TCommitList ListCommits(const TCommits& commits, std::span<const TRevisionInfo* 
         row.Removed += revision->LinesRemoved;
     }
     for (const TCommitRow& row : list.Rows) {
+        if (row.Count < 2)
+            continue;
         const auto first = list.Revisions.begin() + row.Begin;
         std::stable_sort(first, first + row.Count,
                          [](const TRevisionInfo* a, const TRevisionInfo* b) {

@@ -7,6 +7,10 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <future>
+#include <numeric>
+#include <unordered_map>
 
 namespace quillon {
 
@@ -66,7 +70,185 @@ QString Fold(const QString& text) {
     return folded;
 }
 
+// Appends the text find compares for bytes: ASCII letters lowered, any other
+// text folded as it is shown, in UTF-8.
+void AppendFolded(std::string& out, std::string_view bytes) {
+    if (IsAscii(bytes)) {
+        for (const char c : bytes)
+            out.push_back(static_cast<char>(AsciiLower[static_cast<unsigned char>(c)]));
+        return;
+    }
+    const QByteArray folded = Fold(DisplayText(bytes)).toUtf8();
+    out.append(folded.constData(), static_cast<std::size_t>(folded.size()));
+}
+
+// The text of the index whose bytes hold offset: the first from first on whose
+// end lies past it. Called with ascending offsets, it gallops from the last.
+std::size_t TextAt(const std::vector<std::size_t>& ends, std::size_t first, std::size_t offset) {
+    std::size_t last = first + 1;
+    while (last < ends.size() && ends[last - 1] <= offset) {
+        const std::size_t width = last - first;
+        first = last;
+        last = std::min(ends.size(), last + 2 * width);
+    }
+    return static_cast<std::size_t>(
+        std::upper_bound(ends.begin() + static_cast<std::ptrdiff_t>(first),
+                         ends.begin() + static_cast<std::ptrdiff_t>(last), offset) -
+        ends.begin());
+}
+
+// The texts that hold needle, marked; none once cancelled turns true.
+std::vector<char> MarkTexts(const TFindIndex::TFoldedTexts& texts, std::string_view needle,
+                            const std::atomic<bool>* cancelled) {
+    const std::string_view folded = texts.Folded;
+    const std::vector<std::size_t>& ends = texts.Ends;
+    std::vector<char> hit(ends.size(), 0);
+    const std::boyer_moore_horspool_searcher searcher(needle.begin(), needle.end());
+    std::size_t from = 0, text = 0, found = 0;
+    while (from < folded.size()) {
+        if (cancelled && ++found % CancelCheckRows == 0 && cancelled->load())
+            return {};
+        const std::size_t at =
+            needle.size() == 1 ? folded.find(needle.front(), from)
+                               : static_cast<std::size_t>(
+                                     std::search(folded.begin() + static_cast<std::ptrdiff_t>(from),
+                                                 folded.end(), searcher) -
+                                     folded.begin());
+        if (at >= folded.size())
+            break;
+        text = TextAt(ends, text, at);
+        hit[text] = 1;
+        from = ends[text] + 1;
+    }
+    return hit;
+}
+
 } // namespace
+
+namespace {
+
+// Adds texts to folded texts, each distinct text once.
+class TFoldedTextsBuilder {
+public:
+    TFoldedTextsBuilder(TFindIndex::TFoldedTexts& texts, std::size_t expected) : Texts(texts) {
+        Seen.reserve(expected);
+    }
+    // The text's position.
+    std::uint32_t Add(std::string_view bytes) {
+        const auto [at, added] =
+            Seen.try_emplace(bytes, static_cast<std::uint32_t>(Texts.Ends.size()));
+        if (added) {
+            AppendFolded(Texts.Folded, bytes);
+            Texts.Ends.push_back(Texts.Folded.size());
+            Texts.Folded.push_back('\0');
+        }
+        return at->second;
+    }
+
+private:
+    TFindIndex::TFoldedTexts& Texts;
+    std::unordered_map<std::string_view, std::uint32_t> Seen;
+};
+
+} // namespace
+
+TFindIndex::TFindIndex(const TRCSFileTable& table) {
+    // The tags on a thread of their own, beside the other texts.
+    auto tags = std::async(std::launch::async, [this, &table] { AddTags(table); });
+    TFoldedTextsBuilder texts(Texts, table.RevisionCount() + table.FileCount());
+    FileText.reserve(table.FileCount());
+    for (const TRCSFile& file : table.Files())
+        FileText.push_back(texts.Add(file.WorkingFile));
+    CommentText.reserve(table.RevisionCount());
+    AuthorText.reserve(table.RevisionCount());
+    TText lastAuthor;
+    std::uint32_t lastAuthorText = 0;
+    for (const TRevisionInfo& revision : table.Revisions()) {
+        CommentText.push_back(texts.Add(revision.Comment));
+        // Runs of one author are common: their text is looked up once.
+        if (AuthorText.empty() || revision.Author != lastAuthor) {
+            lastAuthor = revision.Author;
+            lastAuthorText = texts.Add(lastAuthor);
+        }
+        AuthorText.push_back(lastAuthorText);
+    }
+    tags.get();
+}
+
+void TFindIndex::AddTags(const TRCSFileTable& table) {
+    TFoldedTextsBuilder names(TagNames, table.Names().size());
+    // Files list mostly the same tags in the same order: the name seen at a
+    // line's place in the last file is tried before the table of names.
+    std::vector<std::pair<TText, std::uint32_t>> lastAt;
+    const TRevisionInfo* const first = table.Revisions().data();
+    for (const TRCSFile& file : table.Files()) {
+        std::size_t line = 0;
+        ForEachNameLine(file.SymbolBlock, [&](TText name, TText number) {
+            if (NameKind(number) != TNameKind::Tag)
+                return true;
+            if (line == lastAt.size())
+                lastAt.emplace_back();
+            auto& [lastName, lastText] = lastAt[line++];
+            if (lastName.data() == nullptr || lastName != name) {
+                lastName = name;
+                lastText = names.Add(name);
+                if (lastText == TagNameBytes.size())
+                    TagNameBytes.push_back(name);
+            }
+            // A file has few revisions: looking through them is quicker than
+            // a table of them.
+            for (const TRevisionInfo& revision : file.Revisions)
+                if (revision.Revision == number) {
+                    TagRevisions.push_back(
+                        {lastText, static_cast<std::uint32_t>(&revision - first)});
+                    break;
+                }
+            return true;
+        });
+    }
+}
+
+TFindIndex::TTagLists TFindIndex::TagLists() const {
+    // The names on each revision, in the order of its file's names: where
+    // each revision's begin, then the names.
+    const std::size_t revisions = CommentText.size();
+    std::vector<std::uint32_t> begin(revisions + 1, 0);
+    for (const auto& [name, revision] : TagRevisions)
+        ++begin[revision + 1];
+    std::partial_sum(begin.begin(), begin.end(), begin.begin());
+    std::vector<std::uint32_t> names(TagRevisions.size());
+    {
+        std::vector<std::uint32_t> next(begin.begin(), begin.end() - 1);
+        for (const auto& [name, revision] : TagRevisions)
+            names[next[revision]++] = name;
+    }
+    // Many revisions carry the same names (a tag of the whole module): each
+    // list is joined once.
+    TTagLists lists;
+    lists.Texts.emplace_back();
+    lists.TextOf.assign(revisions, 0);
+    std::unordered_map<std::string_view, std::uint32_t> seen;
+    for (std::size_t r = 0; r < revisions; ++r) {
+        if (begin[r] == begin[r + 1])
+            continue;
+        const std::string_view list(reinterpret_cast<const char*>(names.data() + begin[r]),
+                                    (begin[r + 1] - begin[r]) * sizeof(std::uint32_t));
+        const auto [at, added] =
+            seen.try_emplace(list, static_cast<std::uint32_t>(lists.Texts.size()));
+        if (added) {
+            std::string& text = lists.Texts.emplace_back();
+            for (std::uint32_t k = begin[r]; k < begin[r + 1]; ++k)
+                (text += k == begin[r] ? "" : ", ") += TagNameBytes[names[k]];
+        }
+        lists.TextOf[r] = at->second;
+    }
+    return lists;
+}
+
+const TFindIndex& TLazyFindIndex::Get(const TRCSFileTable& table) {
+    std::call_once(Built, [&] { Index = std::make_unique<const TFindIndex>(table); });
+    return *Index;
+}
 
 TFindText::TFindText(const QString& text) : Shown(text), Folded(Fold(text)) {
     const QByteArray bytes = Folded.toUtf8();
@@ -85,10 +267,16 @@ bool TFindText::Holds(std::string_view bytes) const {
     return Fold(DisplayText(bytes)).contains(Folded);
 }
 
-void TFindText::Prepare(const TRCSFileTable& table) {
+void TFindText::Prepare(const TRCSFileTable& table, const TFindIndex* index,
+                        const std::atomic<bool>* cancelled) {
     Tagged.reset();
+    Matched.reset();
     if (Folded.isEmpty())
         return;
+    if (index) {
+        Matched = PrepareIndexed(table, *index, cancelled);
+        return;
+    }
     std::vector<TText> names; // in the table's byte order
     for (const TNameEntry& entry : table.Names())
         if (Holds(entry.Name))
@@ -109,6 +297,34 @@ void TFindText::Prepare(const TRCSFileTable& table) {
     Tagged = std::move(tagged);
 }
 
+std::shared_ptr<const TRevisionSelection>
+TFindText::PrepareIndexed(const TRCSFileTable& table, const TFindIndex& index,
+                          const std::atomic<bool>* cancelled) const {
+    auto matched = std::make_shared<TRevisionSelection>(table);
+    const QByteArray needle = Folded.toUtf8();
+    const std::string_view needleBytes(needle.constData(), static_cast<std::size_t>(needle.size()));
+    const std::vector<char> hit = MarkTexts(index.Texts, needleBytes, cancelled);
+    const std::vector<char> tagHit = MarkTexts(index.TagNames, needleBytes, cancelled);
+    if (cancelled && cancelled->load())
+        return matched;
+    // Revision numbers hold digits and dots alone.
+    const bool number = needleBytes.find_first_not_of("0123456789.") == std::string_view::npos;
+    const TRCSFile* const files = table.Files().data();
+    const std::span<const TRevisionInfo> revisions = table.Revisions();
+    for (std::size_t i = 0; i < revisions.size(); ++i) {
+        const TRevisionInfo& revision = revisions[i];
+        if (hit[index.CommentText[i]] || hit[index.AuthorText[i]] ||
+            (revision.FileInfo &&
+             hit[index.FileText[static_cast<std::size_t>(revision.FileInfo - files)]]) ||
+            (number && Holds(revision.Revision)))
+            matched->Keep(revision);
+    }
+    for (const auto& [name, revision] : index.TagRevisions)
+        if (tagHit[name])
+            matched->Keep(revisions[revision]);
+    return matched;
+}
+
 bool TFindText::HoldsTag(const TRevisionInfo& revision) const {
     if (Tagged)
         return Tagged->Keeps(revision);
@@ -124,6 +340,8 @@ bool TFindText::HoldsTag(const TRevisionInfo& revision) const {
 }
 
 bool TFindText::Matches(const TRevisionInfo& revision) const {
+    if (Matched)
+        return Matched->Keeps(revision);
     return Folded.isEmpty() || Holds(revision.Comment) ||
            (revision.FileInfo && Holds(revision.FileInfo->WorkingFile)) || Holds(revision.Author) ||
            Holds(revision.Revision) || HoldsTag(revision);

@@ -10,7 +10,9 @@
 #include <QString>
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,6 +20,58 @@
 #include <vector>
 
 namespace quillon {
+
+// The texts find looks in, folded once for one table: each distinct comment,
+// author and file name once, one after the other, so that a search reads
+// them in one pass instead of folding each revision's texts again.
+class TFindIndex {
+public:
+    explicit TFindIndex(const TRCSFileTable& table);
+
+    // The tags of each revision, as TagsText gives them: each distinct text
+    // once, the first empty, and the position of each revision's, in log
+    // order.
+    struct TTagLists {
+        std::vector<std::string> Texts;
+        std::vector<std::uint32_t> TextOf;
+    };
+    TTagLists TagLists() const;
+
+    // Texts folded for find, each once.
+    struct TFoldedTexts {
+        std::string Folded;            // one after the other, each ended by a NUL byte
+        std::vector<std::size_t> Ends; // where each text's NUL stands, ascending
+    };
+
+private:
+    friend class TFindText;
+    void AddTags(const TRCSFileTable& table);
+
+    // The comments, authors and file names.
+    TFoldedTexts Texts;
+    // The position of each revision's comment and author in Texts, in log order.
+    std::vector<std::uint32_t> CommentText;
+    std::vector<std::uint32_t> AuthorText;
+    // The position of each file's name in Texts, in table order.
+    std::vector<std::uint32_t> FileText;
+    // The names of the tags, folded and as the log gives them.
+    TFoldedTexts TagNames;
+    std::vector<TText> TagNameBytes;
+    // Each tag of each file: the position of its name in TagNames and the log
+    // order position of the revision it stands on.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> TagRevisions;
+};
+
+// The find index of one table, built by whoever needs it first; the others
+// wait for it.
+class TLazyFindIndex {
+public:
+    const TFindIndex& Get(const TRCSFileTable& table);
+
+private:
+    std::once_flag Built;
+    std::unique_ptr<const TFindIndex> Index;
+};
 
 class TFindText {
 public:
@@ -30,8 +84,11 @@ public:
 
     // Readies the test for the revisions of table: the tags whose names hold
     // the text are found once, not per revision. Until then each revision's
-    // tags are read from its file's names.
-    void Prepare(const TRCSFileTable& table);
+    // tags are read from its file's names. With table's index every revision
+    // is tested at once, and Matches only looks up the answer. Once cancelled
+    // turns true the revisions are left untested, and none matches.
+    void Prepare(const TRCSFileTable& table, const TFindIndex* index = nullptr,
+                 const std::atomic<bool>* cancelled = nullptr);
     bool Matches(const TRevisionInfo& revision) const;
     // Whether the text shown for bytes holds the find text.
     bool Holds(std::string_view bytes) const;
@@ -40,13 +97,19 @@ public:
 
 private:
     bool HoldsTag(const TRevisionInfo& revision) const;
+    std::shared_ptr<const TRevisionSelection>
+    PrepareIndexed(const TRCSFileTable& table, const TFindIndex& index,
+                   const std::atomic<bool>* cancelled) const;
 
     QString Shown;
     QString Folded;
     // The folded text's bytes when it is ASCII; empty otherwise.
     std::string AsciiFolded;
-    // From Prepare: the revisions that carry a tag whose name holds the text.
+    // From Prepare without an index: the revisions that carry a tag whose name
+    // holds the text.
     std::shared_ptr<const TRevisionSelection> Tagged;
+    // From Prepare with an index: the revisions the text matches.
+    std::shared_ptr<const TRevisionSelection> Matched;
 };
 
 // The rows that find matches, in their order. Once cancelled turns true the

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ColumnCaptions.h"
+#include "Find.h"
 #include "LogSummary.h"
 #include "RevisionModel.h"
 #include "RowStyle.h"
@@ -24,6 +25,8 @@ inline constexpr int TypicalIconRole = Qt::UserRole + 2;
 struct TRowSource {
     TRCSFileTablePtr Table;
     TLogSummaryPtr Summary;
+    // The table's find index, where one is kept.
+    std::shared_ptr<TLazyFindIndex> FindIndex;
 };
 
 class TFileListModel : public TSortableModel {

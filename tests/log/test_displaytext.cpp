@@ -1,6 +1,7 @@
 #include "DisplayText.h"
 #include "Find.h"
 #include "ParseLog.h"
+#include "Tags.h"
 
 #include <gtest/gtest.h>
 
@@ -101,4 +102,64 @@ TEST(FindText, FoldsCaseOfTheTextShownInEveryEncoding) {
               (TSpans{{3, 1}, {9, 2}}));
     EXPECT_EQ(TFindText(QStringLiteral("é")).Spans(QStringLiteral("Été")),
               (TSpans{{0, 1}, {2, 1}}));
+}
+
+// The find index answers as each revision's own test does, for texts in
+// either encoding, tags, revision numbers, folding that changes lengths; and
+// it gives every revision's tags as the lists show them.
+TEST(FindText, TheIndexFindsWhatEachRevisionsOwnTestFinds) {
+    auto revision = [](const std::string& number, const std::string& author,
+                       const std::string& comment) {
+        return "----------------------------\nrevision " + number +
+               "\ndate: 2024/01/02 03:04:05;  author: " + author + ";  state: Exp;\n" + comment +
+               "\n";
+    };
+    auto file = [](const std::string& name, const std::string& symbols,
+                   const std::string& revisions) {
+        return "RCS file: /repo/" + name + ",v\nWorking file: " + name +
+               "\nhead: 1.3\nbranch:\nlocks: strict\naccess list:\nsymbolic names:\n" + symbols +
+               "keyword substitution: kv\ndescription:\n" + revisions + std::string(77, '=') + "\n";
+    };
+    const std::string log =
+        file("src/Main.c",
+             "\tREL_1_0: 1.3\n\tGr\xc3\xb6\xc3\x9f"
+             "e: 1.3\n\tbranch_b: 1.2.0.2\n",
+             revision("1.3", "anna", "Fix the CAF\xc3\x89 parser") +
+                 revision("1.2.2.1", "j\xc3\xb6rg", "Caf\xe9 cr\xe8me, STRASSE") +
+                 revision("1.2", "anna", "the Kelvin sign \xe2\x84\xaa") +
+                 revision("1.1", "bob", "first")) +
+        file("doc/ReadMe.txt", "\tREL_1_0: 1.1\n\tbeta: 1.1\n",
+             revision("1.1", "Anna", "Fix the cafe parser"));
+    const auto table = ParseLog(log);
+    ASSERT_EQ(table->RevisionCount(), 5u);
+    const TFindIndex index(*table);
+    std::size_t matches = 0;
+    for (const char* text : {"c", "CAF\xc3\x89", "\xc3\xa9",
+                             "stra\xc3\x9f"
+                             "e",
+                             "ss", "1.2", "2.1", "rel_1", "GR\xc3\x96SSE", "branch_b", "J\xc3\x96R",
+                             "readme", "k", "anna", "zzz", ""}) {
+        const TFindText plain(QString::fromUtf8(text));
+        TFindText indexed = plain;
+        indexed.Prepare(*table, &index);
+        for (const TRevisionInfo& r : table->Revisions()) {
+            EXPECT_EQ(indexed.Matches(r), plain.Matches(r)) << text << " " << r.Revision;
+            matches += indexed.Matches(r);
+        }
+    }
+    // Not all alike: "CAFÉ" alone finds two of the five, the tag "Größe" one.
+    TFindText cafe(QStringLiteral("CAFÉ")), size(QStringLiteral("GRÖSSE"));
+    cafe.Prepare(*table, &index);
+    size.Prepare(*table, &index);
+    EXPECT_EQ(FindRevisions(HistoryOrder(*table), cafe).size(), 2u);
+    EXPECT_EQ(FindRevisions(HistoryOrder(*table), size).size(), 1u);
+    EXPECT_GT(matches, 20u);
+    EXPECT_LT(matches, 16u * 5u);
+
+    const TFindIndex::TTagLists lists = index.TagLists();
+    ASSERT_EQ(lists.TextOf.size(), table->RevisionCount());
+    for (const TRevisionInfo& r : table->Revisions())
+        EXPECT_EQ(lists.Texts[lists.TextOf[table->RevisionIndex(r)]], TagsText(r)) << r.Revision;
+    EXPECT_EQ(lists.Texts[lists.TextOf[0]], "REL_1_0, Gr\xc3\xb6\xc3\x9f"
+                                            "e");
 }
