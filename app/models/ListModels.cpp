@@ -6,6 +6,8 @@
 #include "DisplayText.h"
 #include "Tags.h"
 
+#include <optional>
+
 namespace quillon {
 
 namespace {
@@ -198,8 +200,20 @@ void TRevisionListModel::StartSort(int column, Qt::SortOrder order) {
         return SortRows(
             Rows, [](TRow r) { return r->Comment; }, order);
     case Tags:
-        return SortRows(
-            Rows, [](TRow r) { return TagsText(*r); }, order);
+        // The tags of every revision, from the find index.
+        return ReorderRows(Rows, [source = RowSource, order](const std::vector<TRow>& rows) {
+            if (!source.Table)
+                return std::vector<std::uint32_t>();
+            std::optional<TLazyFindIndex> own;
+            TLazyFindIndex& index = source.FindIndex ? *source.FindIndex : own.emplace();
+            const TFindIndex::TTagLists lists = index.Get(*source.Table).TagLists();
+            const std::vector<std::string_view> texts(lists.Texts.begin(), lists.Texts.end());
+            std::vector<std::uint32_t> textOf;
+            textOf.reserve(rows.size());
+            for (const TRow r : rows)
+                textOf.push_back(lists.TextOf[source.Table->RevisionIndex(*r)]);
+            return DistinctTextOrder(texts, textOf, order == Qt::DescendingOrder);
+        });
     }
 }
 

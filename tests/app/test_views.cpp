@@ -11,6 +11,11 @@
 #include <QStyleOptionComboBox>
 #include <QTableView>
 
+#include <algorithm>
+#include <functional>
+#include <numeric>
+#include <random>
+
 using namespace quillon;
 using namespace quillon::test;
 
@@ -403,4 +408,35 @@ TEST_F(Views, HeaderClicksSortKeepingTheSelectedRow) {
     EXPECT_TRUE(TRevisionKey{"1.9"} < TRevisionKey{"1.10"});
     EXPECT_TRUE(TRevisionKey{"1.2"} < TRevisionKey{"1.2.2.1"});
     EXPECT_FALSE(TRevisionKey{"1.10"} < TRevisionKey{"1.9"});
+}
+
+// The fast orders of texts and revision numbers agree with a plain stable
+// sort: long shared beginnings, duplicates, bytes above 127, parts past 16
+// bits, more than four parts, leading zeros; ties keep their order both ways.
+TEST(SortOrders, AgreeWithAPlainStableSort) {
+    std::mt19937 random(7);
+    auto check = [&](const std::vector<std::string>& pool, TTextOrder by, auto less) {
+        std::vector<std::string_view> texts;
+        for (int i = 0; i < 3000; ++i)
+            texts.push_back(pool[random() % pool.size()]);
+        for (const bool descending : {false, true}) {
+            std::vector<std::uint32_t> expected(texts.size());
+            std::iota(expected.begin(), expected.end(), 0u);
+            std::stable_sort(
+                expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) {
+                    return descending ? less(texts[b], texts[a]) : less(texts[a], texts[b]);
+                });
+            EXPECT_EQ(TextOrder(texts, descending, by), expected) << descending;
+        }
+    };
+    check({"", "a", "ab", "src/common/prefix/file1.c", "src/common/prefix/file2.c",
+           "src/common/prefix/file1.c.orig", "\xc3\xa9t\xc3\xa9", "Zed", "zed",
+           std::string("a\0b", 3)},
+          TTextOrder::Bytes, std::less<std::string_view>());
+    check({"1.1", "1.2", "1.9", "1.10", "01.3", "1.3", "1.2.2.1", "1.2.2.10", "1.65534", "1.65535",
+           "1.70000", "1.2.3.4", "1.2.3.4.5", "1.2.3.4.6", "2.1"},
+          TTextOrder::RevisionNumbers, [](std::string_view a, std::string_view b) {
+              const std::vector<long> x = RevisionParts(a), y = RevisionParts(b);
+              return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end());
+          });
 }
