@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTcpServer>
@@ -617,5 +618,53 @@ TEST_F(MainWindow, ReopenFromTheCacheKeepsThePageTheFiltersAndTheSelection) {
     EXPECT_NE(before[2], "");
     EXPECT_NE(Window.Load().Table(), first);
     EXPECT_EQ(shown(), before);
+    EXPECT_EQ(PanelText(Window, 5), "Done");
+}
+
+// A module read without a working folder is kept under its root and module
+// and reopens from there; the fresh history keeps the lists where the user
+// scrolled them while the cached one was shown.
+TEST_F(MainWindow, ARepositoryReopensFromTheCacheKeepingTheScroll) {
+    QUILLON_USE_CVS_HISTORY(history);
+    Window.Settings.KeepCache = true;
+    const TLogCache cache = TestLogCache.Cache();
+    cache.Clear();
+    const TCvsPlace place = TCvsPlace::OfRepository(history.Repository(), "demo");
+    Window.resize(640, 240);
+    Window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
+    Window.OpenPlace(place);
+    ASSERT_TRUE(WaitForLoad(Window));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cache.Has(place.Key()); }, 30000));
+    auto files = [&] {
+        QStringList names;
+        for (int row = 0; row < Window.FilesModel().rowCount(); ++row)
+            names << Window.FilesModel().index(row, 0).data().toString();
+        return names;
+    };
+    const QStringList fresh = files();
+    ASSERT_GE(fresh.size(), 3);
+
+    const TMainViews views(Window);
+    views.PageControl->setCurrentIndex(1);
+    QScrollBar* scroll = views.lvHistory->verticalScrollBar();
+    int scrolled = -1;
+    const TRCSFileTablePtr first = Window.Load().Table();
+    QObject::connect(&Window.Load(), &TLoadController::tableLoaded, &Window, [&] {
+        if (scrolled >= 0)
+            return;
+        EXPECT_EQ(files(), fresh); // the cached history
+        ASSERT_GE(scroll->maximum(), 2);
+        scrolled = scroll->maximum() - 1;
+        scroll->setValue(scrolled);
+    });
+    Status.Messages.clear();
+    Window.miRefreshClick();
+    ASSERT_TRUE(WaitForLoad(Window));
+    EXPECT_EQ(Status.Messages.filter(QStringLiteral("; refreshing...")).size(), 1);
+    EXPECT_NE(Window.Load().Table(), first);
+    EXPECT_EQ(files(), fresh);
+    ASSERT_GT(scrolled, 0);
+    EXPECT_EQ(scroll->value(), scrolled);
     EXPECT_EQ(PanelText(Window, 5), "Done");
 }
