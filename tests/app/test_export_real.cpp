@@ -526,6 +526,34 @@ TEST_F(ExportReal, OutOfMemoryIsReported) {
     EXPECT_EQ(run.Out, "");
 }
 
+// A client whose log never ends runs the parse out of memory while it still
+// writes: the export ends the client, says so and exits 1.
+TEST_F(ExportReal, AClientThatNeverEndsRunsTheParseOutOfMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address space limit leaves no room for AddressSanitizer";
+#endif
+    QTemporaryDir bin, work;
+    ASSERT_TRUE(QDir(work.path()).mkdir("CVS"));
+    const QString pidFile = bin.filePath("pid");
+    QFile client(bin.filePath("cvs"));
+    ASSERT_TRUE(client.open(QIODevice::WriteOnly));
+    client.write("#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) +
+                 "'\nexec yes 'a line of a log that never ends'\n");
+    client.close();
+    client.setPermissions(client.permissions() | QFileDevice::ExeOwner);
+    SetCvsPath(bin.path());
+    const TRun run =
+        RunProgram(QStringLiteral("/bin/sh"), {"-c", "ulimit -v 800000 && exec \"$0\" \"$@\"",
+                                               Binary, "--export", "files", work.path()});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_EQ(run.Err.rfind("quillon: out of memory while reading the log (", 0), 0u) << run.Err;
+    EXPECT_EQ(run.Out, "");
+    // The client is gone.
+    const pid_t pid = static_cast<pid_t>(std::atoi(ReadAll(pidFile).c_str()));
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(pid, 0) != 0; }, ProcessTimeoutMs));
+}
+
 } // namespace
 
 // A working folder whose name is not UTF-8 is read as any other. The shell
