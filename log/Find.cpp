@@ -7,7 +7,6 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <future>
 #include <numeric>
 #include <unordered_map>
@@ -103,17 +102,11 @@ std::vector<char> MarkTexts(const TFindIndex::TFoldedTexts& texts, std::string_v
     const std::string_view folded = texts.Folded;
     const std::vector<std::size_t>& ends = texts.Ends;
     std::vector<char> hit(ends.size(), 0);
-    const std::boyer_moore_horspool_searcher searcher(needle.begin(), needle.end());
     std::size_t from = 0, text = 0, found = 0;
     while (from < folded.size()) {
         if (cancelled && ++found % CancelCheckRows == 0 && cancelled->load())
             return {};
-        const std::size_t at =
-            needle.size() == 1 ? folded.find(needle.front(), from)
-                               : static_cast<std::size_t>(
-                                     std::search(folded.begin() + static_cast<std::ptrdiff_t>(from),
-                                                 folded.end(), searcher) -
-                                     folded.begin());
+        const std::size_t at = folded.find(needle, from);
         if (at >= folded.size())
             break;
         text = TextAt(ends, text, at);
@@ -141,6 +134,7 @@ public:
             AppendFolded(Texts.Folded, bytes);
             Texts.Ends.push_back(Texts.Folded.size());
             Texts.Folded.push_back('\0');
+            Texts.Raw.push_back(bytes);
         }
         return at->second;
     }
@@ -192,8 +186,6 @@ void TFindIndex::AddTags(const TRCSFileTable& table) {
             if (lastName.data() == nullptr || lastName != name) {
                 lastName = name;
                 lastText = names.Add(name);
-                if (lastText == TagNameBytes.size())
-                    TagNameBytes.push_back(name);
             }
             // A file has few revisions: looking through them is quicker than
             // a table of them.
@@ -238,7 +230,7 @@ TFindIndex::TTagLists TFindIndex::TagLists() const {
         if (added) {
             std::string& text = lists.Texts.emplace_back();
             for (std::uint32_t k = begin[r]; k < begin[r + 1]; ++k)
-                (text += k == begin[r] ? "" : ", ") += TagNameBytes[names[k]];
+                (text += k == begin[r] ? "" : ", ") += TagNames.Raw[names[k]];
         }
         lists.TextOf[r] = at->second;
     }
@@ -307,21 +299,40 @@ TFindText::PrepareIndexed(const TRCSFileTable& table, const TFindIndex& index,
     const std::vector<char> tagHit = MarkTexts(index.TagNames, needleBytes, cancelled);
     if (cancelled && cancelled->load())
         return matched;
+    const std::span<const TRevisionInfo> revisions = table.Revisions();
+    const bool anyTag = std::find(tagHit.begin(), tagHit.end(), 1) != tagHit.end();
     // Revision numbers hold digits and dots alone.
     const bool number = needleBytes.find_first_not_of("0123456789.") == std::string_view::npos;
     const TRCSFile* const files = table.Files().data();
-    const std::span<const TRevisionInfo> revisions = table.Revisions();
-    for (std::size_t i = 0; i < revisions.size(); ++i) {
-        const TRevisionInfo& revision = revisions[i];
-        if (hit[index.CommentText[i]] || hit[index.AuthorText[i]] ||
-            (revision.FileInfo &&
-             hit[index.FileText[static_cast<std::size_t>(revision.FileInfo - files)]]) ||
-            (number && Holds(revision.Revision)))
-            matched->Keep(revision);
-    }
-    for (const auto& [name, revision] : index.TagRevisions)
-        if (tagHit[name])
-            matched->Keep(revisions[revision]);
+    // Each half of the revisions and of the tags on a thread of its own; a
+    // tagged revision is noted apart, as both halves may find it.
+    auto half = [&](std::size_t which, std::vector<char>& tagged) {
+        const std::size_t begin = which * revisions.size() / 2;
+        const std::size_t end = (which + 1) * revisions.size() / 2;
+        for (std::size_t i = begin; i < end; ++i) {
+            const TRevisionInfo& revision = revisions[i];
+            if (hit[index.CommentText[i]] || hit[index.AuthorText[i]] ||
+                (revision.FileInfo &&
+                 hit[index.FileText[static_cast<std::size_t>(revision.FileInfo - files)]]) ||
+                (number && Holds(revision.Revision)))
+                matched->Keep(revision);
+        }
+        if (!anyTag)
+            return;
+        tagged.assign(revisions.size(), 0);
+        const std::size_t tags = index.TagRevisions.size();
+        for (std::size_t t = which * tags / 2; t < (which + 1) * tags / 2; ++t)
+            if (tagHit[index.TagRevisions[t].first])
+                tagged[index.TagRevisions[t].second] = 1;
+    };
+    std::vector<char> firstTagged, secondTagged;
+    auto first = std::async(std::launch::async, [&] { half(0, firstTagged); });
+    half(1, secondTagged);
+    first.get();
+    if (anyTag)
+        for (std::size_t i = 0; i < revisions.size(); ++i)
+            if (firstTagged[i] || secondTagged[i])
+                matched->Keep(revisions[i]);
     return matched;
 }
 
@@ -380,6 +391,8 @@ std::vector<const TRevisionInfo*> FindRevisions(std::span<const TRevisionInfo* c
                                                 const TFindText& find,
                                                 const std::atomic<bool>* cancelled) {
     std::vector<const TRevisionInfo*> found;
+    // Room for all: pages never written cost nothing, and growing would copy.
+    found.reserve(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (cancelled && i % CancelCheckRows == 0 && cancelled->load(std::memory_order_relaxed))
             break;

@@ -41,7 +41,13 @@ public:
     struct TFoldedTexts {
         std::string Folded;            // one after the other, each ended by a NUL byte
         std::vector<std::size_t> Ends; // where each text's NUL stands, ascending
+        std::vector<TText> Raw;        // each text as the log gives it
     };
+
+    // Each distinct comment, author and file name as the log gives it, and
+    // where a revision's comment (by its log order position) stands among them.
+    std::span<const TText> Distinct() const { return Texts.Raw; }
+    std::uint32_t CommentOf(std::size_t revision) const { return CommentText[revision]; }
 
 private:
     friend class TFindText;
@@ -54,9 +60,8 @@ private:
     std::vector<std::uint32_t> AuthorText;
     // The position of each file's name in Texts, in table order.
     std::vector<std::uint32_t> FileText;
-    // The names of the tags, folded and as the log gives them.
+    // The names of the tags.
     TFoldedTexts TagNames;
-    std::vector<TText> TagNameBytes;
     // Each tag of each file: the position of its name in TagNames and the log
     // order position of the revision it stands on.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> TagRevisions;
