@@ -160,6 +160,21 @@ QVariant TFileListModel::headerData(int section, Qt::Orientation orientation, in
     }
 }
 
+namespace {
+
+// What use makes of the find index of source's table: the one kept beside
+// the table, or one made for the call. No table: nothing.
+template <typename TUse>
+std::vector<std::uint32_t> WithFindIndex(const TRowSource& source, TUse use) {
+    if (!source.Table)
+        return {};
+    std::optional<TLazyFindIndex> own;
+    TLazyFindIndex& index = source.FindIndex ? *source.FindIndex : own.emplace();
+    return use(index.Get(*source.Table));
+}
+
+} // namespace
+
 TRevisionListModel::TRevisionListModel(TKind kind, const TRowStyle& style, QObject* parent)
     : TSortableModel(parent), Kind(kind), Style(style) {}
 
@@ -197,22 +212,28 @@ void TRevisionListModel::StartSort(int column, Qt::SortOrder order) {
         return SortRows(
             Rows, [](TRow r) { return r->LinesRemoved; }, order);
     case Comments:
-        return SortRows(
-            Rows, [](TRow r) { return r->Comment; }, order);
-    case Tags:
-        // The tags of every revision, from the find index.
+        // The comments, each once, and the tags of every revision, from the
+        // find index.
         return ReorderRows(Rows, [source = RowSource, order](const std::vector<TRow>& rows) {
-            if (!source.Table)
-                return std::vector<std::uint32_t>();
-            std::optional<TLazyFindIndex> own;
-            TLazyFindIndex& index = source.FindIndex ? *source.FindIndex : own.emplace();
-            const TFindIndex::TTagLists lists = index.Get(*source.Table).TagLists();
-            const std::vector<std::string_view> texts(lists.Texts.begin(), lists.Texts.end());
-            std::vector<std::uint32_t> textOf;
-            textOf.reserve(rows.size());
-            for (const TRow r : rows)
-                textOf.push_back(lists.TextOf[source.Table->RevisionIndex(*r)]);
-            return DistinctTextOrder(texts, textOf, order == Qt::DescendingOrder);
+            return WithFindIndex(source, [&](const TFindIndex& index) {
+                std::vector<std::uint32_t> textOf;
+                textOf.reserve(rows.size());
+                for (const TRow r : rows)
+                    textOf.push_back(index.CommentOf(source.Table->RevisionIndex(*r)));
+                return DistinctTextOrder(index.Distinct(), textOf, order == Qt::DescendingOrder);
+            });
+        });
+    case Tags:
+        return ReorderRows(Rows, [source = RowSource, order](const std::vector<TRow>& rows) {
+            return WithFindIndex(source, [&](const TFindIndex& index) {
+                const TFindIndex::TTagLists lists = index.TagLists();
+                const std::vector<std::string_view> texts(lists.Texts.begin(), lists.Texts.end());
+                std::vector<std::uint32_t> textOf;
+                textOf.reserve(rows.size());
+                for (const TRow r : rows)
+                    textOf.push_back(lists.TextOf[source.Table->RevisionIndex(*r)]);
+                return DistinctTextOrder(texts, textOf, order == Qt::DescendingOrder);
+            });
         });
     }
 }
