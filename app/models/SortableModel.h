@@ -122,30 +122,42 @@ protected:
         auto copy = std::make_shared<std::vector<TRow>>(rows);
         Job.Start(
             [copy, positions](const std::atomic<bool>&) {
+                TReordered<TRow> reordered{*copy, {}};
                 const std::vector<std::uint32_t> order = positions(*copy);
-                const std::vector<TRow> from = *copy;
-                for (std::size_t i = 0; i < order.size(); ++i)
-                    (*copy)[i] = from[order[i]];
-                return copy;
+                if (order.size() == copy->size()) {
+                    reordered.NewRowOf.resize(order.size());
+                    for (std::uint32_t i = 0; i < order.size(); ++i) {
+                        reordered.Rows[i] = (*copy)[order[i]];
+                        reordered.NewRowOf[order[i]] = i;
+                    }
+                }
+                return reordered;
             },
-            [this, &rows](std::shared_ptr<std::vector<TRow>> sorted) {
-                Replace(rows, std::move(*sorted));
-            });
+            [this, &rows](TReordered<TRow> reordered) { Replace(rows, std::move(reordered)); });
     }
     // Drops a sort that has not ended: the rows it sorted are gone.
     void CancelSort() { Job.Cancel(); }
 
 private:
-    template <typename TRow> void Replace(std::vector<TRow>& rows, std::vector<TRow> reordered) {
+    // Rows in their new order, and the new row of each old one (empty when
+    // the order is unchanged).
+    template <typename TRow> struct TReordered {
+        std::vector<TRow> Rows;
+        std::vector<std::uint32_t> NewRowOf;
+    };
+
+    template <typename TRow> void Replace(std::vector<TRow>& rows, TReordered<TRow> reordered) {
         emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
         const QModelIndexList from = persistentIndexList();
         QModelIndexList to;
         for (const QModelIndex& index : from) {
-            const auto at = std::find(reordered.begin(), reordered.end(),
-                                      rows[static_cast<std::size_t>(index.row())]);
-            to.append(index.sibling(static_cast<int>(at - reordered.begin()), index.column()));
+            const auto row = static_cast<std::size_t>(index.row());
+            to.append(index.sibling(reordered.NewRowOf.empty()
+                                        ? index.row()
+                                        : static_cast<int>(reordered.NewRowOf[row]),
+                                    index.column()));
         }
-        rows = std::move(reordered);
+        rows = std::move(reordered.Rows);
         changePersistentIndexList(from, to);
         emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
         emit this->sorted();
