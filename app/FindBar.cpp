@@ -123,7 +123,7 @@ void TFindHighlightDelegate::paint(QPainter* painter, const QStyleOptionViewItem
     QStyleOptionViewItem item = option;
     initStyleOption(&item, index);
     std::vector<std::pair<qsizetype, qsizetype>> spans;
-    if (!Find.Empty())
+    if (!Find.Empty() && index.data(FindableRole).toBool())
         spans = Find.Spans(item.text);
     if (spans.empty()) {
         TReadableTextDelegate::paint(painter, option, index);

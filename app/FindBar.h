@@ -77,7 +77,8 @@ private:
     std::shared_ptr<TLazyFindIndex> Index;
 };
 
-// Draws the cells as TReadableTextDelegate does, the find text marked.
+// Draws the cells as TReadableTextDelegate does, the find text marked in the
+// cells find looks in (FindableRole).
 class TFindHighlightDelegate : public TReadableTextDelegate {
 public:
     using TReadableTextDelegate::TReadableTextDelegate;

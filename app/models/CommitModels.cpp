@@ -111,6 +111,8 @@ QVariant TCommitListModel::data(const QModelIndex& index, int role) const {
         if (index.column() == Date)
             return RevisionRowImage();
         break;
+    case FindableRole:
+        return index.column() == Author || index.column() == Comments;
     case Qt::ForegroundRole:
         return AuthorColor(RowSource, first.Author);
     case Qt::FontRole:
@@ -185,6 +187,8 @@ QVariant TCommitRevisionsModel::data(const QModelIndex& index, int role) const {
         if (index.column() == FileName)
             return RevisionRowImage();
         break;
+    case FindableRole:
+        return index.column() == FileName || index.column() == Revision;
     case Qt::ForegroundRole:
         return AuthorColor(RowSource, r->Author);
     case Qt::FontRole:

@@ -288,6 +288,9 @@ QVariant TRevisionListModel::data(const QModelIndex& index, int role) const {
         if (index.column() == 0)
             return RevisionRowImage();
         break;
+    case FindableRole:
+        return column == FileName || column == Revision || column == Author || column == Comments ||
+               column == Tags;
     case Qt::ForegroundRole:
         return AuthorColor(RowSource, r->Author);
     case Qt::FontRole:

@@ -20,6 +20,8 @@ namespace quillon {
 // (QIcon).
 inline constexpr int TypicalTextRole = Qt::UserRole + 1;
 inline constexpr int TypicalIconRole = Qt::UserRole + 2;
+// Cell data: whether find looks in the cell's text (bool).
+inline constexpr int FindableRole = Qt::UserRole + 3;
 
 // The table a model's rows point into and the summary they are shown with.
 struct TRowSource {

@@ -7,6 +7,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStyleOptionComboBox>
 #include <QTableView>
@@ -356,6 +357,37 @@ TEST(RowImages, AreSharpAtTwiceTheSize) {
         EXPECT_EQ(scaled.size(), QSize(32, 32));
         EXPECT_EQ(scaled.devicePixelRatio(), 2.0);
     }
+}
+
+// Find marks its text only in the cells it looks in: the author "alice",
+// not the month "Mar" of the same row's date.
+TEST_F(Views, FindMarksTheTextOnlyWhereItLooks) {
+    QTableView* list = MainViews(Window).lvHistory;
+    auto& model = Window.HistoryModel();
+    MainViews(Window).PageControl->setCurrentIndex(1);
+    Window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Window));
+    QSignalSpy found(&Window, &TfrmMain::findFinished);
+    Window.miFindClick();
+    Window.findChild<QLineEdit*>(QStringLiteral("edFind"))->setText(QStringLiteral("a"));
+    ASSERT_TRUE(found.wait());
+    int row = 0;
+    while (row < model.rowCount() &&
+           model.index(row, TRevisionListModel::Author).data().toString() != "alice")
+        ++row;
+    ASSERT_LT(row, model.rowCount());
+    ASSERT_TRUE(model.index(row, TRevisionListModel::Date).data().toString().contains("Mar"));
+    const QImage shown = list->viewport()->grab().toImage();
+    auto marked = [&](int column) {
+        const QRect cell = list->visualRect(model.index(row, column));
+        int pixels = 0;
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                pixels += shown.pixelColor(x, y) == QColor(255, 221, 51);
+        return pixels;
+    };
+    EXPECT_GT(marked(TRevisionListModel::Author), 5);
+    EXPECT_EQ(marked(TRevisionListModel::Date), 0);
 }
 
 // A click on a column's header sorts the list by it, numbers as numbers and
