@@ -1,5 +1,7 @@
 #include "ChartData.h"
 
+#include "HugePages.h"
+
 #include "DateTime.h"
 
 #include <QDateTime>
@@ -72,7 +74,7 @@ std::string_view CaptionAuthor(std::string_view caption) {
 TChartData::TChartData(std::span<const TRevisionInfo* const> newestFirst, TChartMode mode,
                        const std::shared_ptr<const TRCSFileTable>& table)
     : Table(table) {
-    Revisions.reserve(newestFirst.size());
+    ReserveHuge(Revisions, newestFirst.size());
     double current = 0; // the day of the bar being summed up; 0 for none yet
     double total = 0;
     const auto endBar = [&] {

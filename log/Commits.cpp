@@ -1,5 +1,7 @@
 #include "Commits.h"
 
+#include "HugePages.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -295,12 +297,15 @@ int TCommitList::RowOf(std::uint32_t commitPosition) const {
 TCommitList ListCommits(const TCommits& commits, std::span<const TRevisionInfo* const> revisions) {
     const auto all = commits.Commits();
     // Per commit, first its number of revisions, then its row.
-    std::vector<std::uint32_t> rowOf(all.size(), 0);
+    std::vector<std::uint32_t> rowOf;
+    ReserveHuge(rowOf, all.size());
+    rowOf.assign(all.size(), 0);
     for (const TRevisionInfo* revision : revisions)
         ++rowOf[commits.CommitOf(*revision)];
     TCommitList list;
-    list.Rows.reserve(static_cast<std::size_t>(
-        all.size() - static_cast<std::size_t>(std::count(rowOf.begin(), rowOf.end(), 0u))));
+    ReserveHuge(list.Rows,
+                static_cast<std::size_t>(all.size() - static_cast<std::size_t>(std::count(
+                                                          rowOf.begin(), rowOf.end(), 0u))));
     std::uint32_t begin = 0;
     for (std::uint32_t i = 0; i < all.size(); ++i) {
         if (rowOf[i] == 0) {
@@ -311,6 +316,7 @@ TCommitList ListCommits(const TCommits& commits, std::span<const TRevisionInfo* 
         begin += rowOf[i];
         rowOf[i] = static_cast<std::uint32_t>(list.Rows.size() - 1);
     }
+    ReserveHuge(list.Revisions, revisions.size());
     list.Revisions.resize(revisions.size());
     for (const TRevisionInfo* revision : revisions) {
         TCommitRow& row = list.Rows[rowOf[commits.CommitOf(*revision)]];

@@ -1,6 +1,7 @@
 #include "Find.h"
 
 #include "DisplayText.h"
+#include "HugePages.h"
 #include "Tags.h"
 
 #include <algorithm>
@@ -392,7 +393,7 @@ std::vector<const TRevisionInfo*> FindRevisions(std::span<const TRevisionInfo* c
                                                 const std::atomic<bool>* cancelled) {
     std::vector<const TRevisionInfo*> found;
     // Room for all: pages never written cost nothing, and growing would copy.
-    found.reserve(rows.size());
+    ReserveHuge(found, rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (cancelled && i % CancelCheckRows == 0 && cancelled->load(std::memory_order_relaxed))
             break;
