@@ -1,5 +1,7 @@
 #include "LogCache.h"
 
+#include "HugePages.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -122,6 +124,8 @@ std::optional<TCachedLog> Decompress(const uchar* data, qint64 size, const QStri
     }
     TCachedLog entry;
     try {
+        entry.Log.reserve(static_cast<std::size_t>(logSize));
+        AdviseHugePages(entry.Log.data(), entry.Log.capacity());
         entry.Log.resize(static_cast<std::size_t>(logSize));
     } catch (const std::bad_alloc&) {
         error = QStringLiteral("too large to read");

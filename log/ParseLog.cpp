@@ -1,6 +1,7 @@
 #include "ParseLog.h"
 
 #include "DateTime.h"
+#include "HugePages.h"
 #include "Tags.h"
 #include "TextUtil.h"
 
@@ -14,6 +15,8 @@ namespace quillon {
 
 namespace {
 
+// The first room the revision store is given when it grows as the log streams.
+constexpr std::size_t MinRevisionStore = 1024;
 constexpr std::string_view RevisionRule = "----------------------------"; // 28 hyphens
 constexpr std::string_view FileEndRule =
     "============================================================================="; // 77
@@ -220,6 +223,7 @@ private:
                   : std::string_view{};
         std::string block;
         block.reserve(std::max({BlockSize, carried.size() + bytes, 2 * carried.size()}));
+        AdviseHugePages(block.data(), block.capacity());
         block.append(carried);
         const char* const oldNext = Next;
         if (Block && Next == Block->data()) {
@@ -458,6 +462,11 @@ private:
             return;
         }
         OrphanIsCurrent = false;
+        if (auto& store = Table.RevisionStore; store.size() == store.capacity()) {
+            // The store grows while the log streams; each new one is written whole.
+            ReserveHuge(store, std::max(store.capacity() * 2, MinRevisionStore));
+            ReserveHuge(RevisionFile, store.capacity());
+        }
         Table.RevisionStore.emplace_back();
         CurrentRevisionIndex = static_cast<long>(Table.RevisionStore.size()) - 1;
         RevisionFile.push_back(static_cast<std::uint32_t>(CurrentFileIndex));

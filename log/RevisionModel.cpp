@@ -1,5 +1,7 @@
 #include "RevisionModel.h"
 
+#include "HugePages.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -46,15 +48,16 @@ std::vector<const TRevisionInfo*> HistoryOrder(const TRCSFileTable& table) {
         const TRevisionInfo* Revision;
     };
     std::vector<TKey> keys;
-    keys.reserve(table.RevisionCount());
+    ReserveHuge(keys, table.RevisionCount());
     for (const auto& file : table.Files())
         for (const auto& revision : file.Revisions)
             keys.push_back({revision.Date, &revision});
     std::stable_sort(keys.begin(), keys.end(),
                      [](const TKey& a, const TKey& b) { return a.Date > b.Date; });
-    std::vector<const TRevisionInfo*> order(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        order[i] = keys[i].Revision;
+    std::vector<const TRevisionInfo*> order;
+    ReserveHuge(order, keys.size());
+    for (const TKey& key : keys)
+        order.push_back(key.Revision);
     return order;
 }
 
