@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <future>
 #include <limits>
 
 namespace quillon {
@@ -60,6 +61,7 @@ public:
         std::size_t size = 1024;
         while (size < 2 * (keys + 1))
             size *= 2;
+        ReserveHuge(Slots, size);
         Slots.assign(size, 0);
     }
     // The commit whose key has hash and satisfies matches, or, when there is
@@ -126,7 +128,7 @@ struct TKey {
 
 std::vector<TKey> Keys(const TRCSFileTable& table) {
     std::vector<TKey> keys;
-    keys.reserve(table.RevisionCount());
+    ReserveHuge(keys, table.RevisionCount());
     const TRCSFile* firstFile = table.Files().data();
     for (const TRevisionInfo& revision : table.Revisions())
         keys.push_back({KeyHash(revision), std::uint32_t(revision.FileInfo - firstFile),
@@ -145,11 +147,12 @@ struct TSteps {
 TSteps GroupingOrder(std::span<const TRevisionInfo* const> historyOrder,
                      const TRevisionInfo* firstRevision) {
     TSteps steps;
-    steps.Revisions.reserve(historyOrder.size());
-    steps.Dates.reserve(historyOrder.size());
-    std::vector<double> dates(historyOrder.size());
-    for (std::size_t i = 0; i < historyOrder.size(); ++i)
-        dates[i] = historyOrder[i]->Date;
+    ReserveHuge(steps.Revisions, historyOrder.size());
+    ReserveHuge(steps.Dates, historyOrder.size());
+    std::vector<double> dates;
+    ReserveHuge(dates, historyOrder.size());
+    for (const TRevisionInfo* revision : historyOrder)
+        dates.push_back(revision->Date);
     auto take = [&](std::size_t position) {
         steps.Revisions.push_back(
             static_cast<std::uint32_t>(historyOrder[position] - firstRevision));
@@ -176,21 +179,26 @@ TSteps GroupingOrder(std::span<const TRevisionInfo* const> historyOrder,
 TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* const> historyOrder) {
     const auto revisions = table.Revisions();
     FirstRevision = revisions.data();
-    const std::vector<TKey> keys = Keys(table);
+    // The keys are gathered beside the order of the steps.
+    auto gathered = std::async(std::launch::async, [&table] { return Keys(table); });
     const TSteps steps = GroupingOrder(historyOrder, FirstRevision);
+    const std::vector<TKey> keys = gathered.get();
     const std::vector<std::uint32_t>& order = steps.Revisions;
+    ReserveHuge(RevisionCommits, revisions.size());
     RevisionCommits.assign(revisions.size(), None);
 
     std::size_t withId = 0;
     for (const TKey& key : keys)
         withId += key.HasId;
     std::vector<TBuilt> built;
-    built.reserve(order.size());
+    ReserveHuge(built, order.size());
     TCommitIndex byId(withId);
     TCommitIndex byText(keys.size() - withId); // the latest commit of an author and comment
     // Per step of a revision without a commit id, the step that took the
     // previous such revision of the same file.
-    std::vector<std::uint32_t> previousOfFile(order.size(), None);
+    std::vector<std::uint32_t> previousOfFile;
+    ReserveHuge(previousOfFile, order.size());
+    previousOfFile.assign(order.size(), None);
     std::vector<std::uint32_t> lastOfFile(table.FileCount(), None);
 
     auto firstOf = [&](std::uint32_t commit) -> const TRevisionInfo& {
@@ -262,7 +270,9 @@ TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* co
     // Newest first: the dated commits were made oldest first, the undated
     // ones after them. A commit's date is its first revision's.
     auto dateOf = [&](std::size_t commit) { return built[commit].Date; };
-    std::vector<std::uint32_t> position(built.size());
+    std::vector<std::uint32_t> position;
+    ReserveHuge(position, built.size());
+    position.resize(built.size());
     std::size_t dated = 0;
     while (dated < built.size() && dateOf(dated) != 0)
         ++dated;
@@ -277,6 +287,7 @@ TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* co
     }
     for (std::size_t i = dated; i < built.size(); ++i)
         position[i] = next++;
+    ReserveHuge(CommitStore, built.size());
     CommitStore.resize(built.size());
     for (std::size_t i = 0; i < built.size(); ++i)
         CommitStore[position[i]] = {dateOf(i), &firstOf(std::uint32_t(i)), 0};

@@ -1,14 +1,21 @@
 #include "LogSummary.h"
 
+#include <future>
+
 namespace quillon {
 
 TLogSummary SummarizeLog(const TRCSFileTable& table, std::int32_t linesLimit) {
     TLogSummary summary;
     summary.LinesLimit = linesLimit;
-    summary.Files = CountFiles(table, linesLimit);
+    // The commits wait for the history order; the counters and the authors
+    // are built beside them.
+    auto beside = std::async(std::launch::async, [&] {
+        summary.Files = CountFiles(table, linesLimit);
+        summary.Authors = TAuthorIndex(table);
+    });
     summary.HistoryOrder = HistoryOrder(table);
-    summary.Authors = TAuthorIndex(table);
     summary.Commits = TCommits(table, summary.HistoryOrder);
+    beside.get();
     summary.FirstFile = table.Files().data();
     return summary;
 }
