@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTableWidget>
@@ -21,11 +22,16 @@
 
 #include <csignal>
 #include <limits>
+#include <signal.h>
 
 using namespace quillon;
 using namespace quillon::test;
 
 namespace {
+
+// Set in the environment of a test that runs itself under a memory limit: the
+// folder where that run leaves what the first one checks.
+constexpr char MemoryLimitedVariable[] = "QUILLON_TEST_MEMORY_LIMITED";
 
 class MainWindow : public ::testing::Test {
 protected:
@@ -191,6 +197,63 @@ TEST_F(MainWindow, FailuresEndIdleWithTheirReasonAndEmptyLists) {
     ASSERT_TRUE(WaitForLoad(Window));
     EXPECT_EQ(Window.FilesModel().rowCount(), 0);
     EXPECT_EQ(Status.Messages.last(), "Done (no CVS log found in " + notWorking.path() + ")");
+}
+
+// A client whose log never ends runs the parse out of memory while it still
+// writes. The test runs itself again under an address space limit; there the
+// window drops the history it showed, ends the client and says why.
+TEST_F(MainWindow, AClientThatNeverEndsRunsTheParseOutOfMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address space limit leaves no room for AddressSanitizer";
+#endif
+    const QByteArray limited = qgetenv(MemoryLimitedVariable);
+    if (limited.isEmpty()) {
+        QTemporaryDir dir;
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QString::fromLatin1(MemoryLimitedVariable), dir.path());
+        child.setProcessEnvironment(environment);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        const QString self = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        child.start(QStringLiteral("/bin/sh"),
+                    {QStringLiteral("-c"),
+                     QStringLiteral("ulimit -v 1200000 && exec \"$0\" \"$@\""),
+                     QCoreApplication::applicationFilePath(),
+                     QStringLiteral("--gtest_filter=MainWindow.") + self});
+        ASSERT_TRUE(child.waitForFinished(120000));
+        const QString output = QString::fromLocal8Bit(child.readAll());
+        EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+        EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test.")))
+            << output.toStdString();
+        // The client is gone.
+        QFile pidFile(dir.filePath("pid"));
+        ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
+        const pid_t pid = static_cast<pid_t>(pidFile.readAll().trimmed().toInt());
+        ASSERT_GT(pid, 0);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(pid, 0) != 0; }, 30000));
+        return;
+    }
+    // A history first, so that there is something to drop.
+    QTemporaryDir clientDir;
+    ASSERT_TRUE(QDir(clientDir.path()).mkdir("CVS"));
+    WriteScript(clientDir.filePath("cvs"),
+                "cat '" + TestData("real-cvs.log").toLocal8Bit() + "'\n");
+    Window.Settings.CVSPath = clientDir.path();
+    Window.OpenFolder(clientDir.path());
+    ASSERT_TRUE(WaitForLoad(Window));
+    ASSERT_EQ(Window.FilesModel().rowCount(), 4);
+
+    WriteScript(clientDir.filePath("cvs"),
+                "echo $$ > '" +
+                    QDir(QString::fromLocal8Bit(limited)).filePath("pid").toLocal8Bit() +
+                    "'\nexec yes 'a line of a log that never ends'\n");
+    Window.miRefreshClick();
+    ASSERT_TRUE(WaitForLoad(Window, 60000));
+    EXPECT_TRUE(Status.Messages.last().startsWith("Error: out of memory while reading the log ("))
+        << Status.Messages.join('|').toStdString();
+    EXPECT_EQ(Window.FilesModel().rowCount(), 0);
+    EXPECT_EQ(Window.HistoryModel().rowCount(), 0);
+    EXPECT_TRUE(Window.MayStart());
 }
 
 TEST_F(MainWindow, AbortEndsASlowClientAndBusyKeepsCommandsOut) {
