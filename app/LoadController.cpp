@@ -162,7 +162,9 @@ void TLoadController::ReadCache(const QString& place) {
                     RCSFiles = std::move(read->Table);
                     FileSummary = std::move(read->Summary);
                     emit summaryChanged();
-                    SetActivity(TActivity::Idle);
+                    // A client that has already ended still has its output to
+                    // be parsed: nothing else may start meanwhile.
+                    SetActivity(AfterCache ? TActivity::Working : TActivity::Idle);
                     emit tableLoaded();
                     const QString refreshing = Status::CachedRefreshing.arg(CachedDate(CachedAt));
                     emit statusShown(refreshing);

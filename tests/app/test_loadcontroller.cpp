@@ -219,4 +219,18 @@ TEST(LoadController, AbortKeepsTheCachedHistory) {
     ASSERT_TRUE(loader.Table());
     EXPECT_EQ(loader.Table()->FileCount(), 4u);
     EXPECT_TRUE(loader.MayStart());
+
+    // A client that ends before the cached history is read: its output waits
+    // for the cached history, and nothing may start while it does.
+    WriteScript(clientDir.filePath("cvs"), "exit 0\n");
+    ASSERT_TRUE(log.seek(0));
+    const std::string large = log.readAll().repeated(20000).toStdString();
+    ASSERT_EQ(cache.Write(TLogCache::FolderPlace(clientDir.path()), {large}), "");
+    bool startedWhileHeld = true;
+    QObject::connect(&loader, &TLoadController::tableLoaded, &loader,
+                     [&] { startedWhileHeld = loader.MayStart(); });
+    loader.OpenFolder(clientDir.path());
+    ASSERT_TRUE(finished.wait(60000));
+    EXPECT_FALSE(startedWhileHeld);
+    EXPECT_EQ(loader.Table()->FileCount(), 0u);
 }
