@@ -49,23 +49,6 @@ std::string DiffHeaderLine2(const TDiffRequest& request) {
                                                              : "Revision: " + request.Revision);
 }
 
-std::vector<std::string_view> SplitOutputLines(std::string_view output) {
-    std::vector<std::string_view> lines;
-    lines.reserve(static_cast<std::size_t>(std::count(output.begin(), output.end(), '\n')) + 1);
-    std::size_t start = 0;
-    while (start < output.size()) {
-        std::size_t end = output.find('\n', start);
-        const std::size_t next = end == std::string_view::npos ? output.size() : end + 1;
-        if (end == std::string_view::npos)
-            end = output.size();
-        else if (end > start && output[end - 1] == '\r')
-            --end;
-        lines.push_back(output.substr(start, end - start));
-        start = next;
-    }
-    return lines;
-}
-
 namespace {
 
 // The parts of a line: left text, marker, gap, right text.

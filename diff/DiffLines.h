@@ -63,11 +63,6 @@ std::string DiffCaption(const TDiffRequest& request);
 std::string DiffHeaderLine1(const TDiffRequest& request);
 std::string DiffHeaderLine2(const TDiffRequest& request);
 
-// The lines of the client's output: split at LF, a CR right before the LF
-// belonging to the line end. An output that does not end in LF ends in a line
-// all the same; an empty output has no lines.
-std::vector<std::string_view> SplitOutputLines(std::string_view output);
-
 // One line of the client's side-by-side output, split into the parts of a
 // comparison line where the client's own count of columns puts them. The
 // client counts a printable character (codes 32 to 126) as one column, moves

@@ -1,5 +1,7 @@
 #include "Annotation.h"
 
+#include "TextUtil.h"
+
 #include <algorithm>
 #include <unordered_map>
 
@@ -36,22 +38,11 @@ bool ReadLine(std::string_view text, TAnnotatedLine& line) {
 } // namespace
 
 std::vector<TAnnotatedLine> ParseAnnotation(std::string_view output) {
-    std::vector<TAnnotatedLine> lines;
-    lines.reserve(static_cast<std::size_t>(std::count(output.begin(), output.end(), '\n')) + 1);
-    std::size_t start = 0;
-    while (start < output.size()) {
-        std::size_t end = output.find('\n', start);
-        const std::size_t next = end == std::string_view::npos ? output.size() : end + 1;
-        if (end == std::string_view::npos)
-            end = output.size();
-        else if (end > start && output[end - 1] == '\r')
-            --end;
-        const std::string_view text = output.substr(start, end - start);
-        TAnnotatedLine& line = lines.emplace_back();
-        if (!ReadLine(text, line))
-            line = {{}, {}, {}, text};
-        start = next;
-    }
+    const std::vector<std::string_view> texts = SplitOutputLines(output);
+    std::vector<TAnnotatedLine> lines(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        if (!ReadLine(texts[i], lines[i]))
+            lines[i] = {{}, {}, {}, texts[i]};
     return lines;
 }
 

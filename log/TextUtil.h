@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace quillon {
 
@@ -30,5 +31,10 @@ constexpr std::string_view Trim(std::string_view text) {
 // A decimal integer with an optional sign and nothing else; none when the text
 // is no such number or lies outside the 32-bit range.
 std::optional<std::int32_t> ParseInt32(std::string_view text);
+
+// The lines of a program's output: split at LF, a CR right before the LF
+// belonging to the line end. An output that does not end in LF ends in a line
+// all the same; an empty output has no lines.
+std::vector<std::string_view> SplitOutputLines(std::string_view output);
 
 } // namespace quillon

@@ -2,6 +2,7 @@
 #include "CvsCommands.h"
 #include "DiffLines.h"
 #include "IntraLine.h"
+#include "TextUtil.h"
 
 #include <gtest/gtest.h>
 
