@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QFileInfo>
 
+#include <optional>
+
 namespace quillon {
 
 namespace {
@@ -19,21 +21,31 @@ const QString QuietOption = QStringLiteral("-q");
 
 } // namespace
 
-void TfrmMain::ShowFileAt(const TRevisionInfo* revision) {
+std::optional<TCvsPlace> TfrmMain::StartFileCommand(const TRevisionInfo* revision) {
     if (!MayStart() || !revision || !revision->FileInfo)
-        return;
+        return std::nullopt;
     const TCvsPlace place = Place();
-    if (!CurrentLogFile.isEmpty() || place.IsEmpty())
-        return ShowStatus(Status::NoWorkingFolderToRun);
+    if (!CurrentLogFile.isEmpty() || place.IsEmpty()) {
+        ShowStatus(Status::NoWorkingFolderToRun);
+        return std::nullopt;
+    }
     SetActivity(TActivity::Comparing);
     miAbort->setEnabled(true);
+    return place;
+}
+
+void TfrmMain::ShowFileAt(const TRevisionInfo* revision) {
+    const std::optional<TCvsPlace> place = StartFileCommand(revision);
+    if (!place)
+        return;
     // Copies: the texts of the table live only as long as the table.
     const std::string file(revision->FileInfo->WorkingFile);
     const std::string number(revision->Revision);
     Loader.RunCVS(
-        place.Arguments(QStringList{QuietOption} +
-                        place.ShowFileArguments(DecodePath(file), QString::fromStdString(number))),
-        place.RunFolder(), [this, file, number](TCvsResult result) {
+        place->Arguments(
+            QStringList{QuietOption} +
+            place->ShowFileArguments(DecodePath(file), QString::fromStdString(number))),
+        place->RunFolder(), [this, file, number](TCvsResult result) {
             if (EndIfFailed(result, result.Failed() || (result.Output.empty() &&
                                                         !result.Errors.trimmed().isEmpty())))
                 return;
@@ -71,18 +83,14 @@ void TfrmMain::SetAnnotationWindow(TfrmAnnotate* window) {
 }
 
 void TfrmMain::Annotate(const TRevisionInfo* revision) {
-    if (!MayStart() || !revision || !revision->FileInfo)
+    const std::optional<TCvsPlace> place = StartFileCommand(revision);
+    if (!place)
         return;
-    const TCvsPlace place = Place();
-    if (!CurrentLogFile.isEmpty() || place.IsEmpty())
-        return ShowStatus(Status::NoWorkingFolderToRun);
-    SetActivity(TActivity::Comparing);
-    miAbort->setEnabled(true);
     const QString file = DecodePath(std::string(revision->FileInfo->WorkingFile));
     Loader.RunCVS(
-        place.Arguments(
-            place.AnnotateArguments(file, QString::fromStdString(std::string(revision->Revision)))),
-        place.RunFolder(), [this, revision, table = Loader.Table()](TCvsResult result) {
+        place->Arguments(place->AnnotateArguments(
+            file, QString::fromStdString(std::string(revision->Revision)))),
+        place->RunFolder(), [this, revision, table = Loader.Table()](TCvsResult result) {
             if (EndIfFailed(result, result.Failed()))
                 return;
             // A revision the file does not have gives no line and no word.

@@ -228,6 +228,10 @@ private:
     // Ends a command whose client did not start, was aborted, or failed (as
     // failed tells), saying why; true when it did.
     bool EndIfFailed(const TCvsResult& result, bool failed);
+    // Starts a command on revision's file through the client: the place it
+    // runs in, or none when it may not start (and the status says why when
+    // there is no place to run it) (MainAnnotate.cpp).
+    std::optional<TCvsPlace> StartFileCommand(const TRevisionInfo* revision);
     // Compares the two revisions of request without a working folder: their
     // texts are fetched one after the other, then compared
     // (MainRepositoryCompare.cpp).
