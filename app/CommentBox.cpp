@@ -1,12 +1,12 @@
 #include "CommentBox.h"
 
 #include "CellText.h"
+#include "WorkerPool.h"
 
 #include <QPlainTextDocumentLayout>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
-#include <QThreadPool>
 
 #include <algorithm>
 #include <atomic>
@@ -85,8 +85,8 @@ void TCommentBox::ShowComment(std::string_view comment, std::shared_ptr<const vo
         return;
     }
     setPlainText(CellText(comment, DisplayComment));
-    QThreadPool::globalInstance()->start([comment, owner = std::move(owner), requests = Requests,
-                                          wanted, font = font(), target = thread()] {
+    WorkerPool().start([comment, owner = std::move(owner), requests = Requests, wanted,
+                        font = font(), target = thread()] {
         std::unique_ptr<QTextDocument> built;
         try {
             built = BuildDocument(comment, font, requests->Latest, wanted, target);

@@ -1,5 +1,7 @@
 #include "FindBar.h"
 
+#include "WorkerPool.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -82,7 +84,7 @@ std::shared_ptr<TLazyFindIndex> TFindSearch::IndexFor(const TRCSFileTablePtr& ta
 
 void TFindSearch::BuildIndex(const TRowSource& source) {
     if (source.Table && source.FindIndex)
-        QThreadPool::globalInstance()->start(
+        WorkerPool().start(
             [table = source.Table, index = source.FindIndex] { index->Get(*table); });
 }
 
@@ -99,7 +101,8 @@ void TFindSearch::Start(TRowSource source, THistoryRows rows, TFindText find,
             auto result = std::make_shared<TFoundRows>();
             result->Source = source;
             TFindText prepared = find;
-            if (source.Table)
+            // Only a text to find waits for the index.
+            if (source.Table && !prepared.Empty())
                 prepared.Prepare(*source.Table,
                                  source.FindIndex ? &source.FindIndex->Get(*source.Table) : nullptr,
                                  &cancelled);

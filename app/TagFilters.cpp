@@ -2,13 +2,13 @@
 
 #include "CellText.h"
 #include "Selectors.h"
+#include "WorkerPool.h"
 
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPointer>
-#include <QThreadPool>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -191,7 +191,7 @@ void TTagFilters::Select(std::function<TRevisionSelection(const TRCSFileTable&)>
         return;
     const int generation = ++(this->*generationOf);
     QPointer<TTagFilters> self(this);
-    QThreadPool::globalInstance()->start(
+    WorkerPool().start(
         [self, generation, store, generationOf, table = Table, work = std::move(work)] {
             std::shared_ptr<const TRevisionSelection> selection;
             QString error;

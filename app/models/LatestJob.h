@@ -2,9 +2,10 @@
 // reaches the owner, on the owner's thread, and none once the owner is gone.
 #pragma once
 
+#include "WorkerPool.h"
+
 #include <QMetaObject>
 #include <QObject>
-#include <QThreadPool>
 
 #include <atomic>
 #include <memory>
@@ -32,7 +33,7 @@ public:
         Cancel();
         auto cancelled = std::make_shared<std::atomic<bool>>(false);
         Current = cancelled;
-        QThreadPool::globalInstance()->start([state = State, cancelled, work, done] {
+        WorkerPool().start([state = State, cancelled, work, done] {
             auto result = std::make_shared<decltype(work(*cancelled))>(work(*cancelled));
             const std::lock_guard lock(state->Lock);
             if (*cancelled || !state->Owner)

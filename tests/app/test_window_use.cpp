@@ -10,6 +10,7 @@
 #include "Selectors.h"
 #include "WindowLayout.h"
 #include "Windows.h"
+#include "WorkerPool.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,7 +22,6 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <tuple>
@@ -220,7 +220,7 @@ TEST(CommentBox, ShowsAHugeMessageWholeAndTheLatestMessageStays) {
             box.ClearComment();
         else
             box.ShowComment("Newer.", nullptr);
-        QThreadPool::globalInstance()->waitForDone();
+        WorkerPool().waitForDone();
         QCoreApplication::processEvents();
         EXPECT_EQ(box.toPlainText(), clear ? "" : "Newer.");
     }

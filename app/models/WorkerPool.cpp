@@ -1,0 +1,10 @@
+#include "WorkerPool.h"
+
+namespace quillon {
+
+QThreadPool& WorkerPool() {
+    static QThreadPool pool;
+    return pool;
+}
+
+} // namespace quillon
