@@ -79,15 +79,21 @@ void TfrmMain::FindChanged(const QString& text) {
 
 void TfrmMain::StartFind() {
     ShowStatus(Status::Finding);
+    ListHistory();
+}
+
+void TfrmMain::ListHistory() {
+    HistoryListing = true;
     FindSearch->Start(HistorySource, UnfoundHistory, Find, ChartPage->Mode());
 }
 
 void TfrmMain::ShowFound(const std::shared_ptr<TFoundRows>& found) {
+    HistoryListing = false;
     const auto count = found->History.size();
     ShowHistory(found->Source, std::move(found->History), &found->Commits, &found->Chart);
     if (Find.Empty()) {
         UnfoundHistory.reset();
-        ShowStatus(Status::Done);
+        ShowDone();
     } else {
         ShowStatus(Status::Matches.arg(count));
     }

@@ -46,6 +46,8 @@ constexpr int SplitterWidth = 6;
 constexpr int RevisionListHeight = 186;
 constexpr int CommentBoxHeight = 67;
 constexpr int StatusPanelWidth = 100;
+// From this many history rows on, the history is listed off the GUI thread.
+constexpr std::size_t BackgroundHistoryRows = 100'000;
 const QKeySequence ShowCommitShortcut(Qt::CTRL | Qt::Key_M);
 // Below this width the "Commits: N" panel is left out, so that the message
 // keeps room beside the other four counters.
@@ -448,6 +450,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 
 void TfrmMain::ClearViews() {
     FindSearch->Drop();
+    HistoryListing = false;
     UnfoundHistory.reset();
     HistorySource = {};
     FileRows->Clear();
@@ -513,6 +516,7 @@ TFilter TfrmMain::CurrentFilter() const {
 
 void TfrmMain::FilterFiles() {
     FindSearch->Cancel();
+    HistoryListing = false;
     SkippedCount = 0;
     ShowStatus(Status::FilteringFiles);
     Style.LinesLimit = Settings.LinesLimit;
@@ -538,19 +542,35 @@ void TfrmMain::FilterFiles() {
     // Built while the lists are read, so that find and sorting by tags answer
     // at once.
     TFindSearch::BuildIndex(source);
-    if (Find.Empty()) {
+    if (Find.Empty() && rows.History.size() < BackgroundHistoryRows) {
         UnfoundHistory.reset();
         ShowHistory(source, std::move(rows.History), nullptr, nullptr);
+        ShowDone();
     } else {
+        // A long history's commits and chart are built on workers, as a
+        // find's are; the history is shown with them.
         UnfoundHistory =
             std::make_shared<const std::vector<const TRevisionInfo*>>(std::move(rows.History));
-        StartFind();
+        if (Find.Empty()) {
+            ListHistory();
+        } else {
+            StartFind();
+            ShowStatus(Status::Finding);
+            ShowChartNotice();
+        }
     }
-    ShowStatus(Find.Empty() ? Status::Done : Status::Finding);
+    emit filesFiltered();
+}
+
+void TfrmMain::ShowDone() {
+    ShowStatus(Status::Done);
+    ShowChartNotice();
+}
+
+void TfrmMain::ShowChartNotice() {
     // The chart's notice stays the last word while the chart is shown.
     if (ChartPage->isVisible() && !ChartPage->Notice().isEmpty())
         ShowStatus(ChartPage->Notice());
-    emit filesFiltered();
 }
 
 void TfrmMain::ShowHistory(const TRowSource& source, std::vector<const TRevisionInfo*> rows,

@@ -105,6 +105,9 @@ public:
     TActivity Activity() const { return Loader.Activity(); }
     // May a command start now? Every command that would start work asks.
     bool MayStart() const { return Loader.MayStart(); }
+    // Whether the history, its commits and chart are being listed, or found,
+    // on a worker: they are shown when it is done (findFinished).
+    bool ListingHistory() const { return HistoryListing; }
     void OpenFolder(const QString& folder) { OpenPlace(TCvsPlace::OfFolder(folder)); }
     // Opens a working folder or a repository's module.
     void OpenPlace(const TCvsPlace& place);
@@ -257,11 +260,16 @@ private:
     // Narrows the history that FilterFiles listed to the find text, off the
     // GUI thread.
     void StartFind();
+    // Lists UnfoundHistory, narrowed by the find text, on a worker.
+    void ListHistory();
     void ShowFound(const std::shared_ptr<TFoundRows>& found);
     // Shows rows in the history, the commits and the chart; the commits and
     // the chart are made of the rows when not given.
     void ShowHistory(const TRowSource& source, std::vector<const TRevisionInfo*> rows,
                      TCommitList* commits, TChartData* chart);
+    // Says "Done", then the chart's notice while the chart is shown.
+    void ShowDone();
+    void ShowChartNotice();
 
     // The views and menu commands; tests find them by their object names.
     TOwnerDrawnSelector* cbxFilter = nullptr;
@@ -314,6 +322,7 @@ private:
     // The history FilterFiles listed before the find text narrowed it.
     TRowSource HistorySource;
     THistoryRows UnfoundHistory;
+    bool HistoryListing = false; // see ListingHistory
 };
 
 } // namespace quillon

@@ -154,8 +154,19 @@ inline std::string DescribeStall(const TStallMeter::TStall& stall) {
     return text.toStdString();
 }
 
+// Runs the event loop until the window shows the history it lists on a
+// worker, if it lists one.
+inline void WaitForHistory(TfrmMain& window) {
+    if (!window.ListingHistory())
+        return;
+    QEventLoop loop;
+    QObject::connect(&window, &TfrmMain::findFinished, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 // Calls start from the event loop and runs the loop until the window signals
-// signal, or timeoutMs have passed; false on the timeout.
+// signal, or timeoutMs have passed, then until it shows the history it lists
+// on a worker; false on the timeout.
 template <typename TSignal>
 bool StartAndWait(TfrmMain& window, TSignal signal, const std::function<void()>& start,
                   int timeoutMs) {
@@ -169,6 +180,8 @@ bool StartAndWait(TfrmMain& window, TSignal signal, const std::function<void()>&
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     loop.exec();
     QObject::disconnect(connection);
+    if (signalled)
+        WaitForHistory(window);
     return signalled;
 }
 

@@ -68,6 +68,7 @@ TMeasure Measure(TfrmMain& window, TStallMeter& meter, const TOperation& op) {
         QTimer::singleShot(0, &loop, [&] {
             const auto start = std::chrono::steady_clock::now();
             op.Action();
+            WaitForHistory(window);
             ms = MsSince(start);
             QTimer::singleShot(SettleMs, &loop, &QEventLoop::quit);
         });
@@ -123,6 +124,7 @@ void PrintFilterStages(TfrmMain& window) {
     for (int run = 0; run < Repeats; ++run) {
         auto start = std::chrono::steady_clock::now();
         window.FilterFiles();
+        WaitForHistory(window);
         whole.push_back(MsSince(start));
         start = std::chrono::steady_clock::now();
         const TViewRows rows = FilterRows(*window.Load().Table(), *window.Load().Summary(), filter);

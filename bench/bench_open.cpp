@@ -115,11 +115,23 @@ void MeasureOpen(const QString& clientFolder, const QString& workingFolder, TRes
     });
     double loaded = -1;
     QEventLoop loop;
-    QObject::connect(&window, &TfrmMain::loadFinished, &loop, [&] {
+    // The open ends when the history, listed on a worker, is shown.
+    auto ended = [&] {
+        if (loaded >= 0 || window.ListingHistory())
+            return;
         loaded = MsSince(start);
         meter.Stop();
         result.Stalls = meter.WorstStalls();
         loop.quit();
+    };
+    bool finished = false;
+    QObject::connect(&window, &TfrmMain::loadFinished, &loop, [&] {
+        finished = true;
+        ended();
+    });
+    QObject::connect(&window, &TfrmMain::findFinished, &loop, [&] {
+        if (finished)
+            ended();
     });
     QTimer::singleShot(OpenTimeoutMs, &loop, &QEventLoop::quit);
     meter.Start();

@@ -4,6 +4,7 @@
 #include "CellText.h"
 #include "CvsRunner.h"
 #include "FileTags.h"
+#include "Filter.h"
 #include "RecentMenu.h"
 #include "RecentRoots.h"
 #include "Selectors.h"
@@ -15,9 +16,11 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QScrollBar>
+#include <QSemaphore>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTcpServer>
+#include <QThreadPool>
 #include <QToolButton>
 
 #include <csignal>
@@ -254,6 +257,47 @@ TEST_F(MainWindow, AClientThatNeverEndsRunsTheParseOutOfMemory) {
     EXPECT_EQ(Window.FilesModel().rowCount(), 0);
     EXPECT_EQ(Window.HistoryModel().rowCount(), 0);
     EXPECT_TRUE(Window.MayStart());
+}
+
+// A long history is listed with its commits and chart on a worker, in the
+// status order of a short one, and the window's workers are not Qt's global
+// pool, which painting waits on: here its threads are all kept busy.
+TEST_F(MainWindow, ALongHistoryIsListedOnAWorker) {
+    QTemporaryDir clientDir;
+    ASSERT_TRUE(QDir(clientDir.path()).mkdir("CVS"));
+    QFile log(TestData("real-cvs.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    QFile longLog(clientDir.filePath("long.log"));
+    ASSERT_TRUE(longLog.open(QIODevice::WriteOnly));
+    longLog.write(log.readAll().repeated(9000));
+    longLog.close();
+    WriteScript(clientDir.filePath("cvs"), "cat '" + longLog.fileName().toLocal8Bit() + "'\n");
+    Window.Settings.CVSPath = clientDir.path();
+
+    QThreadPool& global = *QThreadPool::globalInstance();
+    QSemaphore release;
+    const int busy = global.maxThreadCount();
+    for (int i = 0; i < busy; ++i)
+        global.start([&release] { release.acquire(); });
+    QSignalSpy listed(&Window, &TfrmMain::findFinished);
+    Window.OpenFolder(clientDir.path());
+    const bool loaded = WaitForLoad(Window, 60000);
+    const bool shown = loaded && (!Window.ListingHistory() || listed.wait(60000));
+    release.release(busy);
+    global.waitForDone();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(listed.count(), 1);
+
+    EXPECT_EQ(Status.Messages, LoadSequence);
+    const TRCSFileTable& table = *Window.Load().Table();
+    const TLogSummary& summary = *Window.Load().Summary();
+    const TViewRows rows = FilterRows(table, summary, Window.CurrentFilter());
+    ASSERT_GE(rows.History.size(), 100000u);
+    EXPECT_EQ(Window.HistoryModel().Revisions(), rows.History);
+    EXPECT_EQ(MainViews(Window).lvHistory->currentIndex().row(), 0);
+    const auto* commits = Window.findChild<QTableView*>(QStringLiteral("lvCommits"));
+    EXPECT_EQ(std::size_t(commits->model()->rowCount()),
+              ListCommits(summary.Commits, rows.History).Rows.size());
 }
 
 TEST_F(MainWindow, AbortEndsASlowClientAndBusyKeepsCommandsOut) {
