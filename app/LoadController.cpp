@@ -138,7 +138,9 @@ void TLoadController::ReadCache(const QString& place) {
         try {
             if (std::optional<TCachedLog> entry = cache.Read(place, read->Error)) {
                 read->Saved = entry->Saved;
-                std::shared_ptr<TRCSFileTable> table = ParseLog(std::move(entry->Log));
+                const unsigned parts = ParseParts(entry->Log.size());
+                std::shared_ptr<TRCSFileTable> table =
+                    ParseLog(std::move(entry->Log), nullptr, parts);
                 NameRepositoryFiles(*table, named);
                 ClearEmptyMessages(*table);
                 read->Summary = std::make_shared<TLogSummary>(SummarizeLog(*table, limit));

@@ -7,8 +7,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <latch>
 #include <limits>
+#include <numeric>
 #include <optional>
+#include <thread>
 #include <unordered_map>
 
 namespace quillon {
@@ -137,15 +141,40 @@ public:
     TLogParser(TRCSFileTable& table, std::atomic<int>* filesParsed, std::size_t blockSize)
         : Table(table), FilesParsed(filesParsed), BlockSize(blockSize) {}
 
-    // Takes a whole log over as the table's only block.
-    void Adopt(std::string log) {
-        // Every revision begins at a rule line; knowing their number up front,
-        // the revision store is allocated once and never copied.
-        const std::size_t revisions = CountRevisionRules(log);
-        Table.RevisionStore.reserve(revisions);
+    // A whole log, the table's only block, read in parts side by side.
+    static std::unique_ptr<TRCSFileTable> ParseWhole(std::string log, std::atomic<int>* filesParsed,
+                                                     unsigned parts);
+
+    void Reserve(std::size_t revisions) {
+        ReserveHuge(Table.RevisionStore, revisions);
         RevisionFile.reserve(revisions);
-        Block = &Table.LogBlocks.emplace_back(std::move(log));
-        Next = Block->data();
+    }
+
+    // Parses the whole of a part of a log that another table keeps, up to
+    // its end, which ends a line.
+    void ParsePart(std::string_view part) {
+        Next = part.data();
+        ParseLines(part.data() + part.size(), /*last=*/true);
+        EndParse();
+    }
+
+    // Takes over the files and revisions of the parser of the part of the
+    // log after this one's, as if this parser had read on.
+    void Append(TLogParser& next) {
+        const std::size_t files = Table.FilesStore.size();
+        const std::size_t revisions = Table.RevisionStore.size();
+        std::move(next.Table.FilesStore.begin(), next.Table.FilesStore.end(),
+                  std::back_inserter(Table.FilesStore));
+        Table.RevisionStore.insert(Table.RevisionStore.end(), next.Table.RevisionStore.begin(),
+                                   next.Table.RevisionStore.end());
+        Table.ExtraTexts.splice(Table.ExtraTexts.end(), next.Table.ExtraTexts);
+        Table.BadDateCount += next.Table.BadDateCount;
+        for (const std::size_t first : next.FirstRevision)
+            FirstRevision.push_back(first + revisions);
+        for (const std::uint32_t file : next.RevisionFile)
+            RevisionFile.push_back(static_cast<std::uint32_t>(file + files));
+        for (const auto& [name, seen] : next.NamesSeen)
+            NamesSeen[name].IsBranch |= seen.IsBranch;
     }
 
     void Add(std::string_view bytes) {
@@ -154,25 +183,28 @@ public:
         if (!Block || Block->capacity() - Block->size() < bytes.size())
             NewBlock(bytes.size());
         Block->append(bytes);
-        ParseLines(/*last=*/false);
+        ParseLines(Block->data() + Block->size(), /*last=*/false);
     }
 
     void Finish() {
         if (Block)
-            ParseLines(/*last=*/true);
-        if (InDescription)
-            DescriptionLine(RevisionRule, 0);
-        FinishComment();
+            ParseLines(Block->data() + Block->size(), /*last=*/true);
+        EndParse();
         FinishTable();
     }
 
 private:
-    // Parses the lines of the current block from Next on; the last line waits
-    // for more bytes unless last is set, as a CR at the end may be the first
-    // half of a CR LF.
-    void ParseLines(bool last) {
+    // The log has ended: what is being read is complete.
+    void EndParse() {
+        if (InDescription)
+            DescriptionLine(RevisionRule, 0);
+        FinishComment();
+    }
+
+    // Parses the lines from Next to end; the last line waits for more bytes
+    // unless last is set, as a CR at the end may be the first half of a CR LF.
+    void ParseLines(const char* const end, bool last) {
         const char* p = Next;
-        const char* const end = Block->data() + Block->size();
         while (p < end) {
             const char* nl = FindLineFeed(p, end);
             const char* lineEnd = nl ? nl : end;
@@ -585,6 +617,7 @@ private:
         return text;
     }
 
+public:
     void FinishTable() {
         Table.FilesStore.shrink_to_fit();
         auto& names = Table.NameStore;
@@ -605,6 +638,7 @@ private:
             revisions[j].FileInfo = &files[RevisionFile[j]];
     }
 
+private:
     TRCSFileTable& Table;
     std::atomic<int>* FilesParsed;
     const std::size_t BlockSize;
@@ -654,10 +688,102 @@ std::unique_ptr<TRCSFileTable> TLogReader::Finish() {
     return std::move(Table);
 }
 
-std::unique_ptr<TRCSFileTable> ParseLog(std::string log, std::atomic<int>* filesParsed) {
-    TLogReader reader(filesParsed);
-    reader.Parser->Adopt(std::move(log));
-    return reader.Finish();
+namespace {
+
+// Whether the file whose header starts text is read alone as it is read
+// after the files before it. Revision and date lines before a file's first
+// rule still fill the previous file's last revision: the file must have none.
+bool ReadsAlone(std::string_view text) {
+    std::size_t end = text.find_first_of("\r\n");
+    while (end != std::string_view::npos) {
+        const std::string_view line = text.substr(end + 1);
+        if (line.starts_with(RevisionRule) || line.starts_with("RCS file: "))
+            return true;
+        if (line.starts_with("revision ") || line.starts_with("date: "))
+            return false;
+        end = text.find_first_of("\r\n", end + 1);
+    }
+    return true;
+}
+
+// The log cut into at most parts pieces of about equal size, each but the
+// first beginning with a file header that reads alone.
+std::vector<std::string_view> CutAtFileHeaders(std::string_view log, unsigned parts) {
+    constexpr std::string_view Header = "\nRCS file: ";
+    std::vector<std::string_view> pieces;
+    std::size_t from = 0;
+    for (unsigned k = 1; k < parts; ++k) {
+        std::size_t hit = log.find(Header, std::max(from, log.size() / parts * k));
+        while (hit != std::string_view::npos && !ReadsAlone(log.substr(hit + 1)))
+            hit = log.find(Header, hit + 1);
+        if (hit == std::string_view::npos)
+            break;
+        pieces.push_back(log.substr(from, hit + 1 - from));
+        from = hit + 1;
+    }
+    pieces.push_back(log.substr(from));
+    return pieces;
+}
+
+} // namespace
+
+std::unique_ptr<TRCSFileTable>
+TLogParser::ParseWhole(std::string log, std::atomic<int>* filesParsed, unsigned parts) {
+    auto table = std::make_unique<TRCSFileTable>();
+    const std::vector<std::string_view> pieces =
+        CutAtFileHeaders(table->LogBlocks.emplace_back(std::move(log)), parts);
+    const std::size_t count = pieces.size();
+    std::vector<std::unique_ptr<TRCSFileTable>> partTables;
+    std::vector<std::unique_ptr<TLogParser>> parsers;
+    parsers.push_back(
+        std::make_unique<TLogParser>(*table, filesParsed, TLogReader::DefaultBlockSize));
+    for (std::size_t k = 1; k < count; ++k)
+        parsers.push_back(std::make_unique<TLogParser>(
+            *partTables.emplace_back(std::make_unique<TRCSFileTable>()), nullptr,
+            TLogReader::DefaultBlockSize));
+    // Every revision begins at a rule line; knowing their number up front,
+    // each revision store is allocated once, the first for all of them.
+    std::vector<std::size_t> revisions(count);
+    std::latch counted(static_cast<std::ptrdiff_t>(count));
+    std::vector<std::exception_ptr> failures(count);
+    auto parse = [&](std::size_t k) {
+        revisions[k] = CountRevisionRules(pieces[k]);
+        counted.count_down();
+        try {
+            if (k == 0)
+                counted.wait();
+            parsers[k]->Reserve(
+                k == 0 ? std::accumulate(revisions.begin(), revisions.end(), std::size_t(0))
+                       : revisions[k]);
+            parsers[k]->ParsePart(pieces[k]);
+        } catch (...) {
+            failures[k] = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> others;
+        for (std::size_t k = 1; k < count; ++k)
+            others.emplace_back(parse, k);
+        parse(0);
+    }
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+    for (std::size_t k = 1; k < count; ++k)
+        parsers[0]->Append(*parsers[k]);
+    parsers[0]->FinishTable();
+    return table;
+}
+
+std::unique_ptr<TRCSFileTable> ParseLog(std::string log, std::atomic<int>* filesParsed,
+                                        unsigned parts) {
+    return TLogParser::ParseWhole(std::move(log), filesParsed, std::max(parts, 1u));
+}
+
+unsigned ParseParts(std::size_t logBytes) {
+    constexpr std::size_t MinPartBytes = 32 << 20;
+    return static_cast<unsigned>(std::clamp<std::size_t>(
+        logBytes / MinPartBytes, 1, std::max(std::thread::hardware_concurrency(), 1u)));
 }
 
 } // namespace quillon

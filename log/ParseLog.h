@@ -39,14 +39,20 @@ public:
     std::unique_ptr<TRCSFileTable> Finish();
 
 private:
-    friend std::unique_ptr<TRCSFileTable> ParseLog(std::string, std::atomic<int>*);
     std::unique_ptr<TRCSFileTable> Table;
     std::unique_ptr<TLogParser> Parser;
     std::size_t AddedBytes = 0;
 };
 
 // A whole log at once: the table takes the log over as its one block, without
-// copying it.
-std::unique_ptr<TRCSFileTable> ParseLog(std::string log, std::atomic<int>* filesParsed = nullptr);
+// copying it. The log is cut at file headers into at most parts pieces, read
+// side by side; the table is the same in any number of parts. filesParsed
+// counts the files of the first piece.
+std::unique_ptr<TRCSFileTable> ParseLog(std::string log, std::atomic<int>* filesParsed = nullptr,
+                                        unsigned parts = 1);
+
+// The number of parts worth reading a whole log of that size in on this
+// machine: one for each core, each of some tens of megabytes.
+unsigned ParseParts(std::size_t logBytes);
 
 } // namespace quillon

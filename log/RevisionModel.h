@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <list>
 #include <memory>
 #include <span>
 #include <string>
@@ -110,7 +111,7 @@ private:
     // were carried over into the next block.
     std::deque<std::string> LogBlocks;
     std::vector<std::size_t> LogSizes;
-    std::deque<std::string> ExtraTexts;       // texts not found verbatim in the log
+    std::list<std::string> ExtraTexts;        // texts not found verbatim in the log
     std::vector<TRCSFile> FilesStore;         // log order
     std::vector<TRevisionInfo> RevisionStore; // log order; files own slices of it
     std::vector<TNameEntry> NameStore;

@@ -278,7 +278,7 @@ private:
 };
 
 // The same log read in pieces, cut where the input says, into small blocks,
-// gives the same table as the whole log.
+// or in parts side by side, gives the same table as the whole log.
 void RequireSameTable(const TRCSFileTable& whole, const TRCSFileTable& pieces) {
     Require(whole.FileCount() == pieces.FileCount() &&
                 whole.RevisionCount() == pieces.RevisionCount() &&
@@ -342,6 +342,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::atomic<int> piecesFilesParsed{0};
     auto pieces = ReadInPieces(input, piecesFilesParsed);
     RequireSameTable(*table, *pieces);
+    RequireSameTable(*table, *ParseLog(std::string(input), nullptr, 3));
     TWalk(input, logBegin).Run(*table, filesParsed.load());
     TWalk(input, nullptr).Run(*pieces, piecesFilesParsed.load());
     return 0;

@@ -328,42 +328,48 @@ TEST(ParseLog, DateLineWithoutAnyRevisionIsHarmless) {
 // Revision and date lines of a file before its first separator, and message
 // lines after the equals-sign line, still go to the previous file's last
 // revision.
+// Also when the log is read in parts: it is never cut before such a file.
 TEST(ParseLog, LinesBeforeTheFirstSeparatorGoToThePreviousFile) {
-    auto table = ParseLog(Lines({
-        "RCS file: /repo/a.c,v",
-        "Working file: a.c",
-        Rule28,
-        "revision 1.1",
-        "date: 2005-03-01 14:05:09 +0000;  author: anna;  state: Exp;",
-        "message of a",
-        Rule77,
-        "after the rule",
-        "",
-        "RCS file: /repo/b.c,v",
-        "Working file: b.c",
-        "revision 4.4",
-        "date: 2006-01-02 03:04:05 +0000;  author: bob;  state: dead;  lines: +2 -1",
-        "stray",
-        Rule28,
-        "revision 1.1",
-        DateLine(""),
-        "message of b",
-        Rule77,
-    }));
-    ASSERT_EQ(table->FileCount(), 2u);
-    const TRCSFile& a = table->Files()[0];
-    const TRCSFile& b = table->Files()[1];
-    ASSERT_EQ(a.Revisions.size(), 1u);
-    ASSERT_EQ(b.Revisions.size(), 1u);
-    const TRevisionInfo& last = a.Revisions[0];
-    EXPECT_EQ(last.Revision, "4.4");
-    EXPECT_EQ(last.Author, "bob");
-    EXPECT_EQ(last.State, "dead");
-    EXPECT_DOUBLE_EQ(last.Date, Date(2006, 1, 2, 3, 4, 5));
-    EXPECT_EQ(last.LinesAdded, 2);
-    EXPECT_EQ(last.LinesRemoved, 1);
-    EXPECT_EQ(Lf(last.Comment), "message of a\nafter the rule\n\nstray");
-    EXPECT_EQ(b.Revisions[0].Comment, "message of b");
+    for (const unsigned parts : {1u, 3u, 5u}) {
+        SCOPED_TRACE(parts);
+        auto table = ParseLog(
+            Lines({
+                "RCS file: /repo/a.c,v",
+                "Working file: a.c",
+                Rule28,
+                "revision 1.1",
+                "date: 2005-03-01 14:05:09 +0000;  author: anna;  state: Exp;",
+                "message of a",
+                Rule77,
+                "after the rule",
+                "",
+                "RCS file: /repo/b.c,v",
+                "Working file: b.c",
+                "revision 4.4",
+                "date: 2006-01-02 03:04:05 +0000;  author: bob;  state: dead;  lines: +2 -1",
+                "stray",
+                Rule28,
+                "revision 1.1",
+                DateLine(""),
+                "message of b",
+                Rule77,
+            }),
+            nullptr, parts);
+        ASSERT_EQ(table->FileCount(), 2u);
+        const TRCSFile& a = table->Files()[0];
+        const TRCSFile& b = table->Files()[1];
+        ASSERT_EQ(a.Revisions.size(), 1u);
+        ASSERT_EQ(b.Revisions.size(), 1u);
+        const TRevisionInfo& last = a.Revisions[0];
+        EXPECT_EQ(last.Revision, "4.4");
+        EXPECT_EQ(last.Author, "bob");
+        EXPECT_EQ(last.State, "dead");
+        EXPECT_DOUBLE_EQ(last.Date, Date(2006, 1, 2, 3, 4, 5));
+        EXPECT_EQ(last.LinesAdded, 2);
+        EXPECT_EQ(last.LinesRemoved, 1);
+        EXPECT_EQ(Lf(last.Comment), "message of a\nafter the rule\n\nstray");
+        EXPECT_EQ(b.Revisions[0].Comment, "message of b");
+    }
 }
 
 TEST(ParseLog, RulesOfHyphensStartRevisionsAndEqualsSignsAreLeftOut) {

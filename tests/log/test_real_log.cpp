@@ -258,6 +258,17 @@ std::string WithLineBreaks(const std::string& log, std::string_view eol) {
     return out;
 }
 
+// A whole log read in parts side by side gives the table of one pass.
+TEST(RealLog, ALogReadInPartsGivesTheTableOfOnePass) {
+    const std::string recorded = ReadData("real-cvs.log");
+    for (const std::string& log : {recorded + recorded + recorded, WithLineBreaks(recorded, "\r\n"),
+                                   ReadData("real-cvs-fork.log")}) {
+        const std::string whole = Describe(*ParseLog(log));
+        for (unsigned parts = 2; parts <= 7; ++parts)
+            EXPECT_EQ(Describe(*ParseLog(log, nullptr, parts)), whole) << parts;
+    }
+}
+
 // A log cut at any byte (inside a line, a UTF-8 sequence, a CR LF or a rule)
 // and kept in blocks too small for a line gives the same table as the whole
 // log, and hands back the same bytes.
