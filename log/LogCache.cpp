@@ -12,10 +12,12 @@
 #include <zstd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 namespace quillon {
 
@@ -23,10 +25,12 @@ namespace {
 
 // An entry: the magic, the time it was kept (milliseconds since the epoch,
 // 8 bytes little-endian), the length of its place (4 bytes little-endian),
-// the place in UTF-8, then the log as one zstd frame with its checksum.
+// the place in UTF-8, then the log as zstd frames, each with its size and
+// checksum, so that they can be decompressed side by side.
 constexpr char Magic[8] = {'Q', 'L', 'O', 'G', 'C', 'A', 'C', '1'};
 constexpr int CompressionLevel = 1;
 constexpr std::size_t ChunkBytes = std::size_t(1) << 20;
+constexpr std::size_t FrameBytes = std::size_t(32) << 20; // of the log in each frame
 const QString EntrySuffix = QStringLiteral(".log.zst");
 const QString TemporaryPattern = QStringLiteral("/.entry-XXXXXX");
 const QString LogsFolder = QStringLiteral("logs");
@@ -63,8 +67,8 @@ QByteArray Header(const QString& place) {
 
 using TCompressor = std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)>;
 
-// Compresses the log, given in pieces, into file a chunk at a time: no second
-// whole copy is made.
+// Compresses the log, given in pieces, into file a chunk at a time, in frames
+// of FrameBytes: no second whole copy is made.
 QString Compress(const std::vector<std::string_view>& pieces, QFile& file) {
     TCompressor context(ZSTD_createCCtx(), &ZSTD_freeCCtx);
     if (!context)
@@ -74,7 +78,6 @@ QString Compress(const std::vector<std::string_view>& pieces, QFile& file) {
         total += piece.size();
     ZSTD_CCtx_setParameter(context.get(), ZSTD_c_compressionLevel, CompressionLevel);
     ZSTD_CCtx_setParameter(context.get(), ZSTD_c_checksumFlag, 1);
-    ZSTD_CCtx_setPledgedSrcSize(context.get(), total);
     std::string out(ZSTD_CStreamOutSize(), '\0');
     auto run = [&](ZSTD_inBuffer& in, ZSTD_EndDirective mode) -> QString {
         std::size_t left = 0;
@@ -89,14 +92,79 @@ QString Compress(const std::vector<std::string_view>& pieces, QFile& file) {
         } while (mode == ZSTD_e_end ? left != 0 : in.pos < in.size);
         return QString();
     };
+    if (total == 0) {
+        ZSTD_CCtx_setPledgedSrcSize(context.get(), 0);
+        ZSTD_inBuffer end{nullptr, 0, 0};
+        return run(end, ZSTD_e_end);
+    }
+    std::size_t done = 0;
+    std::size_t frameLeft = 0;
     for (const std::string_view piece : pieces)
-        for (std::size_t offset = 0; offset < piece.size(); offset += ChunkBytes) {
-            ZSTD_inBuffer in{piece.data() + offset, std::min(ChunkBytes, piece.size() - offset), 0};
-            if (QString problem = run(in, ZSTD_e_continue); !problem.isEmpty())
+        for (std::size_t offset = 0; offset < piece.size();) {
+            if (frameLeft == 0) {
+                frameLeft = std::min(FrameBytes, total - done);
+                ZSTD_CCtx_setPledgedSrcSize(context.get(), frameLeft);
+            }
+            const std::size_t bytes = std::min({ChunkBytes, piece.size() - offset, frameLeft});
+            ZSTD_inBuffer in{piece.data() + offset, bytes, 0};
+            offset += bytes;
+            done += bytes;
+            frameLeft -= bytes;
+            if (QString problem = run(in, frameLeft == 0 ? ZSTD_e_end : ZSTD_e_continue);
+                !problem.isEmpty())
                 return problem;
         }
-    ZSTD_inBuffer end{nullptr, 0, 0};
-    return run(end, ZSTD_e_end);
+    return QString();
+}
+
+struct TFrame {
+    const uchar* Data;
+    std::size_t Size;   // compressed
+    std::size_t Offset; // of its bytes in the log
+    std::size_t Bytes;  // of the log
+};
+
+// The frames of an entry, or none when they are damaged.
+std::optional<std::vector<TFrame>> Frames(const uchar* data, std::size_t size) {
+    std::vector<TFrame> frames;
+    std::size_t offset = 0;
+    for (std::size_t at = 0; at < size || frames.empty();) {
+        const std::size_t frameSize = ZSTD_findFrameCompressedSize(data + at, size - at);
+        if (ZSTD_isError(frameSize))
+            return std::nullopt;
+        const unsigned long long bytes = ZSTD_getFrameContentSize(data + at, frameSize);
+        if (bytes == ZSTD_CONTENTSIZE_ERROR || bytes == ZSTD_CONTENTSIZE_UNKNOWN)
+            return std::nullopt;
+        frames.push_back({data + at, frameSize, offset, static_cast<std::size_t>(bytes)});
+        offset += static_cast<std::size_t>(bytes);
+        at += frameSize;
+    }
+    return frames;
+}
+
+// Decompresses the frames into log, on as many threads as there are cores;
+// false when one of them is damaged.
+bool DecompressFrames(const std::vector<TFrame>& frames, std::string& log) {
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> damaged{false};
+    auto run = [&] {
+        for (std::size_t i = next++; i < frames.size() && !damaged; i = next++) {
+            const TFrame& frame = frames[i];
+            const std::size_t read =
+                ZSTD_decompress(log.data() + frame.Offset, frame.Bytes, frame.Data, frame.Size);
+            if (ZSTD_isError(read) || read != frame.Bytes)
+                damaged = true;
+        }
+    };
+    {
+        const std::size_t threads =
+            std::min<std::size_t>(std::max(std::thread::hardware_concurrency(), 1u), frames.size());
+        std::vector<std::jthread> others;
+        for (std::size_t k = 1; k < threads; ++k)
+            others.emplace_back(run);
+        run();
+    }
+    return !damaged;
 }
 
 // The log of an entry's bytes, or why there is none.
@@ -114,25 +182,24 @@ std::optional<TCachedLog> Decompress(const uchar* data, qint64 size, const QStri
         error = QStringLiteral("the entry of another place");
         return std::nullopt;
     }
-    const uchar* frame = data + fixed + nameSize;
-    const std::size_t frameSize = static_cast<std::size_t>(size - fixed - nameSize);
-    const unsigned long long logSize = ZSTD_getFrameContentSize(frame, frameSize);
-    if (logSize == ZSTD_CONTENTSIZE_ERROR || logSize == ZSTD_CONTENTSIZE_UNKNOWN ||
-        ZSTD_findFrameCompressedSize(frame, frameSize) != frameSize) {
+    const std::optional<std::vector<TFrame>> frames =
+        Frames(data + fixed + nameSize, static_cast<std::size_t>(size - fixed - nameSize));
+    if (!frames) {
         error = QStringLiteral("damaged");
         return std::nullopt;
     }
     TCachedLog entry;
     try {
-        entry.Log.reserve(static_cast<std::size_t>(logSize));
+        const std::size_t logSize = frames->back().Offset + frames->back().Bytes;
+        entry.Log.reserve(logSize);
         AdviseHugePages(entry.Log.data(), entry.Log.capacity());
-        entry.Log.resize(static_cast<std::size_t>(logSize));
+        MakePages(entry.Log.data(), entry.Log.capacity());
+        entry.Log.resize(logSize);
     } catch (const std::bad_alloc&) {
         error = QStringLiteral("too large to read");
         return std::nullopt;
     }
-    const std::size_t read = ZSTD_decompress(entry.Log.data(), entry.Log.size(), frame, frameSize);
-    if (ZSTD_isError(read) || read != entry.Log.size()) {
+    if (!DecompressFrames(*frames, entry.Log)) {
         error = QStringLiteral("damaged");
         return std::nullopt;
     }

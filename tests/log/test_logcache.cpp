@@ -85,3 +85,30 @@ TEST(LogCache, ADamagedEntryIsDiscardedAndAnUnwritableFolderSaysWhy) {
     file.close();
     EXPECT_NE(TLogCache(dir.filePath("file/logs")).Write(Place(0), {log}), "");
 }
+
+// A log longer than a frame, given in pieces that frames do not follow, reads
+// back whole; a damaged frame after the first discards the entry.
+TEST(LogCache, ALongLogIsKeptInFramesThatReadBackWhole) {
+    QTemporaryDir dir;
+    const TLogCache cache(dir.filePath("logs"));
+    std::string log;
+    for (int i = 0; log.size() < (std::size_t(40) << 20); ++i)
+        log += "revision 1." + std::to_string(i) + "\n";
+    const std::string_view text(log);
+    const std::size_t cut = (std::size_t(32) << 20) - 7;
+    ASSERT_EQ(cache.Write(Place(0), {text.substr(0, 1000), text.substr(1000, cut - 1000),
+                                     text.substr(cut)}),
+              "");
+    QString error;
+    std::optional<TCachedLog> read = cache.Read(Place(0), error);
+    ASSERT_TRUE(read) << error.toStdString();
+    EXPECT_TRUE(read->Log == log);
+
+    QFile file(cache.EntryPath(Place(0)));
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.seek(file.size() - 100));
+    file.write("damage");
+    file.close();
+    EXPECT_FALSE(cache.Read(Place(0), error));
+    EXPECT_EQ(error, "damaged");
+}
