@@ -165,6 +165,10 @@ public:
         const std::size_t revisions = Table.RevisionStore.size();
         std::move(next.Table.FilesStore.begin(), next.Table.FilesStore.end(),
                   std::back_inserter(Table.FilesStore));
+        // The room is made side by side first: most of a copy to fresh memory
+        // is the making of its pages.
+        MakePages(Table.RevisionStore.data() + revisions,
+                  next.Table.RevisionStore.size() * sizeof(TRevisionInfo));
         Table.RevisionStore.insert(Table.RevisionStore.end(), next.Table.RevisionStore.begin(),
                                    next.Table.RevisionStore.end());
         Table.ExtraTexts.splice(Table.ExtraTexts.end(), next.Table.ExtraTexts);
