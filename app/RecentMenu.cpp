@@ -27,11 +27,15 @@ TRecentMenu::TRecentMenu(QWidget* parent, std::function<void(const TRecentPlace&
 }
 
 void TRecentMenu::Add(const TRecentPlace& place) {
-    Missing.erase(KeyOf(AddRecentPlace(place, *OpenSettingsStore())));
+    const TRecentPlace stored = StoredPlace(place);
+    Missing.erase(KeyOf(stored));
+    // Written aside: a load's end never waits for the disk.
+    WriteSettingsAside([stored](QSettings& store) { AddRecentPlace(stored, store); });
 }
 
 void TRecentMenu::Rebuild() {
     clear();
+    WaitForSettingsWritten();
     const std::vector<TRecentPlace> places = LoadRecentPlaces(*OpenSettingsStore());
     if (places.empty())
         addAction(EmptyCaption)->setEnabled(false);

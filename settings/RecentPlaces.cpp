@@ -34,9 +34,14 @@ std::vector<TRecentPlace> LoadRecentPlaces(QSettings& store) {
     return places;
 }
 
-TRecentPlace AddRecentPlace(TRecentPlace place, QSettings& store) {
+TRecentPlace StoredPlace(TRecentPlace place) {
     // A place opened by a relative path is kept by its absolute one.
     place.Path = QFileInfo(place.Path).absoluteFilePath();
+    return place;
+}
+
+void AddRecentPlace(const TRecentPlace& added, QSettings& store) {
+    const TRecentPlace place = StoredPlace(added);
     std::vector<TRecentPlace> places = LoadRecentPlaces(store);
     std::erase(places, place);
     places.insert(places.begin(), place);
@@ -52,7 +57,6 @@ TRecentPlace AddRecentPlace(TRecentPlace place, QSettings& store) {
         store.setValue(PathKey, places[std::size_t(i)].Path);
     }
     store.endArray();
-    return place;
 }
 
 QString MissingReason(const TRecentPlace& place) {

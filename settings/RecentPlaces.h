@@ -21,9 +21,11 @@ struct TRecentPlace {
 
 // The stored places, newest first; entries that are damaged are passed over.
 std::vector<TRecentPlace> LoadRecentPlaces(QSettings& store);
-// Puts place first, by its absolute path, and drops an older entry of it and
-// those past the limit. Returns the place as stored.
-TRecentPlace AddRecentPlace(TRecentPlace place, QSettings& store);
+// The place as it is stored: by its absolute path.
+TRecentPlace StoredPlace(TRecentPlace place);
+// Puts place first, as stored, and drops an older entry of it and those past
+// the limit.
+void AddRecentPlace(const TRecentPlace& place, QSettings& store);
 
 // Why place cannot be opened now ("not found", "not a folder", ...), or an
 // empty text when it can.

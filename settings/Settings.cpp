@@ -1,7 +1,9 @@
 #include "Settings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QThreadPool>
 
 #include <utility>
 
@@ -42,7 +44,25 @@ std::optional<int> ReadNumber(QSettings& store, const QString& name) {
     return ok ? std::optional<int>(number) : std::nullopt;
 }
 
+QThreadPool& SettingsWriter() {
+    static QThreadPool* const pool = [] {
+        static QThreadPool thread;
+        thread.setMaxThreadCount(1); // the writes are made in order
+        qAddPostRoutine([] { thread.waitForDone(); });
+        return &thread;
+    }();
+    return *pool;
+}
+
 } // namespace
+
+void WriteSettingsAside(std::function<void(QSettings&)> write) {
+    SettingsWriter().start([write = std::move(write)] { write(*OpenSettingsStore()); });
+}
+
+void WaitForSettingsWritten() {
+    SettingsWriter().waitForDone();
+}
 
 std::unique_ptr<QSettings> OpenSettingsStore() {
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,

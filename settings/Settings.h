@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace quillon {
@@ -34,6 +35,14 @@ struct TSettings {
 // The current user's store: HKEY_CURRENT_USER\Software\Tevrin\Quillon on
 // Windows, the per-user configuration file elsewhere.
 std::unique_ptr<QSettings> OpenSettingsStore();
+
+// Runs write on a store of its own, on the one thread that writes settings
+// aside, after the writes handed over before it: the window never waits for
+// the disk. Stores in this process see a write once it is made, and the
+// writes still to come are made before the application object goes.
+void WriteSettingsAside(std::function<void(QSettings&)> write);
+// Waits for the writes handed over so far.
+void WaitForSettingsWritten();
 
 // Reads the settings. Each value is read by itself; a missing value or one
 // of the wrong type leaves its default (or, for the switches and masks, the

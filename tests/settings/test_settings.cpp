@@ -215,6 +215,24 @@ TEST(SettingsStore, TheUserStoreIsTevrinQuillon) {
     EXPECT_TRUE(store->fileName().contains(QStringLiteral("/Tevrin/Quillon")));
 }
 
+// Writes handed aside are made one after another, in order, and every store
+// of the user sees them once they are waited for.
+TEST(SettingsStore, WritesAsideAreMadeInOrder) {
+    const QString key = QStringLiteral("WritesAside");
+    OpenSettingsStore()->remove(key);
+    for (int i = 0; i < 20; ++i)
+        WriteSettingsAside([i, key](QSettings& store) {
+            store.setValue(key, store.value(key).toStringList() << QString::number(i));
+        });
+    WaitForSettingsWritten();
+    const auto store = OpenSettingsStore();
+    const QStringList written = store->value(key).toStringList();
+    store->remove(key);
+    ASSERT_EQ(written.size(), 20);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(written[i], QString::number(i));
+}
+
 // The recent places: newest first, each once, at most ten; a folder and a log
 // file of the same path are two places; damaged entries are passed over.
 TEST_F(SettingsTest, RecentPlacesKeepTheNewestTenOnce) {
