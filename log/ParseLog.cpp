@@ -163,10 +163,14 @@ public:
     void Append(TLogParser& next) {
         const std::size_t files = Table.FilesStore.size();
         const std::size_t revisions = Table.RevisionStore.size();
-        std::move(next.Table.FilesStore.begin(), next.Table.FilesStore.end(),
-                  std::back_inserter(Table.FilesStore));
         // The room is made side by side first: most of a copy to fresh memory
         // is the making of its pages.
+        std::vector<TRCSFile> allFiles;
+        allFiles.reserve(files + next.Table.FilesStore.size());
+        MakePages(allFiles.data(), allFiles.capacity() * sizeof(TRCSFile));
+        for (auto* store : {&Table.FilesStore, &next.Table.FilesStore})
+            std::move(store->begin(), store->end(), std::back_inserter(allFiles));
+        Table.FilesStore = std::move(allFiles);
         MakePages(Table.RevisionStore.data() + revisions,
                   next.Table.RevisionStore.size() * sizeof(TRevisionInfo));
         Table.RevisionStore.insert(Table.RevisionStore.end(), next.Table.RevisionStore.begin(),
