@@ -133,7 +133,10 @@ std::optional<std::vector<TFrame>> Frames(const uchar* data, std::size_t size) {
         if (ZSTD_isError(frameSize))
             return std::nullopt;
         const unsigned long long bytes = ZSTD_getFrameContentSize(data + at, frameSize);
-        if (bytes == ZSTD_CONTENTSIZE_ERROR || bytes == ZSTD_CONTENTSIZE_UNKNOWN)
+        // A size that would take the log past any string's is damage too: the
+        // offsets of the frames after it would wrap around.
+        if (bytes == ZSTD_CONTENTSIZE_ERROR || bytes == ZSTD_CONTENTSIZE_UNKNOWN ||
+            bytes > std::string().max_size() - offset)
             return std::nullopt;
         frames.push_back({data + at, frameSize, offset, static_cast<std::size_t>(bytes)});
         offset += static_cast<std::size_t>(bytes);

@@ -78,6 +78,17 @@ TEST(LogCache, ADamagedEntryIsDiscardedAndAnUnwritableFolderSaysWhy) {
     damage([](QByteArray& bytes) { bytes[0] = 'X'; });
     damage([](QByteArray& bytes) { bytes.append("more"); });
     damage([](QByteArray& bytes) { bytes.clear(); });
+    // Frames whose sizes add up past any string's: a raw block of 100 bytes
+    // each, under a size that wraps the log's length around to 50.
+    damage([&](QByteArray& bytes) {
+        bytes.truncate(8 + 8 + 4 + Place(0).toUtf8().size());
+        for (const quint64 size : {~quint64(0) - 49, quint64(100)}) {
+            bytes += QByteArray::fromHex("28b52ffde0");
+            for (int i = 0; i < 8; ++i)
+                bytes += static_cast<char>((size >> (8 * i)) & 0xFF);
+            bytes += QByteArray::fromHex("210300") + QByteArray(100, 'r');
+        }
+    });
 
     // A folder that cannot be made: below a file.
     QFile file(dir.filePath("file"));
@@ -96,8 +107,8 @@ TEST(LogCache, ALongLogIsKeptInFramesThatReadBackWhole) {
         log += "revision 1." + std::to_string(i) + "\n";
     const std::string_view text(log);
     const std::size_t cut = (std::size_t(32) << 20) - 7;
-    ASSERT_EQ(cache.Write(Place(0), {text.substr(0, 1000), text.substr(1000, cut - 1000),
-                                     text.substr(cut)}),
+    ASSERT_EQ(cache.Write(Place(0),
+                          {text.substr(0, 1000), text.substr(1000, cut - 1000), text.substr(cut)}),
               "");
     QString error;
     std::optional<TCachedLog> read = cache.Read(Place(0), error);
