@@ -62,6 +62,11 @@ bool TFilter::FilePasses(const TRCSFile& file, const TFileCounters& counters) co
     return true;
 }
 
+bool TFilter::PassesEveryRevision() const {
+    return Mode == TFilterMode::AllFiles && AuthorPosition == 0 && !Branch && !Range &&
+           Find.Empty();
+}
+
 bool TFilter::RevisionPasses(const TRevisionInfo& revision) const {
     switch (Mode) {
     case TFilterMode::AllFiles:
@@ -92,6 +97,11 @@ TViewRows FilterRows(const TRCSFileTable& table, const TLogSummary& summary,
         }
         listed[i] = 1;
         rows.Files.push_back(&files[i]);
+    }
+    if (rows.Skipped == 0 && filter.PassesEveryRevision()) {
+        // The whole history, without a look at each revision.
+        rows.History = summary.HistoryOrder;
+        return rows;
     }
     auto passes = [&](const TRevisionInfo* revision) {
         return listed[static_cast<std::size_t>(revision->FileInfo - files.data())] &&

@@ -39,6 +39,8 @@ struct TFilter {
 
     bool FilePasses(const TRCSFile& file, const TFileCounters& counters) const;
     bool RevisionPasses(const TRevisionInfo& revision) const;
+    // Whether RevisionPasses holds for every revision, whatever it is.
+    bool PassesEveryRevision() const;
 
 private:
     bool Selected(const TRevisionInfo& revision) const;

@@ -4,6 +4,8 @@
 #include "Authors.h"
 #include "CheckLog.h"
 #include "DateTime.h"
+#include "Filter.h"
+#include "LogSummary.h"
 #include "ParseLog.h"
 
 #include <gtest/gtest.h>
@@ -190,6 +192,35 @@ TEST(RealLog, CheckFillsTheFileSummaries) {
         EXPECT_EQ(f.FewChanges, 0);
         EXPECT_FALSE(f.LastFewChanges);
     }
+}
+
+// The history through each filter: the revisions of the files it lists that
+// it passes, one by one, in the summary's order.
+TEST(RealLog, FilteredHistoryHoldsWhatTheFilterPasses) {
+    auto table = ParseLog(ReadData("real-cvs.log"));
+    ClearEmptyMessages(*table);
+    const TLogSummary summary = SummarizeLog(*table, LinesLimit);
+    const auto authors = std::make_shared<const TAuthorIndex>(summary.Authors);
+    std::vector<TFilter> filters = {
+        TFilter{}, MakeFilter(TFilterMode::FewChangesInLast, LinesLimit, "", "", 0, authors),
+        MakeFilter(TFilterMode::NoCommentInLast, LinesLimit, "", "", 0, authors),
+        MakeFilter(TFilterMode::AllFiles, LinesLimit, "", "", 2, authors),
+        MakeFilter(TFilterMode::AllFiles, LinesLimit, "", "main", 0, authors)};
+    filters.emplace_back().Branch =
+        std::make_shared<const TRevisionSelection>(SelectBranch(*table, "REL_1_FIX"));
+    filters.emplace_back().Branch = std::make_shared<const TRevisionSelection>(SelectTrunk(*table));
+    filters.emplace_back().Find = TFindText(QStringLiteral("parser"));
+    std::size_t shorter = 0;
+    for (const TFilter& filter : filters) {
+        std::vector<const TRevisionInfo*> passed;
+        for (const TRevisionInfo* revision : summary.HistoryOrder)
+            if (filter.FilePasses(*revision->FileInfo, summary.Counters(*revision->FileInfo)) &&
+                filter.RevisionPasses(*revision))
+                passed.push_back(revision);
+        EXPECT_EQ(FilterRows(*table, summary, filter).History, passed);
+        shorter += passed.size() < summary.HistoryOrder.size();
+    }
+    EXPECT_EQ(shorter, filters.size() - 1);
 }
 
 TEST(RealLog, AuthorsDifferingOnlyInCaseShareOneEntry) {
