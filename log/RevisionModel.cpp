@@ -3,11 +3,22 @@
 #include "HugePages.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
+#include <cstdint>
+#include <utility>
 
 namespace quillon {
 
 namespace {
+
+// The bits of a date, as a number that orders as the dates do; 0 and -0
+// alike.
+std::uint64_t SortableBits(double date) {
+    const auto bits = std::bit_cast<std::uint64_t>(date + 0.0);
+    constexpr std::uint64_t Sign = std::uint64_t(1) << 63;
+    return bits & Sign ? ~bits : bits | Sign;
+}
 
 const TRevisionNotes* NotesOf(const TRevisionInfo& revision) {
     const TRCSFile* file = revision.FileInfo;
@@ -42,18 +53,41 @@ std::vector<std::string_view> TRCSFileTable::LogPieces() const {
 }
 
 std::vector<const TRevisionInfo*> HistoryOrder(const TRCSFileTable& table) {
-    // Files own consecutive slices of the revision store, in table order.
+    // Sorted by radix, a digit at a time from the lowest, each pass keeping
+    // the order of the one before: equal dates stay in table order.
     struct TKey {
-        double Date;
+        std::uint64_t Order; // the newer, the lower
         const TRevisionInfo* Revision;
     };
+    constexpr int DigitBits = 16;
+    constexpr std::size_t Digits = std::size_t(1) << DigitBits;
     std::vector<TKey> keys;
     ReserveHuge(keys, table.RevisionCount());
+    // Files own consecutive slices of the revision store, in table order.
     for (const auto& file : table.Files())
         for (const auto& revision : file.Revisions)
-            keys.push_back({revision.Date, &revision});
-    std::stable_sort(keys.begin(), keys.end(),
-                     [](const TKey& a, const TKey& b) { return a.Date > b.Date; });
+            keys.push_back({~SortableBits(revision.Date), &revision});
+    std::vector<TKey> sorted;
+    ReserveHuge(sorted, keys.size());
+    sorted.resize(keys.size());
+    std::vector<std::size_t> starts(Digits);
+    for (int shift = 0; shift < 64; shift += DigitBits) {
+        auto digit = [shift](const TKey& key) {
+            return static_cast<std::size_t>((key.Order >> shift) & (Digits - 1));
+        };
+        std::fill(starts.begin(), starts.end(), 0);
+        for (const TKey& key : keys)
+            ++starts[digit(key)];
+        // A digit that all keys share changes nothing.
+        if (!keys.empty() && starts[digit(keys.front())] == keys.size())
+            continue;
+        std::size_t start = 0;
+        for (std::size_t& count : starts)
+            start += std::exchange(count, start);
+        for (const TKey& key : keys)
+            sorted[starts[digit(key)]++] = key;
+        keys.swap(sorted);
+    }
     std::vector<const TRevisionInfo*> order;
     ReserveHuge(order, keys.size());
     for (const TKey& key : keys)

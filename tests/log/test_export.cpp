@@ -202,16 +202,19 @@ TEST(HistoryCsv, DatesBeforeTheEpochOfTheEncoding) {
 }
 
 TEST(HistoryOrder, NewestFirstAndStableForEqualDates) {
-    auto table = ParseLog(File("a.c", Revision("1.3", "2005-03-02 00:00:00", "anna", "", "a3") +
-                                          Revision("1.2", "2005-03-01 14:05:09", "anna", "", "a2") +
-                                          Revision("1.1", "bad", "anna", "", "a1")) +
-                          File("b.c", Revision("1.2", "2005-03-01 14:05:09", "bob", "", "b2") +
-                                          Revision("1.1", "2005-03-01 14:05:10", "bob", "", "b1")) +
-                          File("c.c", Revision("1.1", "2005-03-01 14:05:09", "carol", "", "c1") +
-                                          Revision("1.0", "also bad", "carol", "", "c0")));
+    auto table =
+        ParseLog(File("a.c", Revision("1.3", "2005-03-02 00:00:00", "anna", "", "a3") +
+                                 Revision("1.2", "2005-03-01 14:05:09", "anna", "", "a2") +
+                                 Revision("1.1", "bad", "anna", "", "a1")) +
+                 File("b.c", Revision("1.2", "2005-03-01 14:05:09", "bob", "", "b2") +
+                                 Revision("1.1", "2005-03-01 14:05:10", "bob", "", "b1")) +
+                 File("c.c", Revision("1.2", "1601-01-01 00:00:00", "carol", "", "c2") +
+                                 Revision("1.1", "2005-03-01 14:05:09", "carol", "", "c1") +
+                                 Revision("1.0", "also bad", "carol", "", "c0")));
     std::vector<std::string> order;
     for (const auto* r : HistoryOrder(*table))
         order.emplace_back(r->Comment);
-    // Unknown dates (0) sort last; equal dates keep table order, then log order.
-    EXPECT_EQ(order, (std::vector<std::string>{"a3", "b1", "a2", "b2", "c1", "a1", "c0"}));
+    // Unknown dates (0) sort after known ones from 1899-12-30 on; equal dates
+    // keep table order, then log order.
+    EXPECT_EQ(order, (std::vector<std::string>{"a3", "b1", "a2", "b2", "c1", "a1", "c0", "c2"}));
 }
