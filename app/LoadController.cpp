@@ -186,6 +186,11 @@ void TLoadController::ReadCache(const QString& place) {
     });
 }
 
+QString TLoadController::RefreshingStatus() const {
+    return Refreshing && Runner.IsRunning() ? Status::CachedRefreshing.arg(CachedDate(CachedAt))
+                                            : QString();
+}
+
 void TLoadController::StoreInCache(const QString& place) {
     CacheWorker.start([this, place, table = RCSFiles,
                        cache = TLogCache(TLogCache::DefaultFolder())] {

@@ -63,6 +63,9 @@ public:
     // May the views follow the user's choices now? While idle, and while a
     // cached history is shown during its refresh.
     bool MayBrowse() const { return MayStart() || (Refreshing && RCSFiles && FileSummary); }
+    // While a cached history is shown and the client still runs, the status
+    // that says so; empty otherwise.
+    QString RefreshingStatus() const;
     // Each sequence sets what it does; a running client counts by itself.
     void SetActivity(TActivity activity) { Phase = activity; }
 

@@ -273,6 +273,9 @@ TEST_F(MainWindow, ALongHistoryIsListedOnAWorker) {
     longLog.close();
     WriteScript(clientDir.filePath("cvs"), "cat '" + longLog.fileName().toLocal8Bit() + "'\n");
     Window.Settings.CVSPath = clientDir.path();
+    Window.Settings.KeepCache = true;
+    const TLogCache cache = TestLogCache.Cache();
+    cache.Clear();
 
     QThreadPool& global = *QThreadPool::globalInstance();
     QSemaphore release;
@@ -298,6 +301,19 @@ TEST_F(MainWindow, ALongHistoryIsListedOnAWorker) {
     const auto* commits = Window.findChild<QTableView*>(QStringLiteral("lvCommits"));
     EXPECT_EQ(std::size_t(commits->model()->rowCount()),
               ListCommits(summary.Commits, rows.History).Rows.size());
+
+    // Reopened from the cache with a client that has yet to write: once the
+    // cached history is listed, the refresh is still the last word.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return cache.Has(TLogCache::FolderPlace(clientDir.path())); },
+                                30000));
+    WriteScript(clientDir.filePath("cvs"), "exec sleep 60\n");
+    Window.OpenFolder(clientDir.path());
+    ASSERT_TRUE(listed.wait(60000));
+    EXPECT_TRUE(Status.Messages.last().startsWith("Cached ") &&
+                Status.Messages.last().endsWith("; refreshing..."))
+        << Status.Messages.join('|').toStdString();
+    Window.miAbortClick();
+    EXPECT_TRUE(WaitForLoad(Window));
 }
 
 TEST_F(MainWindow, AbortEndsASlowClientAndBusyKeepsCommandsOut) {
