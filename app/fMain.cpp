@@ -34,6 +34,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace quillon {
 
 namespace {
@@ -46,6 +48,7 @@ constexpr int SplitterWidth = 6;
 constexpr int RevisionListHeight = 186;
 constexpr int CommentBoxHeight = 67;
 constexpr int StatusPanelWidth = 100;
+constexpr int CounterPadding = 8; // beside a counter's text that needs a wider panel
 // From this many history rows on, the history is listed off the GUI thread.
 constexpr std::size_t BackgroundHistoryRows = 100'000;
 const QKeySequence ShowCommitShortcut(Qt::CTRL | Qt::Key_M);
@@ -61,6 +64,18 @@ constexpr int AuthorsMaxVisible = 8;
 // key for preferences, Ctrl+, where it has none.
 QKeySequence OpenLogShortcut() {
     return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O);
+}
+
+// Shows a counter: its panel keeps its width unless the text needs more, so
+// that counts of millions stay whole. True when the width changed.
+bool ShowCounter(QLabel* panel, const QString& text) {
+    panel->setText(text);
+    const int width = std::max(StatusPanelWidth, panel->fontMetrics().horizontalAdvance(text) +
+                                                     2 * panel->frameWidth() + CounterPadding);
+    if (panel->minimumWidth() == width)
+        return false;
+    panel->setFixedWidth(width);
+    return true;
 }
 
 QKeySequence OptionsShortcut() {
@@ -397,11 +412,16 @@ void TfrmMain::CreateViews() {
 }
 
 void TfrmMain::ShowStatus(const QString& message) {
-    StatusPanels[0]->setText(QStringLiteral("Files: %1").arg(FileRows->rowCount()));
-    StatusPanels[1]->setText(QStringLiteral("Skipped: %1").arg(SkippedCount));
-    StatusPanels[2]->setText(QStringLiteral("Revisions: %1").arg(RevisionRows->rowCount()));
-    StatusPanels[3]->setText(QStringLiteral("History: %1").arg(HistoryRows->rowCount()));
-    CommitsPanel->setText(QStringLiteral("Commits: %1").arg(CommitsPage->CommitCount()));
+    const bool widths =
+        ShowCounter(StatusPanels[0], QStringLiteral("Files: %1").arg(FileRows->rowCount())) |
+        ShowCounter(StatusPanels[1], QStringLiteral("Skipped: %1").arg(SkippedCount)) |
+        ShowCounter(StatusPanels[2],
+                    QStringLiteral("Revisions: %1").arg(RevisionRows->rowCount())) |
+        ShowCounter(StatusPanels[3], QStringLiteral("History: %1").arg(HistoryRows->rowCount())) |
+        ShowCounter(CommitsPanel, QStringLiteral("Commits: %1").arg(CommitsPage->CommitCount()));
+    // The message's room is known once the counters have theirs.
+    if (widths && statusBar()->layout())
+        statusBar()->layout()->activate();
     // The message stands at the right; one too long for its panel keeps its
     // beginning in view instead, and shows whole as the panel's tip.
     QLabel* messagePanel = StatusPanels[4];

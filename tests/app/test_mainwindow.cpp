@@ -13,10 +13,12 @@
 #include "fOptions.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QScrollBar>
 #include <QSemaphore>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTcpServer>
@@ -257,6 +259,28 @@ TEST_F(MainWindow, AClientThatNeverEndsRunsTheParseOutOfMemory) {
     EXPECT_EQ(Window.FilesModel().rowCount(), 0);
     EXPECT_EQ(Window.HistoryModel().rowCount(), 0);
     EXPECT_TRUE(Window.MayStart());
+}
+
+// A counter wider than its panel widens the panel, and only while it is.
+TEST_F(MainWindow, CountersWiderThanTheirPanelsStayWhole) {
+    const QStringList counters = {"StatusPanel1", "StatusPanel2", "StatusPanel3", "StatusPanel4",
+                                  "StatusPanelCommits"};
+    QFont large = Window.statusBar()->font();
+    large.setPointSize(large.pointSize() * 4);
+    Window.statusBar()->setFont(large);
+    Window.OpenLogFile(TestData("real-cvs.log"));
+    ASSERT_TRUE(WaitForLoad(Window));
+    for (const QString& name : counters) {
+        const auto* panel = Window.findChild<QLabel*>(name);
+        ASSERT_TRUE(panel) << name.toStdString();
+        EXPECT_GE(panel->minimumWidth() - 2 * panel->frameWidth(),
+                  panel->fontMetrics().horizontalAdvance(panel->text()))
+            << name.toStdString();
+    }
+    Window.statusBar()->setFont(QFont());
+    Window.FilterFiles();
+    for (const QString& name : counters)
+        EXPECT_EQ(Window.findChild<QLabel*>(name)->minimumWidth(), 100) << name.toStdString();
 }
 
 // A long history is listed with its commits and chart on a worker, in the
