@@ -699,13 +699,14 @@ std::unique_ptr<TRCSFileTable> TLogReader::Finish() {
 namespace {
 
 // Whether the file whose header starts text is read alone as it is read
-// after the files before it. Revision and date lines before a file's first
-// rule still fill the previous file's last revision: the file must have none.
+// after the files before it. Up to the next rule, revision and date lines
+// still fill the last revision read before it, through the headers of files
+// without revisions too: there must be none.
 bool ReadsAlone(std::string_view text) {
     std::size_t end = text.find_first_of("\r\n");
     while (end != std::string_view::npos) {
         const std::string_view line = text.substr(end + 1);
-        if (line.starts_with(RevisionRule) || line.starts_with("RCS file: "))
+        if (line.starts_with(RevisionRule))
             return true;
         if (line.starts_with("revision ") || line.starts_with("date: "))
             return false;

@@ -328,9 +328,10 @@ TEST(ParseLog, DateLineWithoutAnyRevisionIsHarmless) {
 // Revision and date lines of a file before its first separator, and message
 // lines after the equals-sign line, still go to the previous file's last
 // revision.
-// Also when the log is read in parts: it is never cut before such a file.
+// Also through a file without revisions, and when the log is read in parts:
+// it is never cut before such files.
 TEST(ParseLog, LinesBeforeTheFirstSeparatorGoToThePreviousFile) {
-    for (const unsigned parts : {1u, 3u, 5u}) {
+    for (const unsigned parts : {1u, 2u, 3u, 4u, 5u}) {
         SCOPED_TRACE(parts);
         auto table = ParseLog(
             Lines({
@@ -343,6 +344,9 @@ TEST(ParseLog, LinesBeforeTheFirstSeparatorGoToThePreviousFile) {
                 Rule77,
                 "after the rule",
                 "",
+                "RCS file: /repo/n.c,v",
+                "Working file: n.c",
+                Rule77,
                 "RCS file: /repo/b.c,v",
                 "Working file: b.c",
                 "revision 4.4",
@@ -355,9 +359,10 @@ TEST(ParseLog, LinesBeforeTheFirstSeparatorGoToThePreviousFile) {
                 Rule77,
             }),
             nullptr, parts);
-        ASSERT_EQ(table->FileCount(), 2u);
+        ASSERT_EQ(table->FileCount(), 3u);
         const TRCSFile& a = table->Files()[0];
-        const TRCSFile& b = table->Files()[1];
+        const TRCSFile& b = table->Files()[2];
+        EXPECT_TRUE(table->Files()[1].Revisions.empty());
         ASSERT_EQ(a.Revisions.size(), 1u);
         ASSERT_EQ(b.Revisions.size(), 1u);
         const TRevisionInfo& last = a.Revisions[0];
