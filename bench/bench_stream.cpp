@@ -17,6 +17,7 @@
 // opens; the longest gap between its ticks is the longest stall.
 #include "CheckLog.h"
 #include "CvsRunner.h"
+#include "HugePages.h"
 #include "LoadController.h"
 #include "LogSummary.h"
 #include "ParseLog.h"
@@ -86,9 +87,10 @@ double PeakMB() {
     return static_cast<double>(usage.ru_maxrss) * BytesPerKiB / BytesPerMB;
 }
 
+// The heap's bytes in use, and the log blocks that are mapped beside it.
 std::int64_t HeapInUse() {
     const struct mallinfo2 info = mallinfo2();
-    return static_cast<std::int64_t>(info.uordblks + info.hblkhd);
+    return static_cast<std::int64_t>(info.uordblks + info.hblkhd + THugeText::MappedBytes());
 }
 
 void Fail(TMeasure& m, const std::string& message) {

@@ -1,7 +1,10 @@
 #include "HugePages.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <cstring>
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -16,6 +19,47 @@ namespace {
 constexpr std::uintptr_t HugePage = std::uintptr_t(2) << 20;
 constexpr std::uintptr_t SmallPage = std::uintptr_t(4) << 10;
 constexpr std::uintptr_t PagesAtOnce = std::uintptr_t(16) << 20;
+
+// Rooms of huge texts mapped by the text itself, in bytes.
+std::atomic<std::size_t> MappedRoom{0};
+
+// Whether a room of capacity bytes is mapped on its own, on a 2 MB boundary,
+// rather than taken from the heap. Under AddressSanitizer every room comes
+// from the heap, where its bounds are checked.
+bool MappedOnItsOwn(std::size_t capacity) {
+#if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)
+    return capacity >= HugePage;
+#else
+    (void)capacity;
+    return false;
+#endif
+}
+
+std::size_t MappedLength(std::size_t capacity) {
+    return (capacity + SmallPage - 1) & ~(SmallPage - 1);
+}
+
+char* MakeRoom(std::size_t capacity) {
+#if defined(__linux__)
+    if (MappedOnItsOwn(capacity)) {
+        // Mapped with a huge page to spare, then trimmed to the boundary.
+        const std::size_t length = MappedLength(capacity);
+        void* const mapped = mmap(nullptr, length + HugePage, PROT_READ | PROT_WRITE,
+                                  MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED)
+            throw std::bad_alloc();
+        const auto first = reinterpret_cast<std::uintptr_t>(mapped);
+        const std::uintptr_t begin = (first + HugePage - 1) & ~(HugePage - 1);
+        if (begin > first)
+            munmap(mapped, begin - first);
+        if (const std::uintptr_t end = begin + length; first + length + HugePage > end)
+            munmap(reinterpret_cast<void*>(end), first + length + HugePage - end);
+        MappedRoom += length;
+        return reinterpret_cast<char*>(begin);
+    }
+#endif
+    return static_cast<char*>(::operator new(std::max<std::size_t>(capacity, 1)));
+}
 
 } // namespace
 
@@ -57,6 +101,32 @@ void MakePages(void* data, std::size_t bytes) {
     (void)data;
     (void)bytes;
 #endif
+}
+
+THugeText::THugeText(std::size_t capacity)
+    : Bytes(MakeRoom(capacity), TRelease{capacity}), Capacity(capacity) {
+    AdviseHugePages(Bytes.get(), Capacity);
+}
+
+void THugeText::append(std::string_view bytes) {
+    if (!bytes.empty())
+        std::memcpy(Bytes.get() + Size, bytes.data(), bytes.size());
+    Size += bytes.size();
+}
+
+void THugeText::TRelease::operator()(char* bytes) const {
+#if defined(__linux__)
+    if (MappedOnItsOwn(Capacity)) {
+        munmap(bytes, MappedLength(Capacity));
+        MappedRoom -= MappedLength(Capacity);
+        return;
+    }
+#endif
+    ::operator delete(bytes);
+}
+
+std::size_t THugeText::MappedBytes() {
+    return MappedRoom;
 }
 
 } // namespace quillon

@@ -4,6 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <iterator>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 namespace quillon {
@@ -17,9 +20,42 @@ void AdviseHugePages(const void* data, std::size_t bytes);
 void MakePages(void* data, std::size_t bytes);
 
 // Reserves room for count elements in vector, on huge pages where they help.
+// The advice comes before the elements move over, so that their copy is
+// written to huge pages too.
 template <typename T> void ReserveHuge(std::vector<T>& vector, std::size_t count) {
-    vector.reserve(count);
-    AdviseHugePages(vector.data(), vector.capacity() * sizeof(T));
+    if (count <= vector.capacity())
+        return;
+    std::vector<T> room;
+    room.reserve(count);
+    AdviseHugePages(room.data(), room.capacity() * sizeof(T));
+    room.insert(room.end(), std::make_move_iterator(vector.begin()),
+                std::make_move_iterator(vector.end()));
+    vector.swap(room);
 }
+
+// Text of a fixed room, appended to and never moved: a room of 2 MB or more
+// starts on a 2 MB boundary, so that huge pages back all of it.
+class THugeText {
+public:
+    explicit THugeText(std::size_t capacity);
+
+    char* data() { return Bytes.get(); }
+    const char* data() const { return Bytes.get(); }
+    std::size_t size() const { return Size; }
+    std::size_t capacity() const { return Capacity; }
+    // Appends bytes, which must fit in the room left.
+    void append(std::string_view bytes);
+    // The rooms of huge texts that the heap does not count, in bytes.
+    static std::size_t MappedBytes();
+
+private:
+    struct TRelease {
+        std::size_t Capacity;
+        void operator()(char* bytes) const;
+    };
+    std::unique_ptr<char[], TRelease> Bytes;
+    std::size_t Size = 0;
+    std::size_t Capacity = 0;
+};
 
 } // namespace quillon

@@ -19,8 +19,10 @@ namespace quillon {
 
 namespace {
 
-// The first room the revision store is given when it grows as the log streams.
+// The first room the revision and file stores are given when they grow as the
+// log streams.
 constexpr std::size_t MinRevisionStore = 1024;
+constexpr std::size_t MinFileStore = 256;
 constexpr std::string_view RevisionRule = "----------------------------"; // 28 hyphens
 constexpr std::string_view FileEndRule =
     "============================================================================="; // 77
@@ -261,9 +263,7 @@ private:
         const std::string_view carried =
             Block ? std::string_view(from, Block->data() + Block->size() - from)
                   : std::string_view{};
-        std::string block;
-        block.reserve(std::max({BlockSize, carried.size() + bytes, 2 * carried.size()}));
-        AdviseHugePages(block.data(), block.capacity());
+        THugeText block(std::max({BlockSize, carried.size() + bytes, 2 * carried.size()}));
         block.append(carried);
         const char* const oldNext = Next;
         if (Block && Next == Block->data()) {
@@ -482,6 +482,8 @@ private:
             PreviousNamesFile = CurrentFileIndex;
         }
         NameCursor = 0;
+        if (auto& store = Table.FilesStore; store.size() == store.capacity())
+            ReserveHuge(store, std::max(store.capacity() * 2, MinFileStore));
         Table.FilesStore.emplace_back().RCSPath = rcsPath;
         FirstRevision.push_back(Table.RevisionStore.size());
         CurrentFileIndex = static_cast<long>(Table.FilesStore.size()) - 1;
@@ -650,8 +652,8 @@ private:
     TRCSFileTable& Table;
     std::atomic<int>* FilesParsed;
     const std::size_t BlockSize;
-    std::string* Block = nullptr; // the last of the table's log blocks
-    const char* Next = nullptr;   // the first byte of Block not yet parsed
+    THugeText* Block = nullptr; // the last of the table's log blocks
+    const char* Next = nullptr; // the first byte of Block not yet parsed
     const char* LineFeed = nullptr;
     const char* NoLineFeedBefore = nullptr;
     std::size_t LineNumber = 0;
@@ -740,7 +742,7 @@ std::unique_ptr<TRCSFileTable>
 TLogParser::ParseWhole(std::string log, std::atomic<int>* filesParsed, unsigned parts) {
     auto table = std::make_unique<TRCSFileTable>();
     const std::vector<std::string_view> pieces =
-        CutAtFileHeaders(table->LogBlocks.emplace_back(std::move(log)), parts);
+        CutAtFileHeaders(table->WholeLog = std::move(log), parts);
     const std::size_t count = pieces.size();
     std::vector<std::unique_ptr<TRCSFileTable>> partTables;
     std::vector<std::unique_ptr<TLogParser>> parsers;

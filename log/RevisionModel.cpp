@@ -46,6 +46,8 @@ TText Branches(const TRevisionInfo& revision) {
 
 std::vector<std::string_view> TRCSFileTable::LogPieces() const {
     std::vector<std::string_view> pieces;
+    if (!WholeLog.empty())
+        pieces.emplace_back(WholeLog);
     for (std::size_t i = 0; i < LogBlocks.size(); ++i)
         pieces.emplace_back(LogBlocks[i].data(),
                             i < LogSizes.size() ? LogSizes[i] : LogBlocks[i].size());

@@ -2,6 +2,8 @@
 // files and their revisions, and the lookups the views and the comparison use.
 #pragma once
 
+#include "HugePages.h"
+
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -106,10 +108,12 @@ public:
 private:
     friend class TLogParser;
     friend void NameRepositoryFiles(TRCSFileTable&, std::string_view, std::string_view);
-    // The log as read, the one copy, in blocks that never move: the first
-    // LogSizes[i] bytes of each block but the last are the log's, the rest
-    // were carried over into the next block.
-    std::deque<std::string> LogBlocks;
+    // The log as read, the one copy: taken over whole, or, when it streamed
+    // in, kept in blocks that never move: the first LogSizes[i] bytes of each
+    // block but the last are the log's, the rest were carried over into the
+    // next block.
+    std::string WholeLog;
+    std::deque<THugeText> LogBlocks;
     std::vector<std::size_t> LogSizes;
     std::list<std::string> ExtraTexts;        // texts not found verbatim in the log
     std::vector<TRCSFile> FilesStore;         // log order

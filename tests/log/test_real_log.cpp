@@ -339,6 +339,19 @@ TEST(RealLog, ALogReadInPiecesGivesTheTableOfTheWholeLog) {
         EXPECT_EQ(read(1, everyByte), whole);
         EXPECT_EQ(read(64, everyByte), whole);
     }
+    // Several blocks of huge-page size.
+    std::string large;
+    while (large.size() < (5u << 20))
+        large += recorded;
+    TLogReader reader(nullptr, 2u << 20);
+    for (std::size_t from = 0; from < large.size(); from += 300'007)
+        reader.Add(std::string_view(large).substr(from, 300'007));
+    const auto table = reader.Finish();
+    std::string bytes;
+    for (const std::string_view piece : table->LogPieces())
+        bytes += piece;
+    EXPECT_EQ(bytes, large);
+    EXPECT_EQ(Describe(*table), Describe(*ParseLog(large)));
 }
 
 } // namespace
