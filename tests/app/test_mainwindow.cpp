@@ -705,6 +705,7 @@ TEST_F(MainWindow, RepositoryOpensWithoutAWorkingFolder) {
     Window.miAbortClick();
     ASSERT_TRUE(WaitForLoad(Window));
     EXPECT_EQ(Status.Messages.last(), "Aborted");
+    WaitForSettingsWritten();
     EXPECT_FALSE(ReadAll(home.StorePath()).contains("secret"));
     EXPECT_EQ(RecentRoots(*store).value(0),
               QStringLiteral(":pserver:anna@127.0.0.1:%1/cvs").arg(silent.serverPort()));

@@ -63,6 +63,8 @@ protected:
         ASSERT_TRUE(finished.wait(30000));
         ASSERT_TRUE(Window->Load().Table());
         ASSERT_EQ(Window->Load().Table()->FileCount(), 4u);
+        // The load's place goes to the recent list in a write made aside.
+        WaitForSettingsWritten();
     }
 
     // Chooses a filter entry and an author the way the selectors do.
