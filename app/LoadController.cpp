@@ -160,6 +160,7 @@ void TLoadController::ReadCache(const QString& place) {
                     emit statusShown(Status::CacheDiscarded.arg(read->Error));
                 if (read->Table) {
                     Refreshing = true;
+                    RefreshShown = false;
                     CachedAt = read->Saved;
                     RCSFiles = std::move(read->Table);
                     FileSummary = std::move(read->Summary);
@@ -170,6 +171,7 @@ void TLoadController::ReadCache(const QString& place) {
                     emit tableLoaded();
                     const QString refreshing = Status::CachedRefreshing.arg(CachedDate(CachedAt));
                     emit statusShown(refreshing);
+                    RefreshShown = true;
                     ShowProgress([this, refreshing] {
                         if (Stream && Stream->OutOfMemory())
                             Runner.Abort(); // the load ends with the parse's report
@@ -187,8 +189,9 @@ void TLoadController::ReadCache(const QString& place) {
 }
 
 QString TLoadController::RefreshingStatus() const {
-    return Refreshing && Runner.IsRunning() ? Status::CachedRefreshing.arg(CachedDate(CachedAt))
-                                            : QString();
+    return Refreshing && RefreshShown && Runner.IsRunning()
+               ? Status::CachedRefreshing.arg(CachedDate(CachedAt))
+               : QString();
 }
 
 void TLoadController::StoreInCache(const QString& place) {

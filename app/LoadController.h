@@ -64,7 +64,7 @@ public:
     // cached history is shown during its refresh.
     bool MayBrowse() const { return MayStart() || (Refreshing && RCSFiles && FileSummary); }
     // While a cached history is shown and the client still runs, the status
-    // that says so; empty otherwise.
+    // that says so, once it has been shown; empty otherwise.
     QString RefreshingStatus() const;
     // Each sequence sets what it does; a running client counts by itself.
     void SetActivity(TActivity activity) { Phase = activity; }
@@ -176,6 +176,7 @@ private:
     bool ReadingCache = false;        // a read of the cached log is under way
     std::function<void()> AfterCache; // the client's end, held while reading
     bool Refreshing = false;          // the table shown is the cache's; the client runs
+    bool RefreshShown = false;        // the refresh's status has been shown
     QDateTime CachedAt;               // when the shown cached log was kept
     TLogSummaryPtr FileSummary;       // of RCSFiles
 };

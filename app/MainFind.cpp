@@ -94,10 +94,6 @@ void TfrmMain::ShowFound(const std::shared_ptr<TFoundRows>& found) {
     if (Find.Empty()) {
         UnfoundHistory.reset();
         ShowDone();
-        // A listing that ends while the client refreshes the cached history
-        // leaves that the last word.
-        if (const QString refreshing = Loader.RefreshingStatus(); !refreshing.isEmpty())
-            ShowStatus(refreshing);
     } else {
         ShowStatus(Status::Matches.arg(count));
     }

@@ -585,6 +585,10 @@ void TfrmMain::FilterFiles() {
 void TfrmMain::ShowDone() {
     ShowStatus(Status::Done);
     ShowChartNotice();
+    // A listing that ends while the client refreshes the cached history
+    // leaves that the last word.
+    if (const QString refreshing = Loader.RefreshingStatus(); !refreshing.isEmpty())
+        ShowStatus(refreshing);
 }
 
 void TfrmMain::ShowChartNotice() {

@@ -336,6 +336,13 @@ TEST_F(MainWindow, ALongHistoryIsListedOnAWorker) {
     EXPECT_TRUE(Status.Messages.last().startsWith("Cached ") &&
                 Status.Messages.last().endsWith("; refreshing..."))
         << Status.Messages.join('|').toStdString();
+    // So it is after a filter change that lists a short history at once.
+    MainViews(Window).cbxAuthors->setCurrentIndex(MainViews(Window).cbxAuthors->findText("bob"));
+    Window.FilterFiles();
+    ASSERT_FALSE(Window.ListingHistory());
+    EXPECT_GT(Window.HistoryModel().rowCount(), 0);
+    EXPECT_TRUE(Status.Messages.last().endsWith("; refreshing..."))
+        << Status.Messages.join('|').toStdString();
     Window.miAbortClick();
     EXPECT_TRUE(WaitForLoad(Window));
 }
