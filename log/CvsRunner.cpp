@@ -250,8 +250,13 @@ TCvsRunner::TCvsRunner(QObject* parent) : QObject(parent) {
 TCvsRunner::~TCvsRunner() {
     if (Process) {
         Process->disconnect(this);
-        Signal(/*force=*/true);
-        Process->waitForFinished(KillGraceMs);
+        // Asked first, as Abort does: a client ended at once would leave its
+        // locks in the repository.
+        Signal(/*force=*/false);
+        if (!Process->waitForFinished(KillGraceMs)) {
+            Signal(/*force=*/true);
+            Process->waitForFinished(KillGraceMs);
+        }
         delete Process;
     }
 }
@@ -328,7 +333,8 @@ void TCvsRunner::OutOfMemory(QProcess* process) {
     Result.BytesRead += static_cast<std::size_t>(process->bytesAvailable());
     Result.Output = TCvsOutput();
     process->closeReadChannel(QProcess::StandardOutput);
-    Signal(/*force=*/true);
+    Signal(/*force=*/false);
+    KillTimer.start();
 }
 
 void TCvsRunner::ReadErrors(const QByteArray& chunk) {

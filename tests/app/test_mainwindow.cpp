@@ -13,6 +13,7 @@
 #include "fOptions.h"
 
 #include <QAction>
+#include <QDirIterator>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -454,6 +455,10 @@ TEST_F(MainWindow, ALogPastTheByteLimitEndsAsOutOfMemory) {
     ASSERT_TRUE(WaitForLoad(Window));
     expectDropped(
         {"Executing CVS command...", "Error: out of memory while reading the log (0 MB read)"});
+    // Asked to end, the client took its locks away with it.
+    QDirIterator locks(history.Repository(), {QStringLiteral("#cvs.*")},
+                       QDir::AllEntries | QDir::Hidden, QDirIterator::Subdirectories);
+    EXPECT_FALSE(locks.hasNext()) << locks.next().toStdString();
 }
 
 TEST_F(MainWindow, StartArgumentsOpenOnceAtTheFirstActivation) {

@@ -111,6 +111,31 @@ TEST_F(RunnerTest, OutputPastTheLimitEndsTheClientAsOutOfMemory) {
     EXPECT_EQ(OutOfMemoryText(5u << 20), "out of memory while reading the log (5 MB read)");
 }
 
+// A client whose runner goes, or whose output is past the limit, is asked to
+// end before it is killed: the real client then removes the locks it holds
+// in the repository.
+TEST_F(RunnerTest, AClientIsAskedToEndBeforeItIsKilled) {
+    const QString ended = Dir.filePath(QStringLiteral("ended"));
+    const QByteArray trap = "trap 'echo asked > \"" + ended.toLocal8Bit() + "\"; exit 1' TERM\n";
+    const QByteArray endless = "while :; do sleep 0.1; done\n";
+    auto asked = [&] {
+        QFile file(ended);
+        return file.open(QIODevice::ReadOnly) && file.readAll() == "asked\n";
+    };
+    const QString program = Dir.filePath(QStringLiteral("cvs"));
+    WriteScript(program, trap + "echo started\n" + endless);
+    {
+        TCvsRunner runner;
+        runner.Start(program, {QStringLiteral("log")}, Dir.path());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return runner.BytesReceived() > 0; }, 10000));
+    }
+    EXPECT_TRUE(asked());
+
+    ASSERT_TRUE(QFile::remove(ended));
+    EXPECT_TRUE(Run(trap + "head -c 3000000 /dev/zero\n" + endless, 1 << 20).OutOfMemory);
+    EXPECT_TRUE(asked());
+}
+
 // The folder and the arguments reach the client as the system's own bytes,
 // also where they are not UTF-8.
 TEST_F(RunnerTest, NamesInBytesThatAreNoUtf8ReachTheClientAsTheyAre) {
