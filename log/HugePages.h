@@ -33,8 +33,9 @@ template <typename T> void ReserveHuge(std::vector<T>& vector, std::size_t count
     vector.swap(room);
 }
 
-// Text of a fixed room, appended to and never moved: a room of 2 MB or more
-// starts on a 2 MB boundary, so that huge pages back all of it.
+// Text of a fixed room, appended to and never moved. On Linux a room of 2 MB
+// or more is mapped on its own, from a 2 MB boundary, so that huge pages back
+// all of it.
 class THugeText {
 public:
     explicit THugeText(std::size_t capacity);
