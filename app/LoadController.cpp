@@ -70,6 +70,7 @@ void TLoadController::StartLoad(const QString& source) {
     LoadBytes = 0;
     Source = source;
     CachePlace.clear();
+    CacheEntry.reset();
     ReadingCache = false;
     AfterCache = nullptr;
     Refreshing = false;
@@ -89,10 +90,17 @@ void TLoadController::OpenPlace(const TCvsPlace& place) {
             return EndLoad(problem);
     // The log is parsed while the client writes it.
     FilesParsed = 0;
-    Stream = TLogStream::Make(Workers, &FilesParsed);
-    Runner.SetOutputSink([stream = Stream](QByteArray bytes) { stream->Add(std::move(bytes)); });
-    if (Settings.KeepCache)
+    TLogStream::TCopy copy;
+    if (Settings.KeepCache) {
         CachePlace = place.IsRepository() ? place.Key() : TLogCache::FolderPlace(place.Folder);
+        // The log is compressed into the cache as it arrives, and kept once
+        // the load has succeeded.
+        CacheEntry =
+            std::make_shared<TLogCacheWriter>(TLogCache(TLogCache::DefaultFolder()), CachePlace);
+        copy = [entry = CacheEntry](std::string_view bytes) { entry->Add(bytes); };
+    }
+    Stream = TLogStream::Make(Workers, &FilesParsed, std::move(copy));
+    Runner.SetOutputSink([stream = Stream](QByteArray bytes) { stream->Add(std::move(bytes)); });
     RunCVS(place.LogArguments(), place, [this](TCvsResult result) {
         if (!ReadingCache)
             return ClientEnded(std::move(result));
@@ -194,10 +202,9 @@ QString TLoadController::RefreshingStatus() const {
                : QString();
 }
 
-void TLoadController::StoreInCache(const QString& place) {
-    CacheWorker.start([this, place, table = RCSFiles,
-                       cache = TLogCache(TLogCache::DefaultFolder())] {
-        const QString problem = cache.Write(place, table->LogPieces());
+void TLoadController::StoreInCache() {
+    CacheWorker.start([this, entry = std::exchange(CacheEntry, nullptr)] {
+        const QString problem = entry->Keep();
         if (!problem.isEmpty())
             QMetaObject::invokeMethod(
                 this, [this, problem] { emit statusShown(Status::CacheNotWritten.arg(problem)); },
@@ -372,14 +379,15 @@ void TLoadController::Finish(const QString& warning, const QString& ending) {
     if (!ending.isEmpty())
         return EndLoad(ending);
     // Only a whole log is kept.
-    if (!CachePlace.isEmpty())
-        StoreInCache(CachePlace);
+    if (CacheEntry)
+        StoreInCache();
     EndLoad(notes.isEmpty() ? QString()
                             : QStringLiteral("%1 (%2)").arg(Status::Done, notes.join("; ")));
 }
 
 void TLoadController::EndLoad(const QString& message) {
     ProgressTimer.stop();
+    CacheEntry.reset(); // a load that ends without its table keeps no log
     Refreshing = false;
     SetLoading(false);
     if (!message.isEmpty())

@@ -23,6 +23,7 @@
 
 namespace quillon {
 
+class TLogCacheWriter;
 class TLogStream;
 
 // What the program is doing. A command starts only while it is idle.
@@ -140,7 +141,7 @@ private:
     // Reads the cached log of place on the cache's thread, shows it, then
     // lets a client's result that came meanwhile go on.
     void ReadCache(const QString& place);
-    void StoreInCache(const QString& place);
+    void StoreInCache();
     void Replace(TRCSFileTablePtr table, QString warning, QString ending);
     void Finish(const QString& warning, const QString& ending);
     void ShowProgress(std::function<QString()> text);
@@ -172,13 +173,14 @@ private:
     TRCSFileTablePtr RCSFiles;
     // The cache: reads and writes one after another on a thread of its own.
     QThreadPool CacheWorker;
-    QString CachePlace;               // of the load in progress; empty: none is kept
-    bool ReadingCache = false;        // a read of the cached log is under way
-    std::function<void()> AfterCache; // the client's end, held while reading
-    bool Refreshing = false;          // the table shown is the cache's; the client runs
-    bool RefreshShown = false;        // the refresh's status has been shown
-    QDateTime CachedAt;               // when the shown cached log was kept
-    TLogSummaryPtr FileSummary;       // of RCSFiles
+    QString CachePlace;                          // of the load in progress; empty: none is kept
+    std::shared_ptr<TLogCacheWriter> CacheEntry; // the load's log, kept when it succeeds
+    bool ReadingCache = false;                   // a read of the cached log is under way
+    std::function<void()> AfterCache;            // the client's end, held while reading
+    bool Refreshing = false;                     // the table shown is the cache's; the client runs
+    bool RefreshShown = false;                   // the refresh's status has been shown
+    QDateTime CachedAt;                          // when the shown cached log was kept
+    TLogSummaryPtr FileSummary;                  // of RCSFiles
 };
 
 } // namespace quillon

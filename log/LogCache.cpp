@@ -26,11 +26,11 @@ namespace {
 // An entry: the magic, the time it was kept (milliseconds since the epoch,
 // 8 bytes little-endian), the length of its place (4 bytes little-endian),
 // the place in UTF-8, then the log as zstd frames, each with its size and
-// checksum, so that they can be decompressed side by side.
+// checksum, so that they can be decompressed side by side. An empty log is one
+// empty frame.
 constexpr char Magic[8] = {'Q', 'L', 'O', 'G', 'C', 'A', 'C', '1'};
 constexpr int CompressionLevel = 1;
-constexpr std::size_t ChunkBytes = std::size_t(1) << 20;
-constexpr std::size_t FrameBytes = std::size_t(32) << 20; // of the log in each frame
+constexpr std::size_t FrameBytes = std::size_t(4) << 20; // of the log in each frame
 const QString EntrySuffix = QStringLiteral(".log.zst");
 const QString TemporaryPattern = QStringLiteral("/.entry-XXXXXX");
 const QString LogsFolder = QStringLiteral("logs");
@@ -66,56 +66,6 @@ QByteArray Header(const QString& place) {
 }
 
 using TCompressor = std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)>;
-
-// Compresses the log, given in pieces, into file a chunk at a time, in frames
-// of FrameBytes: no second whole copy is made.
-QString Compress(const std::vector<std::string_view>& pieces, QFile& file) {
-    TCompressor context(ZSTD_createCCtx(), &ZSTD_freeCCtx);
-    if (!context)
-        return QStringLiteral("out of memory");
-    std::size_t total = 0;
-    for (const std::string_view piece : pieces)
-        total += piece.size();
-    ZSTD_CCtx_setParameter(context.get(), ZSTD_c_compressionLevel, CompressionLevel);
-    ZSTD_CCtx_setParameter(context.get(), ZSTD_c_checksumFlag, 1);
-    std::string out(ZSTD_CStreamOutSize(), '\0');
-    auto run = [&](ZSTD_inBuffer& in, ZSTD_EndDirective mode) -> QString {
-        std::size_t left = 0;
-        do {
-            ZSTD_outBuffer buffer{out.data(), out.size(), 0};
-            left = ZSTD_compressStream2(context.get(), &buffer, &in, mode);
-            if (ZSTD_isError(left))
-                return QString::fromLatin1(ZSTD_getErrorName(left));
-            if (file.write(out.data(), static_cast<qint64>(buffer.pos)) !=
-                static_cast<qint64>(buffer.pos))
-                return file.errorString();
-        } while (mode == ZSTD_e_end ? left != 0 : in.pos < in.size);
-        return QString();
-    };
-    if (total == 0) {
-        ZSTD_CCtx_setPledgedSrcSize(context.get(), 0);
-        ZSTD_inBuffer end{nullptr, 0, 0};
-        return run(end, ZSTD_e_end);
-    }
-    std::size_t done = 0;
-    std::size_t frameLeft = 0;
-    for (const std::string_view piece : pieces)
-        for (std::size_t offset = 0; offset < piece.size();) {
-            if (frameLeft == 0) {
-                frameLeft = std::min(FrameBytes, total - done);
-                ZSTD_CCtx_setPledgedSrcSize(context.get(), frameLeft);
-            }
-            const std::size_t bytes = std::min({ChunkBytes, piece.size() - offset, frameLeft});
-            ZSTD_inBuffer in{piece.data() + offset, bytes, 0};
-            offset += bytes;
-            done += bytes;
-            frameLeft -= bytes;
-            if (QString problem = run(in, frameLeft == 0 ? ZSTD_e_end : ZSTD_e_continue);
-                !problem.isEmpty())
-                return problem;
-        }
-    return QString();
-}
 
 struct TFrame {
     const uchar* Data;
@@ -268,30 +218,10 @@ std::optional<TCachedLog> TLogCache::Read(const QString& place, QString& error) 
     return entry;
 }
 
-QString TLogCache::Write(const QString& place, const std::vector<std::string_view>& log) const {
-    if (!QDir().mkpath(Folder))
-        return QStringLiteral("cannot create %1").arg(Folder);
-    QFile::setPermissions(Folder, FolderOwnerOnly);
-    QTemporaryFile file(Folder + TemporaryPattern);
-    if (!file.open())
-        return QStringLiteral("%1: %2").arg(Folder, file.errorString());
-    // QTemporaryFile makes its file readable by the user only.
-    const QByteArray header = Header(place);
-    QString problem =
-        file.write(header) == header.size() ? Compress(log, file) : file.errorString();
-    if (problem.isEmpty() && !file.flush())
-        problem = file.errorString();
-    if (!problem.isEmpty())
-        return QStringLiteral("%1: %2").arg(Folder, problem);
-    // A rename replaces the entry whole: a reader sees the old one or the new.
-    std::error_code failed;
-    std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(),
-                            QFile::encodeName(EntryPath(place)).toStdString(), failed);
-    if (failed)
-        return QStringLiteral("%1: %2").arg(Folder, QString::fromLocal8Bit(failed.message()));
-    file.setAutoRemove(false);
-    Trim();
-    return QString();
+QString TLogCache::Write(const QString& place, std::string_view log) const {
+    TLogCacheWriter writer(*this, place);
+    writer.Add(log);
+    return writer.Keep();
 }
 
 void TLogCache::Trim() const {
@@ -318,6 +248,115 @@ QString TLogCache::Clear() const {
             problem = QStringLiteral("%1: %2").arg(entry.filePath(), file.errorString());
     }
     return problem;
+}
+
+struct TLogCacheWriter::TState {
+    QTemporaryFile File;
+    TCompressor Context{ZSTD_createCCtx(), &ZSTD_freeCCtx};
+    std::string Frame; // the log not yet compressed, less than FrameBytes
+    std::string Out;
+    bool AnyFrame = false;
+
+    explicit TState(const QString& pattern) : File(pattern) {}
+};
+
+TLogCacheWriter::TLogCacheWriter(TLogCache cache, const QString& place)
+    : Cache(std::move(cache)), Place(place) {}
+
+void TLogCacheWriter::Open() {
+    Opened = true;
+    const QString& folder = Cache.Folder;
+    if (!QDir().mkpath(folder)) {
+        Problem = QStringLiteral("cannot create %1").arg(folder);
+        return;
+    }
+    QFile::setPermissions(folder, FolderOwnerOnly);
+    try {
+        State = std::make_unique<TState>(folder + TemporaryPattern);
+    } catch (const std::bad_alloc&) {
+        Problem = QStringLiteral("%1: out of memory").arg(folder);
+        return;
+    }
+    // QTemporaryFile makes its file readable by the user only.
+    const QByteArray header = Header(Place);
+    if (!State->File.open() || State->File.write(header) != header.size())
+        Problem = QStringLiteral("%1: %2").arg(folder, State->File.errorString());
+    else if (!State->Context)
+        Problem = QStringLiteral("%1: out of memory").arg(folder);
+    if (!Problem.isEmpty())
+        State.reset();
+}
+
+TLogCacheWriter::~TLogCacheWriter() = default;
+
+void TLogCacheWriter::Add(std::string_view bytes) {
+    if (!Opened)
+        Open();
+    while (State && !bytes.empty()) {
+        try {
+            if (State->Frame.capacity() < FrameBytes)
+                State->Frame.reserve(FrameBytes);
+        } catch (const std::bad_alloc&) {
+            Problem = QStringLiteral("%1: out of memory").arg(Cache.Folder);
+            State.reset();
+            return;
+        }
+        const std::size_t taken = std::min(bytes.size(), FrameBytes - State->Frame.size());
+        State->Frame.append(bytes.substr(0, taken));
+        bytes.remove_prefix(taken);
+        if (State->Frame.size() == FrameBytes)
+            Compress();
+    }
+}
+
+// Writes the log not yet compressed as one frame, which records its size.
+void TLogCacheWriter::Compress() {
+    try {
+        State->Out.resize(ZSTD_compressBound(State->Frame.size()));
+    } catch (const std::bad_alloc&) {
+        Problem = QStringLiteral("%1: out of memory").arg(Cache.Folder);
+        State.reset();
+        return;
+    }
+    ZSTD_CCtx* context = State->Context.get();
+    ZSTD_CCtx_setParameter(context, ZSTD_c_compressionLevel, CompressionLevel);
+    ZSTD_CCtx_setParameter(context, ZSTD_c_checksumFlag, 1);
+    const std::size_t size = ZSTD_compress2(context, State->Out.data(), State->Out.size(),
+                                            State->Frame.data(), State->Frame.size());
+    if (ZSTD_isError(size))
+        Problem = QStringLiteral("%1: %2").arg(Cache.Folder,
+                                               QString::fromLatin1(ZSTD_getErrorName(size)));
+    else if (State->File.write(State->Out.data(), static_cast<qint64>(size)) !=
+             static_cast<qint64>(size))
+        Problem = QStringLiteral("%1: %2").arg(Cache.Folder, State->File.errorString());
+    if (!Problem.isEmpty())
+        return State.reset();
+    State->Frame.clear();
+    State->AnyFrame = true;
+}
+
+QString TLogCacheWriter::Keep() {
+    if (!Opened)
+        Open();
+    if (State && (!State->Frame.empty() || !State->AnyFrame))
+        Compress();
+    if (State && !State->File.flush())
+        Problem = QStringLiteral("%1: %2").arg(Cache.Folder, State->File.errorString());
+    if (!Problem.isEmpty() || !State)
+        return Problem;
+    // A rename replaces the entry whole: a reader sees the old one or the new.
+    std::error_code failed;
+    std::filesystem::rename(QFile::encodeName(State->File.fileName()).toStdString(),
+                            QFile::encodeName(Cache.EntryPath(Place)).toStdString(), failed);
+    if (failed) {
+        Problem =
+            QStringLiteral("%1: %2").arg(Cache.Folder, QString::fromLocal8Bit(failed.message()));
+        return Problem;
+    }
+    State->File.setAutoRemove(false);
+    State.reset();
+    Cache.Trim();
+    return QString();
 }
 
 } // namespace quillon

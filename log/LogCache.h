@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,17 +45,47 @@ public:
     // The entry of place. An entry that cannot be read or is damaged is
     // removed; error then says why. No entry: none and an empty error.
     std::optional<TCachedLog> Read(const QString& place, QString& error) const;
-    // Keeps log, given in pieces, as the entry of place, whole or not at all (a temporary file
-    // renamed over the old entry), readable by the user only; then drops the
-    // least recently used entries beyond the limits. The reason on failure.
-    QString Write(const QString& place, const std::vector<std::string_view>& log) const;
+    // Keeps log as the entry of place, as a TLogCacheWriter does. The reason
+    // on failure.
+    QString Write(const QString& place, std::string_view log) const;
     // Removes every entry; the reason when one could not be removed.
     QString Clear() const;
 
 private:
+    friend class TLogCacheWriter;
     void Trim() const;
 
     QString Folder;
+};
+
+// The entry of a place written while its log arrives: the log is compressed
+// as it is added, into a temporary file readable by the user only, which Keep
+// renames over the old entry, so that the entry is replaced whole or not at
+// all. A writer that is not kept leaves the old entry as it was. The file is
+// made on the first call, on the thread that writes.
+class TLogCacheWriter {
+public:
+    TLogCacheWriter(TLogCache cache, const QString& place);
+    ~TLogCacheWriter();
+    TLogCacheWriter(const TLogCacheWriter&) = delete;
+    TLogCacheWriter& operator=(const TLogCacheWriter&) = delete;
+
+    // The next bytes of the log. After a failure, bytes are dropped.
+    void Add(std::string_view bytes);
+    // The log has ended: the entry replaces the old one, and the least
+    // recently used entries beyond the limits go. The reason on failure.
+    QString Keep();
+
+private:
+    struct TState;
+    void Open();
+    void Compress();
+
+    TLogCache Cache;
+    QString Place;
+    std::unique_ptr<TState> State;
+    bool Opened = false;
+    QString Problem; // the first failure
 };
 
 } // namespace quillon

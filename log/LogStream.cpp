@@ -4,8 +4,9 @@
 
 namespace quillon {
 
-std::shared_ptr<TLogStream> TLogStream::Make(QThreadPool& pool, std::atomic<int>* filesParsed) {
-    return std::shared_ptr<TLogStream>(new TLogStream(pool, filesParsed));
+std::shared_ptr<TLogStream> TLogStream::Make(QThreadPool& pool, std::atomic<int>* filesParsed,
+                                             TCopy copy) {
+    return std::shared_ptr<TLogStream>(new TLogStream(pool, filesParsed, std::move(copy)));
 }
 
 void TLogStream::Add(QByteArray bytes) {
@@ -13,51 +14,64 @@ void TLogStream::Add(QByteArray bytes) {
     const std::lock_guard lock(Lock);
     if (Stopped || bytes.isEmpty())
         return;
-    Queue.push_back(std::move(bytes));
-    if (!Running) {
-        Running = true;
-        Pool.start([self = shared_from_this()] { self->Run(); });
+    if (Copy)
+        Queue(Copying, bytes);
+    Queue(Parsing, bytes);
+}
+
+void TLogStream::Queue(TLane& lane, const QByteArray& bytes) {
+    lane.Queue.push_back(bytes);
+    if (!lane.Running) {
+        lane.Running = true;
+        Pool.start([self = shared_from_this(), &lane] { self->Run(lane); });
     }
 }
 
-void TLogStream::Run() {
+void TLogStream::Run(TLane& lane) {
     for (;;) {
         QByteArray bytes;
         {
             const std::lock_guard lock(Lock);
-            if (Queue.empty() || Closing || Stopped) {
-                Running = false;
+            if (lane.Queue.empty() || Closing || Stopped) {
+                lane.Running = false;
                 Idle.notify_all();
                 return;
             }
-            bytes = std::move(Queue.front());
-            Queue.pop_front();
+            bytes = std::move(lane.Queue.front());
+            lane.Queue.pop_front();
         }
-        Parse(bytes);
+        Take(lane, bytes);
     }
 }
 
-void TLogStream::Parse(const QByteArray& bytes) {
+void TLogStream::Take(TLane& lane, const QByteArray& bytes) {
+    const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    if (&lane == &Copying)
+        return Copy(text);
     try {
-        Reader.Add(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        Reader.Add(text);
     } catch (const std::bad_alloc&) {
         Failed = true;
         const std::lock_guard lock(Lock);
         Stopped = true;
-        Queue.clear();
+        Parsing.Queue.clear();
+        Copying.Queue.clear();
     }
 }
 
 std::unique_ptr<TRCSFileTable> TLogStream::Finish() {
-    std::deque<QByteArray> rest;
+    std::deque<QByteArray> parse, copy;
     {
         std::unique_lock lock(Lock);
         Closing = true;
-        Idle.wait(lock, [this] { return !Running; });
-        rest.swap(Queue);
+        Idle.wait(lock, [this] { return !Parsing.Running && !Copying.Running; });
+        parse.swap(Parsing.Queue);
+        copy.swap(Copying.Queue);
     }
-    for (QByteArray& bytes : rest) {
-        Parse(std::exchange(bytes, QByteArray()));
+    for (QByteArray& bytes : copy)
+        Take(Copying, std::exchange(bytes, QByteArray()));
+    for (QByteArray& bytes : parse) {
+        Take(Parsing, std::exchange(bytes, QByteArray()));
         if (Failed)
             break;
     }
@@ -69,7 +83,8 @@ std::unique_ptr<TRCSFileTable> TLogStream::Finish() {
 void TLogStream::Abandon() {
     const std::lock_guard lock(Lock);
     Stopped = true;
-    Queue.clear();
+    Parsing.Queue.clear();
+    Copying.Queue.clear();
 }
 
 } // namespace quillon

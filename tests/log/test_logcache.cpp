@@ -106,10 +106,12 @@ TEST(LogCache, ALongLogIsKeptInFramesThatReadBackWhole) {
     for (int i = 0; log.size() < (std::size_t(40) << 20); ++i)
         log += "revision 1." + std::to_string(i) + "\n";
     const std::string_view text(log);
-    const std::size_t cut = (std::size_t(32) << 20) - 7;
-    ASSERT_EQ(cache.Write(Place(0),
-                          {text.substr(0, 1000), text.substr(1000, cut - 1000), text.substr(cut)}),
-              "");
+    const std::size_t cut = (std::size_t(4) << 20) - 7;
+    TLogCacheWriter writer(cache, Place(0));
+    for (const std::string_view piece :
+         {text.substr(0, 1000), text.substr(1000, cut - 1000), text.substr(cut)})
+        writer.Add(piece);
+    ASSERT_EQ(writer.Keep(), "");
     QString error;
     std::optional<TCachedLog> read = cache.Read(Place(0), error);
     ASSERT_TRUE(read) << error.toStdString();
