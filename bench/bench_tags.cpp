@@ -100,7 +100,7 @@ TResult Measure(const std::string& path, std::size_t revisions) {
                                              table->Names().capacity() * sizeof(TNameEntry)) /
                          BytesPerMB;
         for (const TRCSFile& file : table->Files())
-            ForEachNameLine(file.SymbolBlock, [&](TText, TText) {
+            ForEachNameLine(file, [&](TText, TText) {
                 ++result.TagLines;
                 return true;
             });

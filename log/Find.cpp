@@ -178,7 +178,7 @@ void TFindIndex::AddTags(const TRCSFileTable& table) {
     const TRevisionInfo* const first = table.Revisions().data();
     for (const TRCSFile& file : table.Files()) {
         std::size_t line = 0;
-        ForEachNameLine(file.SymbolBlock, [&](TText name, TText number) {
+        ForEachNameLine(file, [&](TText name, TText number) {
             if (NameKind(number) != TNameKind::Tag)
                 return true;
             if (line == lastAt.size())
@@ -277,7 +277,7 @@ void TFindText::Prepare(const TRCSFileTable& table, const TFindIndex* index,
     auto tagged = std::make_shared<TRevisionSelection>(table);
     if (!names.empty())
         for (const TRCSFile& file : table.Files())
-            ForEachNameLine(file.SymbolBlock, [&](TText name, TText number) {
+            ForEachNameLine(file, [&](TText name, TText number) {
                 if (NameKind(number) == TNameKind::Tag &&
                     std::binary_search(names.begin(), names.end(), name))
                     for (const TRevisionInfo& revision : file.Revisions)
@@ -341,10 +341,11 @@ bool TFindText::HoldsTag(const TRevisionInfo& revision) const {
     if (Tagged)
         return Tagged->Keeps(revision);
     const TRCSFile* file = revision.FileInfo;
-    if (!file || !Holds(file->SymbolBlock))
+    // A block as the log holds it is searched whole first.
+    if (!file || (!file->SymbolNames && !Holds(file->SymbolBlock)))
         return false;
     bool found = false;
-    ForEachNameLine(file->SymbolBlock, [&](TText name, TText number) {
+    ForEachNameLine(*file, [&](TText name, TText number) {
         found = number == revision.Revision && NameKind(number) == TNameKind::Tag && Holds(name);
         return !found;
     });

@@ -46,6 +46,8 @@ public:
     std::size_t capacity() const { return Capacity; }
     // Appends bytes, which must fit in the room left.
     void append(std::string_view bytes);
+    // Empties the text; its room stays.
+    void clear() { Size = 0; }
     // The rooms of huge texts that the heap does not count, in bytes.
     static std::size_t MappedBytes();
 

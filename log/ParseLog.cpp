@@ -13,7 +13,9 @@
 #include <numeric>
 #include <optional>
 #include <thread>
+#include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace quillon {
 
@@ -23,6 +25,10 @@ namespace {
 // log streams.
 constexpr std::size_t MinRevisionStore = 1024;
 constexpr std::size_t MinFileStore = 256;
+// The rooms of the text blocks that a streamed table copies its texts into:
+// the first, and at most, one huge page.
+constexpr std::size_t FirstTextBlockSize = 16 << 10;
+constexpr std::size_t TextBlockSize = 2 << 20;
 constexpr std::string_view RevisionRule = "----------------------------"; // 28 hyphens
 constexpr std::string_view FileEndRule =
     "============================================================================="; // 77
@@ -140,6 +146,9 @@ std::size_t CountRevisionRules(std::string_view log) {
 // starts with; the first rule that matches decides what the line is.
 class TLogParser {
 public:
+    // A parser of a log that streams in (Add) copies the texts the table uses
+    // out of each block it reads the log in, so that the table does without
+    // the log; a parser of parts (ParsePart) leaves them in the log.
     TLogParser(TRCSFileTable& table, std::atomic<int>* filesParsed, std::size_t blockSize)
         : Table(table), FilesParsed(filesParsed), BlockSize(blockSize) {}
 
@@ -200,6 +209,11 @@ public:
         if (Block)
             ParseLines(Block->data() + Block->size(), /*last=*/true);
         EndParse();
+        if (Block) {
+            KeepTexts(*Block, /*ended=*/true);
+            Block.reset();
+            Spare.reset();
+        }
         FinishTable();
     }
 
@@ -248,8 +262,9 @@ private:
     // Starts a block with room for bytes more and for what of the current
     // one is still in the making: the unparsed end, and the texts of several
     // lines being collected (a message, a description, the file's symbol
-    // block), which are moved over so that each stays in one piece. Texts
-    // already read keep pointing into the blocks before: blocks never move.
+    // block), which are moved over so that each stays in one piece. The texts
+    // read from the current block are copied out of it, and its room is kept
+    // for the block after the new one.
     void NewBlock(std::size_t bytes) {
         const char* from = Next;
         if (Block) {
@@ -263,20 +278,13 @@ private:
         const std::string_view carried =
             Block ? std::string_view(from, Block->data() + Block->size() - from)
                   : std::string_view{};
-        THugeText block(std::max({BlockSize, carried.size() + bytes, 2 * carried.size()}));
+        const std::size_t room = std::max({BlockSize, carried.size() + bytes, 2 * carried.size()});
+        THugeText block = Spare && Spare->capacity() >= room ? std::move(*Spare) : THugeText(room);
+        block.clear();
         block.append(carried);
-        const char* const oldNext = Next;
-        if (Block && Next == Block->data()) {
-            // Nothing of the current block has been read: it goes.
-            *Block = std::move(block);
-        } else {
-            if (Block)
-                Table.LogSizes.push_back(static_cast<std::size_t>(from - Block->data()));
-            Block = &Table.LogBlocks.emplace_back(std::move(block));
-        }
         auto moved = [&](TText& text) {
             if (!text.empty())
-                text = TText(Block->data() + (text.data() - from), text.size());
+                text = TText(block.data() + (text.data() - from), text.size());
         };
         for (auto& l : CommentLines)
             moved(l.Text);
@@ -284,9 +292,118 @@ private:
             moved(l.Text);
         if (auto* f = CurrentFile())
             moved(f->SymbolBlock);
-        Next = Block->data() + (oldNext - from);
+        Next = block.data() + (Next - from);
+        if (Block) {
+            KeepTexts(*Block, /*ended=*/false);
+            Spare = std::move(Block);
+        }
+        Block = std::move(block);
         LineFeed = nullptr;
         NoLineFeedBefore = Block->data() + Block->size();
+    }
+
+    // Copies the texts of the files and revisions read since the last call
+    // that lie in block out of it; the symbol blocks of the files that have
+    // ended, all of them once the log has ended, are packed.
+    void KeepTexts(const THugeText& block, bool ended) {
+        const char* const begin = block.data();
+        const char* const end = begin + block.size();
+        auto keep = [&](TText& text) {
+            if (text.data() >= begin && text.data() <= end)
+                text = CopyText(text);
+        };
+        auto keepRevision = [&](TRevisionInfo& r) {
+            keep(r.Revision);
+            keep(r.Comment);
+            keep(r.CommitId);
+            for (TText* text : {&r.Author, &r.State})
+                if (text->data() >= begin && text->data() <= end) {
+                    auto found = Interned.find(*text);
+                    if (found == Interned.end())
+                        found = Interned.insert(CopyText(*text)).first;
+                    *text = *found;
+                }
+        };
+        auto& files = Table.FilesStore;
+        for (std::size_t i = KeptFiles; i < files.size(); ++i) {
+            TRCSFile& f = files[i];
+            for (TText* text :
+                 {&f.RCSPath, &f.WorkingFile, &f.Head, &f.Branch, &f.Locks, &f.Description})
+                keep(*text);
+            for (TRevisionNotes& notes : f.Notes) {
+                keep(notes.Locker);
+                keep(notes.Branches);
+            }
+            if (ended || static_cast<long>(i) != CurrentFileIndex)
+                PackSymbols(f);
+        }
+        auto& revisions = Table.RevisionStore;
+        for (std::size_t j = KeptRevisions; j < revisions.size(); ++j)
+            keepRevision(revisions[j]);
+        if (OrphanIsCurrent)
+            keepRevision(Orphan);
+        // The current revision may still be an earlier file's, and its notes
+        // that file's.
+        KeptFiles = CurrentFileIndex < 0 ? 0 : static_cast<std::size_t>(CurrentFileIndex);
+        if (CurrentRevisionIndex >= 0)
+            KeptFiles = std::min<std::size_t>(KeptFiles, RevisionFile[CurrentRevisionIndex]);
+        KeptRevisions =
+            CurrentRevisionIndex < 0 ? 0 : static_cast<std::size_t>(CurrentRevisionIndex);
+    }
+
+    // A copy of text in the table's own text blocks; never a null view.
+    TText CopyText(TText text) {
+        static constexpr char Empty[] = "";
+        if (text.empty())
+            return TText(Empty, 0);
+        if (!TextBlock || TextBlock->capacity() - TextBlock->size() < text.size()) {
+            // Small at first, for a short log; then a huge page each.
+            const std::size_t room =
+                TextBlock ? std::min(2 * TextBlock->capacity(), TextBlockSize) : FirstTextBlockSize;
+            TextBlock = &Table.TextBlocks.emplace_back(std::max(room, text.size()));
+        }
+        const char* const at = TextBlock->data() + TextBlock->size();
+        TextBlock->append(text);
+        return TText(at, text.size());
+    }
+
+    // Packs the symbol block of a file that has ended. Neighbouring files
+    // mostly list the same names in the same order: a name is first compared
+    // with the one after the last match in the file before.
+    void PackSymbols(TRCSFile& f) {
+        if (f.SymbolNames || f.SymbolBlock.empty())
+            return;
+        Packed.clear();
+        CurrentIds.clear();
+        std::size_t cursor = 0;
+        TText before;
+        ForEachNameLine(f.SymbolBlock, [&](TText name, TText number) {
+            auto& names = Table.SymbolNameTexts;
+            std::uint32_t id = 0;
+            if (cursor < PreviousIds.size() && names[PreviousIds[cursor]] == name) {
+                id = PreviousIds[cursor++];
+            } else {
+                auto found = SymbolIds.find(name);
+                if (found == SymbolIds.end()) {
+                    names.push_back(CopyText(name));
+                    PositionInPrevious.push_back(0);
+                    found = SymbolIds.emplace(names.back(), names.size() - 1).first;
+                }
+                id = found->second;
+                if (const std::size_t at = PositionInPrevious[id];
+                    at < PreviousIds.size() && PreviousIds[at] == id)
+                    cursor = at + 1;
+            }
+            PackNameLine(Packed, id, number, before);
+            before = number;
+            CurrentIds.push_back(id);
+            return true;
+        });
+        for (std::size_t k = 0; k < CurrentIds.size(); ++k)
+            PositionInPrevious[CurrentIds[k]] = static_cast<std::uint32_t>(k);
+        PreviousIds.swap(CurrentIds);
+        f.SymbolBlock = CopyText(Packed);
+        f.SymbolNames = &Table.SymbolNameTexts;
     }
 
     struct TTextLine {
@@ -430,10 +547,15 @@ private:
         if (name.empty() || number.empty())
             return;
         TNameSeen* seen = nullptr;
+        TText kept = name; // the name as the table keeps it
         if (NameCursor < PreviousNames.size() && PreviousNames[NameCursor].first == name) {
-            seen = PreviousNames[NameCursor++].second;
+            std::tie(kept, seen) = PreviousNames[NameCursor++];
         } else {
-            seen = &NamesSeen[name];
+            auto found = NamesSeen.find(name);
+            if (found == NamesSeen.end())
+                found = NamesSeen.emplace(Block ? CopyText(name) : name, TNameSeen()).first;
+            kept = found->first;
+            seen = &found->second;
             if (seen->File == PreviousNamesFile)
                 NameCursor = seen->Position + 1;
         }
@@ -441,7 +563,7 @@ private:
         seen->Position = CurrentNames.size();
         if (!seen->IsBranch && NameKind(number) != TNameKind::Tag)
             seen->IsBranch = true;
-        CurrentNames.emplace_back(name, seen);
+        CurrentNames.emplace_back(kept, seen);
     }
 
     // The notes of the current revision, made when first asked for; none for
@@ -652,8 +774,9 @@ private:
     TRCSFileTable& Table;
     std::atomic<int>* FilesParsed;
     const std::size_t BlockSize;
-    THugeText* Block = nullptr; // the last of the table's log blocks
-    const char* Next = nullptr; // the first byte of Block not yet parsed
+    std::optional<THugeText> Block; // of a log that streams in
+    std::optional<THugeText> Spare; // the block before, whose room is reused
+    const char* Next = nullptr;     // the first byte not yet parsed
     const char* LineFeed = nullptr;
     const char* NoLineFeedBefore = nullptr;
     std::size_t LineNumber = 0;
@@ -679,6 +802,15 @@ private:
     std::vector<TTextLine> DescriptionLines; // of the description being read
     std::vector<std::size_t> FirstRevision;  // per file: index of its first revision
     std::vector<std::uint32_t> RevisionFile; // per revision: index of its file
+    // Of the texts copied out of the blocks of a log that streams in.
+    THugeText* TextBlock = nullptr;     // the last of the table's text blocks
+    std::size_t KeptFiles = 0;          // the files and revisions before these
+    std::size_t KeptRevisions = 0;      // use no text of the block being read
+    std::unordered_set<TText> Interned; // authors and states
+    std::unordered_map<TText, std::uint32_t> SymbolIds;
+    std::vector<std::uint32_t> PreviousIds, CurrentIds; // of packed symbol blocks
+    std::vector<std::uint32_t> PositionInPrevious;      // per symbol id
+    std::string Packed;
 };
 
 TLogReader::TLogReader(std::atomic<int>* filesParsed, std::size_t blockSize)

@@ -44,16 +44,6 @@ TText Branches(const TRevisionInfo& revision) {
     return notes ? notes->Branches : TText{};
 }
 
-std::vector<std::string_view> TRCSFileTable::LogPieces() const {
-    std::vector<std::string_view> pieces;
-    if (!WholeLog.empty())
-        pieces.emplace_back(WholeLog);
-    for (std::size_t i = 0; i < LogBlocks.size(); ++i)
-        pieces.emplace_back(LogBlocks[i].data(),
-                            i < LogSizes.size() ? LogSizes[i] : LogBlocks[i].size());
-    return pieces;
-}
-
 std::vector<const TRevisionInfo*> HistoryOrder(const TRCSFileTable& table) {
     // Sorted by radix, a digit at a time from the lowest, each pass keeping
     // the order of the one before: equal dates stay in table order.

@@ -18,8 +18,9 @@ namespace quillon {
 
 struct TRCSFile;
 
-// Texts are views of the bytes the log holds; the table that owns the log keeps
-// them alive. A text is never longer-lived than its table.
+// Texts are views of bytes the table keeps: of the log, when the table took it
+// over whole, or else of the table's own copies of the texts it uses. A text is
+// never longer-lived than its table.
 using TText = std::string_view;
 
 struct TRevisionInfo {
@@ -55,8 +56,11 @@ struct TRCSFile {
     TText Locks;
     TText Description;
     // The lines of the "symbolic names:" block as the log holds them, one
-    // "<TAB>NAME: NUMBER" a line; read with SymbolicNames (Tags.h).
+    // "<TAB>NAME: NUMBER" a line; or, when SymbolNames is set, packed: for each
+    // line the index of its name in *SymbolNames and its number. Read with
+    // ForEachNameLine (Tags.h).
     TText SymbolBlock;
+    const std::vector<TText>* SymbolNames = nullptr;
     // The file's revisions in log order (newest first), a slice of the table's
     // revision store.
     std::span<const TRevisionInfo> Revisions;
@@ -102,19 +106,19 @@ public:
     std::size_t RevisionIndex(const TRevisionInfo& revision) const {
         return static_cast<std::size_t>(&revision - RevisionStore.data());
     }
-    // The log as read, in order, in the pieces the table keeps it in.
-    std::vector<std::string_view> LogPieces() const;
+    // The log as read, when the table took it over whole; empty when the log
+    // streamed in, as the table then keeps only the texts it uses.
+    std::string_view Log() const { return WholeLog; }
 
 private:
     friend class TLogParser;
     friend void NameRepositoryFiles(TRCSFileTable&, std::string_view, std::string_view);
-    // The log as read, the one copy: taken over whole, or, when it streamed
-    // in, kept in blocks that never move: the first LogSizes[i] bytes of each
-    // block but the last are the log's, the rest were carried over into the
-    // next block.
+    // The log taken over whole, or, when it streamed in, the texts the table
+    // uses copied out of it into blocks that never move, and the names the
+    // packed symbol blocks refer to.
     std::string WholeLog;
-    std::deque<THugeText> LogBlocks;
-    std::vector<std::size_t> LogSizes;
+    std::deque<THugeText> TextBlocks;
+    std::vector<TText> SymbolNameTexts;
     std::list<std::string> ExtraTexts;        // texts not found verbatim in the log
     std::vector<TRCSFile> FilesStore;         // log order
     std::vector<TRevisionInfo> RevisionStore; // log order; files own slices of it

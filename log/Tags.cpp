@@ -28,7 +28,7 @@ bool IsAncestor(const TParts& revision, TParts target) {
 
 std::optional<TSymbolicName> FindName(const TRCSFile& file, TText name) {
     std::optional<TSymbolicName> found;
-    ForEachSymbolicName(file.SymbolBlock, [&](const TSymbolicName& symbol) {
+    ForEachSymbolicName(file, [&](const TSymbolicName& symbol) {
         if (symbol.Name != name)
             return true;
         found = symbol;
@@ -69,6 +69,21 @@ std::optional<TParts> HeadRevision(const TRCSFile& file, const std::vector<TPart
 
 } // namespace
 
+void PackNameLine(std::string& packed, std::size_t nameIndex, TText number, TText before) {
+    auto put = [&packed](std::size_t value) {
+        for (; value >= 0x80; value >>= 7)
+            packed += static_cast<char>((value & 0x7F) | 0x80);
+        packed += static_cast<char>(value);
+    };
+    put(nameIndex);
+    if (number == before) {
+        put(0);
+        return;
+    }
+    put(number.size());
+    packed += number;
+}
+
 TNameKind NameKind(TText number) {
     const auto dots = std::count(number.begin(), number.end(), '.');
     if (dots % 2 == 0)
@@ -96,7 +111,7 @@ std::string BranchNumber(TText number) {
 
 std::vector<TSymbolicName> SymbolicNames(const TRCSFile& file) {
     std::vector<TSymbolicName> names;
-    ForEachSymbolicName(file.SymbolBlock, [&](const TSymbolicName& symbol) {
+    ForEachSymbolicName(file, [&](const TSymbolicName& symbol) {
         names.push_back(symbol);
         return true;
     });
@@ -107,7 +122,7 @@ std::vector<TText> TagsOf(const TRevisionInfo& revision) {
     std::vector<TText> tags;
     if (!revision.FileInfo)
         return tags;
-    ForEachSymbolicName(revision.FileInfo->SymbolBlock, [&](const TSymbolicName& symbol) {
+    ForEachSymbolicName(*revision.FileInfo, [&](const TSymbolicName& symbol) {
         if (symbol.Kind == TNameKind::Tag && symbol.Number == revision.Revision)
             tags.push_back(symbol.Name);
         return true;
@@ -133,7 +148,7 @@ std::string BranchNameOf(const TRevisionInfo& revision) {
     const std::string branch(revision.Revision.substr(0, last));
     std::string name = branch;
     if (revision.FileInfo)
-        ForEachSymbolicName(revision.FileInfo->SymbolBlock, [&](const TSymbolicName& symbol) {
+        ForEachSymbolicName(*revision.FileInfo, [&](const TSymbolicName& symbol) {
             if (symbol.Kind == TNameKind::Tag || BranchNumber(symbol.Number) != branch)
                 return true;
             name = symbol.Name;

@@ -36,6 +36,14 @@ template <typename TTake> void ForEachNameLine(TText block, TTake take);
 // returns false.
 template <typename TTake> void ForEachSymbolicName(TText block, TTake take);
 
+// Both for the symbol block of file, as the log holds it or packed.
+template <typename TTake> void ForEachNameLine(const TRCSFile& file, TTake take);
+template <typename TTake> void ForEachSymbolicName(const TRCSFile& file, TTake take);
+
+// Appends one line to a packed symbol block: the index of its name and its
+// number; before is the number of the line before, or empty.
+void PackNameLine(std::string& packed, std::size_t nameIndex, TText number, TText before);
+
 // The names of file, in log order.
 std::vector<TSymbolicName> SymbolicNames(const TRCSFile& file);
 
@@ -115,6 +123,42 @@ template <typename TTake> void ForEachNameLine(TText block, TTake take) {
 
 template <typename TTake> void ForEachSymbolicName(TText block, TTake take) {
     ForEachNameLine(block, [&take](TText name, TText number) {
+        return take(TSymbolicName{name, number, NameKind(number)});
+    });
+}
+
+// A packed line: the name's index, then the number's length, each in 7-bit
+// groups, lowest first, the high bit set on all but the last; then the
+// number's bytes. A length of 0 repeats the number of the line before.
+inline std::size_t TakePackedCount(const char*& p) {
+    std::size_t value = 0;
+    for (int shift = 0;; shift += 7) {
+        const auto byte = static_cast<unsigned char>(*p++);
+        value |= static_cast<std::size_t>(byte & 0x7F) << shift;
+        if (!(byte & 0x80))
+            return value;
+    }
+}
+
+template <typename TTake> void ForEachNameLine(const TRCSFile& file, TTake take) {
+    if (!file.SymbolNames)
+        return ForEachNameLine(file.SymbolBlock, take);
+    const char* p = file.SymbolBlock.data();
+    const char* const end = p + file.SymbolBlock.size();
+    TText number;
+    while (p < end) {
+        const TText name = (*file.SymbolNames)[TakePackedCount(p)];
+        if (const std::size_t size = TakePackedCount(p)) {
+            number = TText(p, size);
+            p += size;
+        }
+        if (!take(name, number))
+            return;
+    }
+}
+
+template <typename TTake> void ForEachSymbolicName(const TRCSFile& file, TTake take) {
+    ForEachNameLine(file, [&take](TText name, TText number) {
         return take(TSymbolicName{name, number, NameKind(number)});
     });
 }

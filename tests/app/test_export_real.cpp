@@ -538,7 +538,8 @@ TEST_F(ExportReal, AClientThatNeverEndsRunsTheParseOutOfMemory) {
     QFile client(bin.filePath("cvs"));
     ASSERT_TRUE(client.open(QIODevice::WriteOnly));
     client.write("#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) +
-                 "'\nexec yes 'a line of a log that never ends'\n");
+                 "'\nprintf 'RCS file: a,v\\nWorking file: a\\n'\n"
+                 "exec yes -- '----------------------------'\n");
     client.close();
     client.setPermissions(client.permissions() | QFileDevice::ExeOwner);
     SetCvsPath(bin.path());

@@ -1,6 +1,7 @@
 // The load controller by itself, without a window.
 #include "LoadController.h"
 #include "MainWindowFixture.h"
+#include "Tags.h"
 
 #include <QRegularExpression>
 
@@ -158,8 +159,11 @@ TEST(LoadController, ReopenShowsTheCachedHistoryThenTheFreshOne) {
     EXPECT_NE(loader.Table(), first);
     auto text = [](const TRCSFileTable& table) {
         std::string joined;
-        for (const std::string_view piece : table.LogPieces())
-            joined += piece;
+        for (const TRCSFile& file : table.Files())
+            for (const TRevisionInfo& revision : file.Revisions)
+                joined += std::string(file.WorkingFile) + ' ' + std::string(revision.Revision) +
+                          ' ' + std::string(revision.Author) + ' ' + TagsText(revision) + ' ' +
+                          std::string(revision.Comment) + '\n';
         return joined;
     };
     EXPECT_EQ(text(*loader.Table()), text(*first));

@@ -252,7 +252,8 @@ TEST_F(MainWindow, AClientThatNeverEndsRunsTheParseOutOfMemory) {
     WriteScript(clientDir.filePath("cvs"),
                 "echo $$ > '" +
                     QDir(QString::fromLocal8Bit(limited)).filePath("pid").toLocal8Bit() +
-                    "'\nexec yes 'a line of a log that never ends'\n");
+                    "'\nprintf 'RCS file: a,v\\nWorking file: a\\n'\n"
+                    "exec yes -- '----------------------------'\n");
     Window.miRefreshClick();
     ASSERT_TRUE(WaitForLoad(Window, 60000));
     EXPECT_TRUE(Status.Messages.last().startsWith("Error: out of memory while reading the log ("))

@@ -7,6 +7,7 @@
 #include "Filter.h"
 #include "LogSummary.h"
 #include "ParseLog.h"
+#include "Tags.h"
 
 #include <gtest/gtest.h>
 
@@ -267,9 +268,12 @@ std::string Describe(const TRCSFileTable& table) {
     for (const auto& name : table.Names())
         text += std::string(name.Name) + (name.IsBranch ? " branch\n" : "\n");
     for (const auto& f : table.Files()) {
-        for (const TText t :
-             {f.RCSPath, f.WorkingFile, f.Head, f.Branch, f.Locks, f.Description, f.SymbolBlock})
+        for (const TText t : {f.RCSPath, f.WorkingFile, f.Head, f.Branch, f.Locks, f.Description})
             (text += t) += '|';
+        ForEachNameLine(f, [&](TText name, TText number) {
+            (((text += name) += ':') += number) += '|';
+            return true;
+        });
         for (const auto& r : f.Revisions) {
             for (const TText t :
                  {r.Revision, r.Author, r.State, r.Comment, r.CommitId, Locker(r), Branches(r)})
@@ -301,15 +305,24 @@ TEST(RealLog, ALogReadInPartsGivesTheTableOfOnePass) {
 }
 
 // A log cut at any byte (inside a line, a UTF-8 sequence, a CR LF or a rule)
-// and kept in blocks too small for a line gives the same table as the whole
-// log, and hands back the same bytes.
+// and read in blocks too small for a line gives the same table as the whole
+// log, which keeps its own copies of the texts and none of the log.
 TEST(RealLog, ALogReadInPiecesGivesTheTableOfTheWholeLog) {
     const std::string recorded = ReadData("real-cvs.log");
+    // Until the next rule, the lines of a revision fill the last one read,
+    // an earlier file's, and its notes, even after another file's header.
+    const std::string late = "RCS file: a,v\nWorking file: a\nsymbolic names:\n\tT: 1.1\n"
+                             "description:\n----------------------------\nrevision 1.1\n"
+                             "date: 2024/01/01 10:00:00;  author: ann;  state: Exp;\nfirst\n"
+                             "=====\nRCS file: b,v\nWorking file: b\n"
+                             "revision 1.2\tlocked by: bob;\n"
+                             "date: 2024/01/02 10:00:00;  author: bob;  state: Dead;\n"
+                             "branches:  1.2.2;\nsecond\n";
     for (const std::string& log :
          {recorded, ReadData("real-cvs-fork.log"), WithLineBreaks(recorded, "\r\n"),
-          WithLineBreaks(recorded, "\r")}) {
+          WithLineBreaks(recorded, "\r"), late}) {
         const std::string whole = Describe(*ParseLog(log));
-        ASSERT_GT(whole.size(), 1000u);
+        ASSERT_GT(whole.size(), log == late ? 50u : 1000u);
         auto read = [&](std::size_t blockSize, const std::vector<std::size_t>& cuts) {
             std::atomic<int> filesParsed{0};
             TLogReader reader(&filesParsed, blockSize);
@@ -322,10 +335,7 @@ TEST(RealLog, ALogReadInPiecesGivesTheTableOfTheWholeLog) {
             EXPECT_EQ(reader.Size(), log.size());
             auto table = reader.Finish();
             EXPECT_EQ(filesParsed.load(), static_cast<int>(table->FileCount()));
-            std::string bytes;
-            for (const std::string_view piece : table->LogPieces())
-                bytes += piece;
-            EXPECT_EQ(bytes, log);
+            EXPECT_TRUE(table->Log().empty());
             return Describe(*table);
         };
         for (std::size_t cut = 0; cut <= log.size(); ++cut) {
@@ -347,10 +357,6 @@ TEST(RealLog, ALogReadInPiecesGivesTheTableOfTheWholeLog) {
     for (std::size_t from = 0; from < large.size(); from += 300'007)
         reader.Add(std::string_view(large).substr(from, 300'007));
     const auto table = reader.Finish();
-    std::string bytes;
-    for (const std::string_view piece : table->LogPieces())
-        bytes += piece;
-    EXPECT_EQ(bytes, large);
     EXPECT_EQ(Describe(*table), Describe(*ParseLog(large)));
 }
 
