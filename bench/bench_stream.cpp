@@ -8,7 +8,8 @@
 // own:
 // - parse: ParseLog of the whole log in memory (the log read before);
 // - pieces: the same parse fed 64 KiB at a time, as the client's output comes;
-//   heap growth beyond the log's bytes gives the table's own bytes per revision;
+//   its heap growth gives the table's bytes per revision, all its texts
+//   included (a streamed table keeps no copy of the log);
 // - pipe: the client's output read through a plain pipe and dropped;
 // - after: the client run to its end, its output collected, then parsed and
 //   checked on a worker, as a load did before the parse was streamed;
@@ -71,7 +72,7 @@ struct TMeasure {
     double ClientEndMs = 0; // the client's end, for the opens
     double StallMs = 0;
     double PeakMB = 0;
-    double BytesPerRevision = 0; // for pieces
+    double BytesPerRevision = 0; // for pieces: the table's, in all
     bool Ok = false;
     char Error[200] = {};
 };
@@ -189,8 +190,7 @@ void MeasurePieces(const TSetup& setup, TMeasure& m) {
     m.Ms = MsSince(start);
     std::fclose(file);
     m.BytesPerRevision =
-        static_cast<double>(HeapInUse() - heapBefore - static_cast<std::int64_t>(setup.LogBytes)) /
-        static_cast<double>(setup.Revisions);
+        static_cast<double>(HeapInUse() - heapBefore) / static_cast<double>(setup.Revisions);
     m.Ok = table->RevisionCount() == setup.Revisions;
 }
 
@@ -349,9 +349,12 @@ int main(int argc, char** argv) {
             revisions, static_cast<double>(setup.LogBytes) / BytesPerMB, Seed);
         const TMeasure parse = InChild(setup, MeasureParse);
         const TMeasure pieces = InChild(setup, MeasurePieces);
+        const double logPerRevision =
+            static_cast<double>(setup.LogBytes) / static_cast<double>(setup.Revisions);
         std::printf("parse alone %.0f ms (peak %.0f MB); in 64 KiB pieces %.0f ms (peak %.0f MB, "
-                    "%.1f bytes per revision beyond the log's)\n",
-                    parse.Ms, parse.PeakMB, pieces.Ms, pieces.PeakMB, pieces.BytesPerRevision);
+                    "table %.1f bytes per revision in all, the log %.1f)\n",
+                    parse.Ms, parse.PeakMB, pieces.Ms, pieces.PeakMB, pieces.BytesPerRevision,
+                    logPerRevision);
         failed = failed || !parse.Ok || !pieces.Ok;
         for (const double rate : {0.0, ThrottledBytesPerSecond}) {
             if (!WriteClient(setup.ClientFolder, self.c_str(), setup.LogPath, rate)) {
@@ -399,8 +402,9 @@ int main(int argc, char** argv) {
                         Met(stream.PeakMB <= PeakGoalMB), stream.PeakMB, after.PeakMB);
         }
         std::printf("Goal: at most %.0f bytes per revision beyond the log's: %s (%.1f)\n",
-                    BytesPerRevisionGoal, Met(pieces.BytesPerRevision <= BytesPerRevisionGoal),
-                    pieces.BytesPerRevision);
+                    BytesPerRevisionGoal,
+                    Met(pieces.BytesPerRevision - logPerRevision <= BytesPerRevisionGoal),
+                    pieces.BytesPerRevision - logPerRevision);
     }
     return failed ? 1 : 0;
 }
