@@ -28,12 +28,15 @@ void TLogStream::Queue(TLane& lane, const QByteArray& bytes) {
 }
 
 void TLogStream::Run(TLane& lane) {
+    TCopy dropped; // goes after the lock is let go
     for (;;) {
         QByteArray bytes;
         {
             const std::lock_guard lock(Lock);
             if (lane.Queue.empty() || Closing || Stopped) {
                 lane.Running = false;
+                if (Stopped && &lane == &Copying)
+                    dropped = std::move(Copy);
                 Idle.notify_all();
                 return;
             }
@@ -70,6 +73,7 @@ std::unique_ptr<TRCSFileTable> TLogStream::Finish() {
     }
     for (QByteArray& bytes : copy)
         Take(Copying, std::exchange(bytes, QByteArray()));
+    Copy = nullptr; // it has had the whole log
     for (QByteArray& bytes : parse) {
         Take(Parsing, std::exchange(bytes, QByteArray()));
         if (Failed)
@@ -81,10 +85,13 @@ std::unique_ptr<TRCSFileTable> TLogStream::Finish() {
 }
 
 void TLogStream::Abandon() {
+    TCopy dropped; // goes after the lock is let go
     const std::lock_guard lock(Lock);
     Stopped = true;
     Parsing.Queue.clear();
     Copying.Queue.clear();
+    if (!Copying.Running)
+        dropped = std::move(Copy);
 }
 
 } // namespace quillon

@@ -37,7 +37,8 @@ public:
     // thread, which must not be the one that adds, and hands the table over.
     // Throws std::bad_alloc when memory ran out.
     std::unique_ptr<TRCSFileTable> Finish();
-    // Drops the bytes not yet parsed or copied and takes no more.
+    // Drops the bytes not yet parsed or copied and takes no more; copy goes
+    // once it has taken its last bytes, as it does at the end of Finish.
     void Abandon();
 
 private:
@@ -56,7 +57,7 @@ private:
 
     QThreadPool& Pool;
     TLogReader Reader; // used by one thread at a time: Run's, then Finish's
-    TCopy Copy;        // likewise
+    TCopy Copy;        // likewise; guarded by Lock while a copy may run
     std::atomic<std::size_t> Added{0};
     std::atomic<bool> Failed{false};
     std::mutex Lock; // guards what follows

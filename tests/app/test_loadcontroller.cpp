@@ -198,12 +198,16 @@ TEST(LoadController, ReopenShowsTheCachedHistoryThenTheFreshOne) {
 TEST(LoadController, AbortKeepsTheCachedHistory) {
     QTemporaryDir clientDir;
     ASSERT_TRUE(QDir(clientDir.path()).mkdir("CVS"));
-    WriteScript(clientDir.filePath("cvs"), "exec sleep 60\n");
+    // The client writes part of a log, which goes into the cache as it comes.
+    WriteScript(clientDir.filePath("cvs"),
+                "head -c 3000 '" + TestData("real-cvs.log").toLocal8Bit() + "'\nexec sleep 60\n");
     QFile log(TestData("real-cvs.log"));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const TLogCache cache = TestLogCache.Cache();
+    const QString entry = cache.EntryPath(TLogCache::FolderPlace(clientDir.path()));
     ASSERT_EQ(cache.Write(TLogCache::FolderPlace(clientDir.path()), {log.readAll().toStdString()}),
               "");
+    const ino_t firstEntry = FileId(entry);
     TSettings settings;
     settings.CVSPath = clientDir.path();
     settings.KeepCache = true;
@@ -223,6 +227,8 @@ TEST(LoadController, AbortKeepsTheCachedHistory) {
     ASSERT_TRUE(loader.Table());
     EXPECT_EQ(loader.Table()->FileCount(), 4u);
     EXPECT_TRUE(loader.MayStart());
+    // The part of the log that came is not kept: the entry stays as it was.
+    EXPECT_EQ(FileId(entry), firstEntry);
 
     // A client that ends before the cached history is read: its output waits
     // for the cached history, and nothing may start while it does.
