@@ -13,13 +13,16 @@
 // - pipe: the client's output read through a plain pipe and dropped;
 // - after: the client run to its end, its output collected, then parsed and
 //   checked on a worker, as a load did before the parse was streamed;
-// - stream: the load controller's own open, from OpenFolder to loadFinished.
+// - stream: the load controller's own open, from OpenFolder to loadFinished;
+// - +cache: the same with the cache on, the log compressed into a new entry as
+//   it comes (the goals are judged on stream).
 // Times are wall-clock. A timer on the GUI thread ticks every 5 ms during the
 // opens; the longest gap between its ticks is the longest stall.
 #include "CheckLog.h"
 #include "CvsRunner.h"
 #include "HugePages.h"
 #include "LoadController.h"
+#include "LogCache.h"
 #include "LogSummary.h"
 #include "ParseLog.h"
 #include "SyntheticLog.h"
@@ -239,10 +242,14 @@ void MeasureAfter(const TSetup& setup, TMeasure& m) {
     m.Ok = revisions == setup.Revisions;
 }
 
-// The load controller's open of the folder.
-void MeasureStream(const TSetup& setup, TMeasure& m) {
+// The load controller's open of the folder; with keepCache, the log is also
+// compressed into a new cache entry as it comes.
+void MeasureOpen(const TSetup& setup, TMeasure& m, bool keepCache) {
+    QTemporaryDir cache;
+    TLogCache::SetDefaultFolder(cache.path());
     TSettings settings;
     settings.CVSPath = setup.ClientFolder;
+    settings.KeepCache = keepCache;
     TLoadController loader(settings);
     QEventLoop loop;
     const auto start = std::chrono::steady_clock::now();
@@ -258,6 +265,14 @@ void MeasureStream(const TSetup& setup, TMeasure& m) {
     m.Ms = MsSince(start);
     m.StallMs = meter.Stop();
     m.Ok = loader.Table() && loader.Table()->RevisionCount() == setup.Revisions;
+}
+
+void MeasureStream(const TSetup& setup, TMeasure& m) {
+    MeasureOpen(setup, m, false);
+}
+
+void MeasureStreamCached(const TSetup& setup, TMeasure& m) {
+    MeasureOpen(setup, m, true);
 }
 
 // Runs measure in a child process with a Qt application of its own.
@@ -364,13 +379,14 @@ int main(int argc, char** argv) {
             const TMeasure pipe = InChild(setup, MeasurePipe);
             const TMeasure after = InChild(setup, MeasureAfter);
             const TMeasure stream = InChild(setup, MeasureStream);
+            const TMeasure cached = InChild(setup, MeasureStreamCached);
             const double floor = std::max(pipe.Ms, parse.Ms);
             std::printf("\nclient %s: pipe %.0f ms\n", rate > 0 ? "at 25 MB/s" : "unthrottled",
                         pipe.Ms);
             std::printf("%8s %8s %8s %7s %9s %8s %7s\n", "", "open", "client", "ratio", "after cl.",
                         "stall", "peak");
-            for (const auto& [name, m] :
-                 {std::pair{"after", &after}, std::pair{"stream", &stream}}) {
+            for (const auto& [name, m] : {std::pair{"after", &after}, std::pair{"stream", &stream},
+                                          std::pair{"+cache", &cached}}) {
                 if (!m->Ok) {
                     std::printf("%8s failed: %s\n", name, m->Error);
                     failed = true;
@@ -380,7 +396,7 @@ int main(int argc, char** argv) {
                             m->ClientEndMs, m->Ms / floor, m->Ms - m->ClientEndMs, m->StallMs,
                             m->PeakMB);
             }
-            if (!pipe.Ok || !after.Ok || !stream.Ok) {
+            if (!pipe.Ok || !after.Ok || !stream.Ok || !cached.Ok) {
                 failed = failed || !pipe.Ok;
                 continue;
             }
