@@ -134,3 +134,48 @@ TEST(Tags, FiveThousandTagsOnOneFile) {
     EXPECT_EQ(Kept(*table, SelectRange(*table, "T0", "T2")),
               (std::vector<std::string>{"a.c 1.3", "a.c 1.2"}));
 }
+
+// A log read as it streams keeps the symbol blocks of its files packed; they
+// read as the log holds them: names past the first 127 of the table, numbers
+// repeated from the line before and numbers longer than 127 bytes, in files
+// that list the names in other orders or leave some out.
+TEST(Tags, PackedNamesReadAsTheLogHoldsThem) {
+    const std::string longNumber = "1.2" + std::string(200, '0') + ".2";
+    std::string log;
+    for (int file = 0; file < 3; ++file) {
+        std::string symbols;
+        for (int i = 0; i < 300; ++i) {
+            const int n = file == 1 ? 299 - i : i; // the second file in reverse
+            if (file == 2 && n % 7 == 0)
+                continue;
+            symbols += "\tT" + std::to_string(n) + ": " + (n % 3 ? "1.2" : "1.3") + "\n";
+        }
+        symbols += "\tLONG: " + longNumber + "\n";
+        log +=
+            File("f" + std::to_string(file) + ".c", symbols,
+                 Revision("1.3", "2024-03-03 10:00:00") + Revision("1.2", "2024-03-02 10:00:00"));
+    }
+    const auto whole = ParseLog(log);
+    TLogReader reader(nullptr, 1024);
+    for (std::size_t from = 0; from < log.size(); from += 333)
+        reader.Add(std::string_view(log).substr(from, 333));
+    const auto streamed = reader.Finish();
+    ASSERT_EQ(streamed->FileCount(), 3u);
+    auto describe = [](const TRCSFile& file) {
+        std::vector<std::string> lines;
+        for (const TSymbolicName& name : SymbolicNames(file))
+            lines.push_back(std::string(name.Name) + "=" + std::string(name.Number) + " " +
+                            std::to_string(static_cast<int>(name.Kind)));
+        for (const TRevisionInfo& revision : file.Revisions)
+            lines.push_back(std::string(revision.Revision) + " " + TagsText(revision));
+        return lines;
+    };
+    for (std::size_t i = 0; i < 3; ++i) {
+        const TRCSFile& packed = streamed->Files()[i];
+        EXPECT_NE(packed.SymbolNames, nullptr);
+        const std::vector<std::string> lines = describe(packed);
+        EXPECT_EQ(lines, describe(whole->Files()[i])) << i;
+        EXPECT_EQ(lines.size(), (i == 2 ? 258u : 301u) + 2) << i;
+    }
+    EXPECT_EQ(SymbolicNames(streamed->Files()[0]).back().Number, longNumber);
+}
