@@ -1,6 +1,8 @@
 #include "LogStream.h"
 
 #include <new>
+#include <string_view>
+#include <vector>
 
 namespace quillon {
 
@@ -74,14 +76,17 @@ std::unique_ptr<TRCSFileTable> TLogStream::Finish() {
     for (QByteArray& bytes : copy)
         Take(Copying, std::exchange(bytes, QByteArray()));
     Copy = nullptr; // it has had the whole log
-    for (QByteArray& bytes : parse) {
-        Take(Parsing, std::exchange(bytes, QByteArray()));
-        if (Failed)
-            break;
-    }
     if (Failed)
         throw std::bad_alloc();
-    return Reader.Finish();
+    // What the parse has not taken yet is read in parts side by side.
+    std::vector<std::string_view> rest;
+    std::size_t restBytes = 0;
+    for (const QByteArray& bytes : parse) {
+        rest.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        restBytes += rest.back().size();
+    }
+    return Reader.Finish(rest, ParseParts(restBytes),
+                         [&parse](std::size_t piece) { parse[piece] = QByteArray(); });
 }
 
 void TLogStream::Abandon() {

@@ -194,6 +194,9 @@ public:
             RevisionFile.push_back(static_cast<std::uint32_t>(file + files));
         for (const auto& [name, seen] : next.NamesSeen)
             NamesSeen[name].IsBranch |= seen.IsBranch;
+        for (THugeText& block : next.Table.TextBlocks)
+            Table.TextBlocks.push_back(std::move(block));
+        Table.SymbolNameLists.splice(Table.SymbolNameLists.end(), next.Table.SymbolNameLists);
     }
 
     void Add(std::string_view bytes) {
@@ -205,19 +208,31 @@ public:
         ParseLines(Block->data() + Block->size(), /*last=*/false);
     }
 
-    void Finish() {
+    // The log, or the part of it this parser reads, has ended.
+    void End() {
         if (Block)
             ParseLines(Block->data() + Block->size(), /*last=*/true);
         EndParse();
         if (Block) {
-            KeepTexts(*Block, /*ended=*/true);
+            if (auto* f = CurrentFile())
+                EndSymbols(*f);
+            KeepTexts(*Block);
             Block.reset();
             Spare.reset();
         }
-        FinishTable();
     }
 
+    std::size_t BlockBytes() const { return BlockSize; }
+
 private:
+    static constexpr std::uint32_t NoSymbolId = UINT32_MAX;
+    struct TNameSeen {
+        bool IsBranch = false; // in any file
+        long File = -1;        // the last file that listed it
+        std::size_t Position = 0;
+        std::uint32_t SymbolId = NoSymbolId; // in a packed symbol block
+    };
+
     // The log has ended: what is being read is complete.
     void EndParse() {
         if (InDescription)
@@ -294,7 +309,7 @@ private:
             moved(f->SymbolBlock);
         Next = block.data() + (Next - from);
         if (Block) {
-            KeepTexts(*Block, /*ended=*/false);
+            KeepTexts(*Block);
             Spare = std::move(Block);
         }
         Block = std::move(block);
@@ -303,9 +318,8 @@ private:
     }
 
     // Copies the texts of the files and revisions read since the last call
-    // that lie in block out of it; the symbol blocks of the files that have
-    // ended, all of them once the log has ended, are packed.
-    void KeepTexts(const THugeText& block, bool ended) {
+    // that lie in block out of it.
+    void KeepTexts(const THugeText& block) {
         const char* const begin = block.data();
         const char* const end = begin + block.size();
         auto keep = [&](TText& text) {
@@ -334,8 +348,6 @@ private:
                 keep(notes.Locker);
                 keep(notes.Branches);
             }
-            if (ended || static_cast<long>(i) != CurrentFileIndex)
-                PackSymbols(f);
         }
         auto& revisions = Table.RevisionStore;
         for (std::size_t j = KeptRevisions; j < revisions.size(); ++j)
@@ -367,43 +379,62 @@ private:
         return TText(at, text.size());
     }
 
-    // Packs the symbol block of a file that has ended. Neighbouring files
-    // mostly list the same names in the same order: a name is first compared
-    // with the one after the last match in the file before.
-    void PackSymbols(TRCSFile& f) {
-        if (f.SymbolNames || f.SymbolBlock.empty())
+    // Packs the lines of the symbol block of a log that streams in as they
+    // come: a line becomes the index of its name in the table's list and its
+    // number. The names and numbers are those ForEachNameLine reads from the
+    // block; seen is the name's entry when the table notes name, as it does
+    // for all but odd lines.
+    void PackLine(std::string_view line, std::size_t colon, TText name, TNameSeen* seen) {
+        TText packedName, number;
+        if (!SplitNameLine(line, colon, packedName, number))
             return;
-        Packed.clear();
-        CurrentIds.clear();
-        std::size_t cursor = 0;
-        TText before;
-        ForEachNameLine(f.SymbolBlock, [&](TText name, TText number) {
-            auto& names = Table.SymbolNameTexts;
-            std::uint32_t id = 0;
-            if (cursor < PreviousIds.size() && names[PreviousIds[cursor]] == name) {
-                id = PreviousIds[cursor++];
-            } else {
-                auto found = SymbolIds.find(name);
-                if (found == SymbolIds.end()) {
-                    names.push_back(CopyText(name));
-                    PositionInPrevious.push_back(0);
-                    found = SymbolIds.emplace(names.back(), names.size() - 1).first;
-                }
-                id = found->second;
-                if (const std::size_t at = PositionInPrevious[id];
-                    at < PreviousIds.size() && PreviousIds[at] == id)
-                    cursor = at + 1;
-            }
-            PackNameLine(Packed, id, number, before);
-            before = number;
-            CurrentIds.push_back(id);
+        std::uint32_t id = 0;
+        if (seen && packedName.data() == name.data()) {
+            if (seen->SymbolId == NoSymbolId)
+                seen->SymbolId = SymbolId(packedName);
+            id = seen->SymbolId;
+        } else {
+            id = SymbolId(packedName);
+        }
+        PackNameLine(Packed, id, number, PackedNumber);
+        if (number != PackedNumber)
+            PackedNumber.assign(number);
+    }
+
+    // The lines of a symbol block between two of its name lines, when a file
+    // has two lists of names.
+    void PackBetween(TText between) {
+        ForEachNameLine(between, [this](TText name, TText number) {
+            PackNameLine(Packed, SymbolId(name), number, PackedNumber);
+            PackedNumber.assign(number);
             return true;
         });
-        for (std::size_t k = 0; k < CurrentIds.size(); ++k)
-            PositionInPrevious[CurrentIds[k]] = static_cast<std::uint32_t>(k);
-        PreviousIds.swap(CurrentIds);
+    }
+
+    std::uint32_t SymbolId(TText name) {
+        auto found = SymbolIds.find(name);
+        if (found == SymbolIds.end()) {
+            auto& names = PackedNames();
+            names.push_back(CopyText(name));
+            found = SymbolIds.emplace(names.back(), names.size() - 1).first;
+        }
+        return found->second;
+    }
+
+    std::vector<TText>& PackedNames() {
+        if (Table.SymbolNameLists.empty())
+            Table.SymbolNameLists.emplace_back();
+        return Table.SymbolNameLists.front();
+    }
+
+    // The file's symbol block has ended: the packed one takes its place.
+    void EndSymbols(TRCSFile& f) {
+        if (!Block || f.SymbolNames || f.SymbolBlock.empty())
+            return;
         f.SymbolBlock = CopyText(Packed);
-        f.SymbolNames = &Table.SymbolNameTexts;
+        f.SymbolNames = &PackedNames();
+        Packed.clear();
+        PackedNumber.clear();
     }
 
     struct TTextLine {
@@ -536,6 +567,9 @@ private:
     // with next.
     void SymbolLine(std::string_view line) {
         TText& block = CurrentFile()->SymbolBlock;
+        if (Block && !block.empty())
+            PackBetween(TText(block.data() + block.size(),
+                              static_cast<std::size_t>(line.data() - block.data()) - block.size()));
         const char* begin = block.empty() ? line.data() : block.data();
         block = TText(begin, static_cast<std::size_t>(line.data() + line.size() - begin));
         // The number is short: its colon is found from the line's end.
@@ -544,8 +578,12 @@ private:
             return;
         const TText name = TrimLeft(line.substr(0, colon));
         const TText number = Trim(line.substr(colon + 1));
-        if (name.empty() || number.empty())
-            return;
+        TNameSeen* seen = name.empty() || number.empty() ? nullptr : NoteName(name, number);
+        if (Block)
+            PackLine(line, colon, name, seen);
+    }
+
+    TNameSeen* NoteName(TText name, TText number) {
         TNameSeen* seen = nullptr;
         TText kept = name; // the name as the table keeps it
         if (NameCursor < PreviousNames.size() && PreviousNames[NameCursor].first == name) {
@@ -564,6 +602,7 @@ private:
         if (!seen->IsBranch && NameKind(number) != TNameKind::Tag)
             seen->IsBranch = true;
         CurrentNames.emplace_back(kept, seen);
+        return seen;
     }
 
     // The notes of the current revision, made when first asked for; none for
@@ -598,6 +637,8 @@ private:
     }
 
     void NewFile(std::string_view rcsPath) {
+        if (auto* f = CurrentFile())
+            EndSymbols(*f);
         if (!CurrentNames.empty()) {
             std::swap(PreviousNames, CurrentNames);
             CurrentNames.clear();
@@ -788,11 +829,6 @@ private:
     bool AfterDate = false;
     bool InDescription = false; // in a file's description
     bool InSymbols = false;     // in a file's symbolic names
-    struct TNameSeen {
-        bool IsBranch = false; // in any file
-        long File = -1;        // the last file that listed it
-        std::size_t Position = 0;
-    };
     std::unordered_map<TText, TNameSeen> NamesSeen;
     // The names of the current file and of the last one before it that had any.
     std::vector<std::pair<TText, TNameSeen*>> CurrentNames, PreviousNames;
@@ -807,10 +843,10 @@ private:
     std::size_t KeptFiles = 0;          // the files and revisions before these
     std::size_t KeptRevisions = 0;      // use no text of the block being read
     std::unordered_set<TText> Interned; // authors and states
-    std::unordered_map<TText, std::uint32_t> SymbolIds;
-    std::vector<std::uint32_t> PreviousIds, CurrentIds; // of packed symbol blocks
-    std::vector<std::uint32_t> PositionInPrevious;      // per symbol id
+    // The symbol block of the current file, packed so far.
+    std::unordered_map<TText, std::uint32_t> SymbolIds; // in PackedNames()
     std::string Packed;
+    std::string PackedNumber; // of its last line
 };
 
 TLogReader::TLogReader(std::atomic<int>* filesParsed, std::size_t blockSize)
@@ -825,7 +861,8 @@ void TLogReader::Add(std::string_view bytes) {
 }
 
 std::unique_ptr<TRCSFileTable> TLogReader::Finish() {
-    Parser->Finish();
+    Parser->End();
+    Parser->FinishTable();
     Parser.reset();
     return std::move(Table);
 }
@@ -835,8 +872,9 @@ namespace {
 // Whether the file whose header starts text is read alone as it is read
 // after the files before it. Up to the next rule, revision and date lines
 // still fill the last revision read before it, through the headers of files
-// without revisions too: there must be none.
-bool ReadsAlone(std::string_view text) {
+// without revisions too: there must be none. When no rule follows, only the
+// log's end (endsLog) tells.
+bool ReadsAlone(std::string_view text, bool endsLog) {
     std::size_t end = text.find_first_of("\r\n");
     while (end != std::string_view::npos) {
         const std::string_view line = text.substr(end + 1);
@@ -846,7 +884,7 @@ bool ReadsAlone(std::string_view text) {
             return false;
         end = text.find_first_of("\r\n", end + 1);
     }
-    return true;
+    return endsLog;
 }
 
 // The log cut into at most parts pieces of about equal size, each but the
@@ -857,7 +895,7 @@ std::vector<std::string_view> CutAtFileHeaders(std::string_view log, unsigned pa
     std::size_t from = 0;
     for (unsigned k = 1; k < parts; ++k) {
         std::size_t hit = log.find(Header, std::max(from, log.size() / parts * k));
-        while (hit != std::string_view::npos && !ReadsAlone(log.substr(hit + 1)))
+        while (hit != std::string_view::npos && !ReadsAlone(log.substr(hit + 1), true))
             hit = log.find(Header, hit + 1);
         if (hit == std::string_view::npos)
             break;
@@ -868,7 +906,121 @@ std::vector<std::string_view> CutAtFileHeaders(std::string_view log, unsigned pa
     return pieces;
 }
 
+// Where the log made of pieces is cut into at most parts of about equal size:
+// before the header of a file that reads alone within its piece.
+struct TCut {
+    std::size_t Piece;
+    std::size_t Offset;
+};
+
+std::vector<TCut> CutPiecesAtFileHeaders(std::span<const std::string_view> pieces, unsigned parts) {
+    constexpr std::string_view Header = "\nRCS file: ";
+    std::size_t total = 0;
+    for (const std::string_view piece : pieces)
+        total += piece.size();
+    std::vector<TCut> cuts;
+    std::size_t piece = 0;
+    std::size_t pieceStart = 0; // of pieces[piece] in the log
+    std::size_t from = 0;       // where the next search starts, in the log
+    for (unsigned k = 1; k < parts; ++k) {
+        from = std::max(from, total / parts * k);
+        bool found = false;
+        for (; piece < pieces.size(); pieceStart += pieces[piece++].size()) {
+            const std::string_view text = pieces[piece];
+            if (from >= pieceStart + text.size())
+                continue;
+            std::size_t hit = text.find(Header, from - pieceStart);
+            while (hit != std::string_view::npos && !ReadsAlone(text.substr(hit + 1), false))
+                hit = text.find(Header, hit + 1);
+            if (hit != std::string_view::npos) {
+                cuts.push_back({piece, hit + 1});
+                from = pieceStart + hit + 2;
+                found = true;
+                break;
+            }
+            from = pieceStart + text.size();
+        }
+        if (!found)
+            break;
+    }
+    return cuts;
+}
+
 } // namespace
+
+std::unique_ptr<TRCSFileTable> TLogReader::Finish(std::span<const std::string_view> rest,
+                                                  unsigned parts,
+                                                  const std::function<void(std::size_t)>& taken) {
+    const std::vector<TCut> cuts = CutPiecesAtFileHeaders(rest, parts);
+    const std::size_t count = cuts.size() + 1;
+    // Part k reads from cut k - 1 to cut k; this reader's own parser, part 0.
+    auto forEachSlice = [&](std::size_t k, auto take) {
+        const TCut from = k == 0 ? TCut{0, 0} : cuts[k - 1];
+        const TCut to = k < cuts.size() ? cuts[k] : TCut{rest.size(), 0};
+        for (std::size_t piece = from.Piece; piece <= to.Piece && piece < rest.size(); ++piece) {
+            const std::size_t begin = piece == from.Piece ? from.Offset : 0;
+            const std::size_t end = piece == to.Piece ? to.Offset : rest[piece].size();
+            // A piece that two parts share is let go only at the end.
+            take(rest[piece].substr(begin, end - begin), begin == 0 && piece != to.Piece, piece);
+        }
+    };
+    for (const std::string_view piece : rest)
+        AddedBytes += piece.size();
+    std::vector<std::unique_ptr<TRCSFileTable>> partTables;
+    std::vector<TLogParser*> parsers{Parser.get()};
+    std::vector<std::unique_ptr<TLogParser>> partParsers;
+    for (std::size_t k = 1; k < count; ++k)
+        parsers.push_back(partParsers
+                              .emplace_back(std::make_unique<TLogParser>(
+                                  *partTables.emplace_back(std::make_unique<TRCSFileTable>()),
+                                  nullptr, Parser->BlockBytes()))
+                              .get());
+    // As for a whole log, each revision store is allocated once, this
+    // reader's for all of them; a rule cut in two by pieces is not counted.
+    std::vector<std::size_t> revisions(count);
+    std::latch counted(static_cast<std::ptrdiff_t>(count));
+    std::vector<std::exception_ptr> failures(count);
+    auto parse = [&](std::size_t k) {
+        forEachSlice(k, [&](std::string_view slice, bool, std::size_t) {
+            revisions[k] += CountRevisionRules(slice);
+        });
+        counted.count_down();
+        try {
+            if (k == 0)
+                counted.wait();
+            parsers[k]->Reserve(k == 0 ? Table->RevisionCount() + std::accumulate(revisions.begin(),
+                                                                                  revisions.end(),
+                                                                                  std::size_t(0))
+                                       : revisions[k]);
+            forEachSlice(k, [&](std::string_view slice, bool alone, std::size_t piece) {
+                parsers[k]->Add(slice);
+                if (taken && alone)
+                    taken(piece);
+            });
+            parsers[k]->End();
+        } catch (...) {
+            failures[k] = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> others;
+        for (std::size_t k = 1; k < count; ++k)
+            others.emplace_back(parse, k);
+        parse(0);
+    }
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+    std::size_t total = Table->RevisionCount();
+    for (const auto& part : partTables)
+        total += part->RevisionCount();
+    Parser->Reserve(total);
+    for (const auto& parser : partParsers)
+        Parser->Append(*parser);
+    Parser->FinishTable();
+    Parser.reset();
+    return std::move(Table);
+}
 
 std::unique_ptr<TRCSFileTable>
 TLogParser::ParseWhole(std::string log, std::atomic<int>* filesParsed, unsigned parts) {

@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -37,6 +39,13 @@ public:
     // The log has ended: its last line is parsed and the table handed over.
     // Called once; the reader takes no bytes after it.
     std::unique_ptr<TRCSFileTable> Finish();
+    // The log has ended with rest, its pieces not yet added: they are cut at
+    // file headers into at most parts of about equal size, read side by side,
+    // and the table is handed over as Finish does. The table is the same in
+    // any number of parts. taken, when given, is called with the index of
+    // each piece the table no longer needs, on the thread that read it.
+    std::unique_ptr<TRCSFileTable> Finish(std::span<const std::string_view> rest, unsigned parts,
+                                          const std::function<void(std::size_t)>& taken = {});
 
 private:
     std::unique_ptr<TRCSFileTable> Table;

@@ -115,10 +115,10 @@ private:
     friend void NameRepositoryFiles(TRCSFileTable&, std::string_view, std::string_view);
     // The log taken over whole, or, when it streamed in, the texts the table
     // uses copied out of it into blocks that never move, and the names the
-    // packed symbol blocks refer to.
+    // packed symbol blocks refer to: a list for each part the log was read in.
     std::string WholeLog;
     std::deque<THugeText> TextBlocks;
-    std::vector<TText> SymbolNameTexts;
+    std::list<std::vector<TText>> SymbolNameLists;
     std::list<std::string> ExtraTexts;        // texts not found verbatim in the log
     std::vector<TRCSFile> FilesStore;         // log order
     std::vector<TRevisionInfo> RevisionStore; // log order; files own slices of it

@@ -91,6 +91,27 @@ double TagTime(const TRCSFileTable& table, TText tag);
 // file's head, an empty from removes nothing.
 TRevisionSelection SelectRange(const TRCSFileTable& table, TText from, TText to);
 
+// The name and number of one line of a symbol block, without its line end,
+// whose last colon is at colon: blanks and tabs before the name and blanks
+// before the number are dropped, and blanks and control characters after it;
+// false when either is then empty.
+inline bool SplitNameLine(TText line, std::size_t colon, TText& name, TText& number) {
+    std::size_t nameBegin = 0;
+    while (nameBegin < colon && (line[nameBegin] == '\t' || line[nameBegin] == ' '))
+        ++nameBegin;
+    std::size_t numberBegin = colon + 1;
+    while (numberBegin < line.size() && line[numberBegin] == ' ')
+        ++numberBegin;
+    std::size_t numberEnd = line.size();
+    while (numberEnd > numberBegin && static_cast<unsigned char>(line[numberEnd - 1]) <= ' ')
+        --numberEnd;
+    if (nameBegin == colon || numberBegin == numberEnd)
+        return false;
+    name = line.substr(nameBegin, colon - nameBegin);
+    number = line.substr(numberBegin, numberEnd - numberBegin);
+    return true;
+}
+
 template <typename TTake> void ForEachNameLine(TText block, TTake take) {
     const char* p = block.data();
     const char* const end = p + block.size();
@@ -102,21 +123,12 @@ template <typename TTake> void ForEachNameLine(TText block, TTake take) {
         for (; lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r'; ++lineEnd)
             if (*lineEnd == ':')
                 colon = lineEnd;
-        if (colon) {
-            const char* nameBegin = p;
-            while (nameBegin < colon && (*nameBegin == '\t' || *nameBegin == ' '))
-                ++nameBegin;
-            const char* numberBegin = colon + 1;
-            while (numberBegin < lineEnd && *numberBegin == ' ')
-                ++numberBegin;
-            const char* numberEnd = lineEnd;
-            while (numberEnd > numberBegin && static_cast<unsigned char>(numberEnd[-1]) <= ' ')
-                --numberEnd;
-            if (nameBegin < colon && numberBegin < numberEnd &&
-                !take(TText(nameBegin, static_cast<std::size_t>(colon - nameBegin)),
-                      TText(numberBegin, static_cast<std::size_t>(numberEnd - numberBegin))))
-                return;
-        }
+        TText name, number;
+        if (colon &&
+            SplitNameLine(TText(p, static_cast<std::size_t>(lineEnd - p)),
+                          static_cast<std::size_t>(colon - p), name, number) &&
+            !take(name, number))
+            return;
         p = lineEnd + 1;
     }
 }

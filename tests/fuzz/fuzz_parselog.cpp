@@ -11,6 +11,7 @@
 #include "Tags.h"
 #include "TextUtil.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cmath>
@@ -21,6 +22,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using namespace quillon;
 
@@ -319,21 +321,40 @@ void RequireSameTable(const TRCSFileTable& whole, const TRCSFileTable& pieces) {
     }
 }
 
-std::unique_ptr<TRCSFileTable> ReadInPieces(std::string_view input, std::atomic<int>& filesParsed) {
+// The cuts follow the bytes themselves: a piece ends after a byte whose low
+// bits are all set, or after 97 bytes. With parts, the pieces after the first
+// third of the log, joined up to 2000 bytes so that file headers fall within
+// them, are read side by side in that many parts at its end.
+std::unique_ptr<TRCSFileTable> ReadInPieces(std::string_view input, std::atomic<int>& filesParsed,
+                                            unsigned parts = 1) {
     constexpr std::size_t BlockSize = 64;
     TLogReader reader(&filesParsed, BlockSize);
-    // The cuts follow the bytes themselves: a piece ends after a byte whose
-    // low bits are all set, or after 97 bytes.
+    std::vector<std::string_view> rest;
+    std::vector<char> taken;
+    auto piece = [&](std::string_view bytes) {
+        if (parts > 1 && bytes.data() >= input.data() + input.size() / 3) {
+            if (!rest.empty() && rest.back().size() + bytes.size() <= 2000)
+                rest.back() =
+                    std::string_view(rest.back().data(), rest.back().size() + bytes.size());
+            else
+                rest.push_back(bytes);
+        } else
+            reader.Add(bytes);
+    };
     std::size_t from = 0;
     for (std::size_t i = 0; i < input.size(); ++i)
         if ((static_cast<unsigned char>(input[i]) & 7) == 7 || i + 1 - from == 97) {
-            reader.Add(input.substr(from, i + 1 - from));
+            piece(input.substr(from, i + 1 - from));
             from = i + 1;
         }
-    reader.Add(input.substr(from));
+    piece(input.substr(from));
+    taken.resize(rest.size());
+    auto table = parts > 1 ? reader.Finish(rest, parts, [&](std::size_t k) { taken[k] = 1; })
+                           : reader.Finish();
     Require(reader.Size() == input.size(), "the reader lost bytes");
-    auto table = reader.Finish();
     Require(table->Log().empty(), "a table read in pieces keeps the log");
+    Require(std::count(taken.begin(), taken.end(), 0) < static_cast<long>(parts),
+            "pieces were kept that no part shares");
     return table;
 }
 
@@ -349,6 +370,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::atomic<int> piecesFilesParsed{0};
     auto pieces = ReadInPieces(input, piecesFilesParsed);
     RequireSameTable(*table, *pieces);
+    std::atomic<int> partsFilesParsed{0};
+    RequireSameTable(*table, *ReadInPieces(input, partsFilesParsed, 3));
     RequireSameTable(*table, *ParseLog(std::string(input), nullptr, 3));
     TWalk(input, logBegin).Run(*table, filesParsed.load());
     TWalk(input, nullptr).Run(*pieces, piecesFilesParsed.load());

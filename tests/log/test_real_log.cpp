@@ -9,6 +9,7 @@
 #include "ParseLog.h"
 #include "Tags.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -348,6 +349,27 @@ TEST(RealLog, ALogReadInPiecesGivesTheTableOfTheWholeLog) {
             everyByte[i] = i;
         EXPECT_EQ(read(1, everyByte), whole);
         EXPECT_EQ(read(64, everyByte), whole);
+        // The rest of the log, in two pieces, read side by side in three
+        // parts at its end; a piece two parts share is kept to the end.
+        std::size_t shared = 0;
+        for (std::size_t cut = 0; cut <= log.size(); cut += 61) {
+            SCOPED_TRACE(cut);
+            TLogReader reader(nullptr, 64);
+            reader.Add(std::string_view(log).substr(0, cut));
+            const std::string_view rest = std::string_view(log).substr(cut);
+            const std::vector<std::string_view> pieces{rest.substr(0, rest.size() / 2),
+                                                       rest.substr(rest.size() / 2)};
+            std::vector<int> taken(pieces.size());
+            const auto table = reader.Finish(pieces, 3, [&](std::size_t k) { ++taken[k]; });
+            ASSERT_EQ(Describe(*table), whole);
+            EXPECT_EQ(reader.Size(), log.size());
+            EXPECT_LE(*std::max_element(taken.begin(), taken.end()), 1);
+            shared += static_cast<std::size_t>(std::count(taken.begin(), taken.end(), 0));
+        }
+        // File headers after a lone CR are not cut at.
+        if (log != late && log.find("\nRCS file: ") != std::string::npos) {
+            EXPECT_GT(shared, 10u);
+        }
     }
     // Several blocks of huge-page size.
     std::string large;

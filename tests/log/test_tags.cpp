@@ -155,12 +155,17 @@ TEST(Tags, PackedNamesReadAsTheLogHoldsThem) {
             File("f" + std::to_string(file) + ".c", symbols,
                  Revision("1.3", "2024-03-03 10:00:00") + Revision("1.2", "2024-03-02 10:00:00"));
     }
+    // Odd lines, and a second list of names whose lines between count too.
+    log += File("odd.c",
+                "\tT1: 1.2\n\t\vT2: 1.3\n\t: 1.2\n\tT3:\t1.3\n\tT4:\n"
+                "keyword substitution: kv\nsymbolic names:\n\tT5: 1.3\n",
+                Revision("1.3", "2024-03-03 10:00:00"), "\r\n");
     const auto whole = ParseLog(log);
     TLogReader reader(nullptr, 1024);
     for (std::size_t from = 0; from < log.size(); from += 333)
         reader.Add(std::string_view(log).substr(from, 333));
     const auto streamed = reader.Finish();
-    ASSERT_EQ(streamed->FileCount(), 3u);
+    ASSERT_EQ(streamed->FileCount(), 4u);
     auto describe = [](const TRCSFile& file) {
         std::vector<std::string> lines;
         for (const TSymbolicName& name : SymbolicNames(file))
@@ -170,12 +175,12 @@ TEST(Tags, PackedNamesReadAsTheLogHoldsThem) {
             lines.push_back(std::string(revision.Revision) + " " + TagsText(revision));
         return lines;
     };
-    for (std::size_t i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < 4; ++i) {
         const TRCSFile& packed = streamed->Files()[i];
         EXPECT_NE(packed.SymbolNames, nullptr);
         const std::vector<std::string> lines = describe(packed);
         EXPECT_EQ(lines, describe(whole->Files()[i])) << i;
-        EXPECT_EQ(lines.size(), (i == 2 ? 258u : 301u) + 2) << i;
+        EXPECT_EQ(lines.size(), i == 3 ? 6u : (i == 2 ? 258u : 301u) + 2) << i;
     }
     EXPECT_EQ(SymbolicNames(streamed->Files()[0]).back().Number, longNumber);
 }
