@@ -16,8 +16,10 @@
 // - stream: the load controller's own open, from OpenFolder to loadFinished;
 // - +cache: the same with the cache on, the log compressed into a new entry as
 //   it comes (the goals are judged on stream).
-// Times are wall-clock. A timer on the GUI thread ticks every 5 ms during the
-// opens; the longest gap between its ticks is the longest stall.
+// Times are wall-clock; parse and the unthrottled measures give the fastest of
+// three runs, with the highest peak of the three. A timer on the GUI thread
+// ticks every 5 ms during the opens; the longest gap between its ticks is the
+// longest stall.
 #include "CheckLog.h"
 #include "CvsRunner.h"
 #include "HugePages.h"
@@ -59,6 +61,7 @@ constexpr unsigned Seed = 1;
 constexpr double ThrottledBytesPerSecond = 25e6;
 constexpr std::size_t ClientPieceBytes = 64 << 10;
 constexpr int TickMs = 5;
+constexpr int FastRuns = 3; // of parse and of the unthrottled measures
 constexpr int OpenTimeoutMs = 900'000;
 constexpr double OpenGoalRatio = 1.2;
 constexpr double StallGoalMs = 50;
@@ -309,6 +312,21 @@ TMeasure InChild(const TSetup& setup, void (*measure)(const TSetup&, TMeasure&))
     return m;
 }
 
+// The fastest of runs runs of measure, each in a child process of its own,
+// with the highest peak of them all: other work on the machine makes single
+// runs vary.
+TMeasure Best(const TSetup& setup, void (*measure)(const TSetup&, TMeasure&), int runs) {
+    TMeasure best = InChild(setup, measure);
+    for (int run = 1; run < runs && best.Ok; ++run) {
+        const TMeasure next = InChild(setup, measure);
+        const double peak = std::max(best.PeakMB, next.PeakMB);
+        if (!next.Ok || next.Ms < best.Ms)
+            best = next;
+        best.PeakMB = peak;
+    }
+    return best;
+}
+
 bool WriteClient(const QString& folder, const char* self, const std::string& log, double rate) {
     QFile script(QDir(folder).filePath(QStringLiteral("cvs")));
     if (!script.open(QIODevice::WriteOnly))
@@ -360,9 +378,10 @@ int main(int argc, char** argv) {
             "seed %u) through a pipe. Wall-clock ms; peak: the child's peak resident MB.\n"
             "after: the client run to its end, then parse + check (the load before the\n"
             "parse was streamed); stream: the load controller's open, parsing as the\n"
-            "client writes. Ratios over the longer of pipe and parse.\n",
-            revisions, static_cast<double>(setup.LogBytes) / BytesPerMB, Seed);
-        const TMeasure parse = InChild(setup, MeasureParse);
+            "client writes. Ratios over the longer of pipe and parse. Parse and the\n"
+            "unthrottled measures: the fastest of %d runs, the highest peak.\n",
+            revisions, static_cast<double>(setup.LogBytes) / BytesPerMB, Seed, FastRuns);
+        const TMeasure parse = Best(setup, MeasureParse, FastRuns);
         const TMeasure pieces = InChild(setup, MeasurePieces);
         const double logPerRevision =
             static_cast<double>(setup.LogBytes) / static_cast<double>(setup.Revisions);
@@ -376,10 +395,11 @@ int main(int argc, char** argv) {
                 std::printf("cannot write the fake client\n");
                 return 1;
             }
-            const TMeasure pipe = InChild(setup, MeasurePipe);
-            const TMeasure after = InChild(setup, MeasureAfter);
-            const TMeasure stream = InChild(setup, MeasureStream);
-            const TMeasure cached = InChild(setup, MeasureStreamCached);
+            const int runs = rate > 0 ? 1 : FastRuns;
+            const TMeasure pipe = Best(setup, MeasurePipe, runs);
+            const TMeasure after = Best(setup, MeasureAfter, runs);
+            const TMeasure stream = Best(setup, MeasureStream, runs);
+            const TMeasure cached = Best(setup, MeasureStreamCached, runs);
             const double floor = std::max(pipe.Ms, parse.Ms);
             std::printf("\nclient %s: pipe %.0f ms\n", rate > 0 ? "at 25 MB/s" : "unthrottled",
                         pipe.Ms);
