@@ -1,10 +1,16 @@
 #include "LogStream.h"
 
+#include "HugePages.h"
+
 #include <new>
 #include <string_view>
 #include <vector>
 
 namespace quillon {
+
+namespace {
+constexpr std::size_t ReturnMemoryEvery = 32 << 20; // bytes of the log parsed
+} // namespace
 
 std::shared_ptr<TLogStream> TLogStream::Make(QThreadPool& pool, std::atomic<int>* filesParsed,
                                              TCopy copy) {
@@ -78,15 +84,24 @@ std::unique_ptr<TRCSFileTable> TLogStream::Finish() {
     Copy = nullptr; // it has had the whole log
     if (Failed)
         throw std::bad_alloc();
-    // What the parse has not taken yet is read in parts side by side.
+    // What the parse has not taken yet is read in parts side by side. Its
+    // pieces are small blocks of the heap, which keeps their room when they
+    // are freed: it is given back every 32 MB, so that the rest and the
+    // growing table do not add up.
     std::vector<std::string_view> rest;
     std::size_t restBytes = 0;
     for (const QByteArray& bytes : parse) {
         rest.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         restBytes += rest.back().size();
     }
-    return Reader.Finish(rest, ParseParts(restBytes),
-                         [&parse](std::size_t piece) { parse[piece] = QByteArray(); });
+    std::atomic<std::size_t> released{0};
+    return Reader.Finish(rest, ParseParts(restBytes), [&](std::size_t piece) {
+        const auto bytes = static_cast<std::size_t>(parse[piece].size());
+        parse[piece] = QByteArray();
+        const std::size_t before = released.fetch_add(bytes);
+        if ((before + bytes) / ReturnMemoryEvery != before / ReturnMemoryEvery)
+            ReturnFreeMemory();
+    });
 }
 
 void TLogStream::Abandon() {
