@@ -156,6 +156,52 @@ public:
     static std::unique_ptr<TRCSFileTable> ParseWhole(std::string log, std::atomic<int>* filesParsed,
                                                      unsigned parts);
 
+    // Reads parts of a log side by side, part k with parsers[k], the first
+    // on the calling thread, and hands the first the whole table: count(k)
+    // is the number of revisions of part k, read(k) reads it. Every revision
+    // begins at a rule line; knowing their number up front, each revision
+    // store is allocated once, the first's for all of them. Throws what a
+    // part threw.
+    template <typename TCount, typename TRead>
+    static void ReadSideBySide(const std::vector<TLogParser*>& parsers, TCount count, TRead read) {
+        const std::size_t parts = parsers.size();
+        TLogParser& first = *parsers[0];
+        std::vector<std::size_t> revisions(parts);
+        std::latch counted(static_cast<std::ptrdiff_t>(parts));
+        std::vector<std::exception_ptr> failures(parts);
+        auto parse = [&](std::size_t k) {
+            revisions[k] = count(k);
+            counted.count_down();
+            try {
+                if (k == 0)
+                    counted.wait();
+                parsers[k]->Reserve(
+                    k == 0 ? first.Table.RevisionStore.size() +
+                                 std::accumulate(revisions.begin(), revisions.end(), std::size_t(0))
+                           : revisions[k]);
+                read(k);
+            } catch (...) {
+                failures[k] = std::current_exception();
+            }
+        };
+        {
+            std::vector<std::jthread> others;
+            for (std::size_t k = 1; k < parts; ++k)
+                others.emplace_back(parse, k);
+            parse(0);
+        }
+        for (const std::exception_ptr& failure : failures)
+            if (failure)
+                std::rethrow_exception(failure);
+        std::size_t total = 0;
+        for (const TLogParser* parser : parsers)
+            total += parser->Table.RevisionStore.size();
+        first.Reserve(total);
+        for (std::size_t k = 1; k < parts; ++k)
+            first.Append(*parsers[k]);
+        first.FinishTable();
+    }
+
     void Reserve(std::size_t revisions) {
         ReserveHuge(Table.RevisionStore, revisions);
         RevisionFile.reserve(revisions);
@@ -975,49 +1021,24 @@ std::unique_ptr<TRCSFileTable> TLogReader::Finish(std::span<const std::string_vi
                                   *partTables.emplace_back(std::make_unique<TRCSFileTable>()),
                                   nullptr, Parser->BlockBytes()))
                               .get());
-    // As for a whole log, each revision store is allocated once, this
-    // reader's for all of them; a rule cut in two by pieces is not counted.
-    std::vector<std::size_t> revisions(count);
-    std::latch counted(static_cast<std::ptrdiff_t>(count));
-    std::vector<std::exception_ptr> failures(count);
-    auto parse = [&](std::size_t k) {
-        forEachSlice(k, [&](std::string_view slice, bool, std::size_t) {
-            revisions[k] += CountRevisionRules(slice);
-        });
-        counted.count_down();
-        try {
-            if (k == 0)
-                counted.wait();
-            parsers[k]->Reserve(k == 0 ? Table->RevisionCount() + std::accumulate(revisions.begin(),
-                                                                                  revisions.end(),
-                                                                                  std::size_t(0))
-                                       : revisions[k]);
+    // A rule cut in two by pieces is not counted.
+    TLogParser::ReadSideBySide(
+        parsers,
+        [&](std::size_t k) {
+            std::size_t revisions = 0;
+            forEachSlice(k, [&](std::string_view slice, bool, std::size_t) {
+                revisions += CountRevisionRules(slice);
+            });
+            return revisions;
+        },
+        [&](std::size_t k) {
             forEachSlice(k, [&](std::string_view slice, bool alone, std::size_t piece) {
                 parsers[k]->Add(slice);
                 if (taken && alone)
                     taken(piece);
             });
             parsers[k]->End();
-        } catch (...) {
-            failures[k] = std::current_exception();
-        }
-    };
-    {
-        std::vector<std::jthread> others;
-        for (std::size_t k = 1; k < count; ++k)
-            others.emplace_back(parse, k);
-        parse(0);
-    }
-    for (const std::exception_ptr& failure : failures)
-        if (failure)
-            std::rethrow_exception(failure);
-    std::size_t total = Table->RevisionCount();
-    for (const auto& part : partTables)
-        total += part->RevisionCount();
-    Parser->Reserve(total);
-    for (const auto& parser : partParsers)
-        Parser->Append(*parser);
-    Parser->FinishTable();
+        });
     Parser.reset();
     return std::move(Table);
 }
@@ -1029,44 +1050,18 @@ TLogParser::ParseWhole(std::string log, std::atomic<int>* filesParsed, unsigned 
         CutAtFileHeaders(table->WholeLog = std::move(log), parts);
     const std::size_t count = pieces.size();
     std::vector<std::unique_ptr<TRCSFileTable>> partTables;
-    std::vector<std::unique_ptr<TLogParser>> parsers;
-    parsers.push_back(
-        std::make_unique<TLogParser>(*table, filesParsed, TLogReader::DefaultBlockSize));
-    for (std::size_t k = 1; k < count; ++k)
-        parsers.push_back(std::make_unique<TLogParser>(
-            *partTables.emplace_back(std::make_unique<TRCSFileTable>()), nullptr,
-            TLogReader::DefaultBlockSize));
-    // Every revision begins at a rule line; knowing their number up front,
-    // each revision store is allocated once, the first for all of them.
-    std::vector<std::size_t> revisions(count);
-    std::latch counted(static_cast<std::ptrdiff_t>(count));
-    std::vector<std::exception_ptr> failures(count);
-    auto parse = [&](std::size_t k) {
-        revisions[k] = CountRevisionRules(pieces[k]);
-        counted.count_down();
-        try {
-            if (k == 0)
-                counted.wait();
-            parsers[k]->Reserve(
-                k == 0 ? std::accumulate(revisions.begin(), revisions.end(), std::size_t(0))
-                       : revisions[k]);
-            parsers[k]->ParsePart(pieces[k]);
-        } catch (...) {
-            failures[k] = std::current_exception();
-        }
-    };
-    {
-        std::vector<std::jthread> others;
-        for (std::size_t k = 1; k < count; ++k)
-            others.emplace_back(parse, k);
-        parse(0);
-    }
-    for (const std::exception_ptr& failure : failures)
-        if (failure)
-            std::rethrow_exception(failure);
-    for (std::size_t k = 1; k < count; ++k)
-        parsers[0]->Append(*parsers[k]);
-    parsers[0]->FinishTable();
+    std::vector<std::unique_ptr<TLogParser>> owned;
+    std::vector<TLogParser*> parsers;
+    for (std::size_t k = 0; k < count; ++k)
+        parsers.push_back(
+            owned
+                .emplace_back(std::make_unique<TLogParser>(
+                    k == 0 ? *table : *partTables.emplace_back(std::make_unique<TRCSFileTable>()),
+                    k == 0 ? filesParsed : nullptr, TLogReader::DefaultBlockSize))
+                .get());
+    ReadSideBySide(
+        parsers, [&](std::size_t k) { return CountRevisionRules(pieces[k]); },
+        [&](std::size_t k) { parsers[k]->ParsePart(pieces[k]); });
     return table;
 }
 
