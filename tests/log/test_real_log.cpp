@@ -5,17 +5,22 @@
 #include "CheckLog.h"
 #include "DateTime.h"
 #include "Filter.h"
+#include "LogStream.h"
 #include "LogSummary.h"
 #include "ParseLog.h"
 #include "Tags.h"
 
-#include <algorithm>
+#include <QThreadPool>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -380,6 +385,33 @@ TEST(RealLog, ALogReadInPiecesGivesTheTableOfTheWholeLog) {
         reader.Add(std::string_view(large).substr(from, 300'007));
     const auto table = reader.Finish();
     EXPECT_EQ(Describe(*table), Describe(*ParseLog(large)));
+}
+
+// A client that ends long before the parse has caught up: the stream reads
+// the rest in parts, one for each core, and lets go of its pieces meanwhile.
+TEST(RealLog, AStreamReadsTheRestInParts) {
+    const std::string recorded = ReadData("real-cvs.log");
+    std::string log;
+    while (log.size() < (68u << 20))
+        log += recorded;
+    // The pool's one thread is held until Finish waits, so that the stream
+    // parses nothing before it.
+    QThreadPool pool;
+    pool.setMaxThreadCount(1);
+    std::promise<void> go;
+    pool.start([held = go.get_future().share()] { held.wait(); });
+    std::atomic<int> filesParsed{0};
+    const auto stream = TLogStream::Make(pool, &filesParsed);
+    constexpr std::size_t Piece = 64 << 10;
+    for (std::size_t from = 0; from < log.size(); from += Piece)
+        stream->Add(QByteArray(log.data() + from,
+                               static_cast<qsizetype>(std::min(Piece, log.size() - from))));
+    auto finished = std::async(std::launch::async, [&stream] { return stream->Finish(); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    go.set_value();
+    const auto table = finished.get();
+    EXPECT_EQ(stream->Size(), log.size());
+    EXPECT_EQ(Describe(*table), Describe(*ParseLog(log)));
 }
 
 } // namespace
