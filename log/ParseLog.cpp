@@ -448,8 +448,10 @@ private:
     }
 
     // The lines of a symbol block between two of its name lines, when a file
-    // has two lists of names.
+    // has two lists of names; mostly there is only a line end, and no colon.
     void PackBetween(TText between) {
+        if (between.find(':') == TText::npos)
+            return;
         ForEachNameLine(between, [this](TText name, TText number) {
             PackNameLine(Packed, SymbolId(name), number, PackedNumber);
             PackedNumber.assign(number);
