@@ -1023,13 +1023,15 @@ std::unique_ptr<TRCSFileTable> TLogReader::Finish(std::span<const std::string_vi
                                   *partTables.emplace_back(std::make_unique<TRCSFileTable>()),
                                   nullptr, Parser->BlockBytes()))
                               .get());
-    // A rule cut in two by pieces is not counted.
+    // A rule cut in two where two slices meet, or where the first slice
+    // meets what was read before, is counted in neither: each slice allows
+    // for one more, so that no store outgrows its room and is copied.
     TLogParser::ReadSideBySide(
         parsers,
         [&](std::size_t k) {
             std::size_t revisions = 0;
             forEachSlice(k, [&](std::string_view slice, bool, std::size_t) {
-                revisions += CountRevisionRules(slice);
+                revisions += CountRevisionRules(slice) + 1;
             });
             return revisions;
         },
