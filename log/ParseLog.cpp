@@ -156,39 +156,45 @@ public:
     static std::unique_ptr<TRCSFileTable> ParseWhole(std::string log, std::atomic<int>* filesParsed,
                                                      unsigned parts);
 
-    // Reads parts of a log side by side, part k with parsers[k], the first
-    // on the calling thread, and hands the first the whole table: count(k)
-    // is the number of revisions of part k, read(k) reads it. Every revision
-    // begins at a rule line; knowing their number up front, each revision
-    // store is allocated once, the first's for all of them. Throws what a
-    // part threw.
+    // Reads parts of a log side by side on threads threads, the calling
+    // thread one of them, part k with parsers[k]: each thread takes the next
+    // part no thread has taken, so that one that ends its part early goes on
+    // with another. Hands the first parser the whole table: count(k) is the
+    // number of revisions of part k, read(k) reads it. Every revision begins
+    // at a rule line; knowing their number up front, each revision store is
+    // allocated once, the first's for all of them. Throws what a part threw.
     template <typename TCount, typename TRead>
-    static void ReadSideBySide(const std::vector<TLogParser*>& parsers, TCount count, TRead read) {
+    static void ReadSideBySide(const std::vector<TLogParser*>& parsers, std::size_t threads,
+                               TCount count, TRead read) {
         const std::size_t parts = parsers.size();
+        threads = std::clamp<std::size_t>(threads, 1, parts);
         TLogParser& first = *parsers[0];
         std::vector<std::size_t> revisions(parts);
-        std::latch counted(static_cast<std::ptrdiff_t>(parts));
+        std::latch counted(static_cast<std::ptrdiff_t>(threads));
+        std::atomic<std::size_t> next{0};
         std::vector<std::exception_ptr> failures(parts);
-        auto parse = [&](std::size_t k) {
-            revisions[k] = count(k);
-            counted.count_down();
-            try {
-                if (k == 0)
-                    counted.wait();
-                parsers[k]->Reserve(
-                    k == 0 ? first.Table.RevisionStore.size() +
-                                 std::accumulate(revisions.begin(), revisions.end(), std::size_t(0))
-                           : revisions[k]);
-                read(k);
-            } catch (...) {
-                failures[k] = std::current_exception();
+        auto work = [&](std::size_t thread) {
+            for (std::size_t k = thread; k < parts; k += threads)
+                revisions[k] = count(k);
+            counted.arrive_and_wait();
+            for (std::size_t k; (k = next++) < parts;) {
+                try {
+                    parsers[k]->Reserve(k == 0
+                                            ? first.Table.RevisionStore.size() +
+                                                  std::accumulate(revisions.begin(),
+                                                                  revisions.end(), std::size_t(0))
+                                            : revisions[k]);
+                    read(k);
+                } catch (...) {
+                    failures[k] = std::current_exception();
+                }
             }
         };
         {
             std::vector<std::jthread> others;
-            for (std::size_t k = 1; k < parts; ++k)
-                others.emplace_back(parse, k);
-            parse(0);
+            for (std::size_t thread = 1; thread < threads; ++thread)
+                others.emplace_back(work, thread);
+            work(0);
         }
         for (const std::exception_ptr& failure : failures)
             if (failure)
@@ -954,24 +960,38 @@ std::vector<std::string_view> CutAtFileHeaders(std::string_view log, unsigned pa
     return pieces;
 }
 
-// Where the log made of pieces is cut into at most parts of about equal size:
-// before the header of a file that reads alone within its piece.
+// Where the log made of pieces is cut to be read on threads threads: all but
+// its last 1/FineShare into one part for each thread, and that last share into
+// as many small parts, which the threads that end their first part early
+// take. A cut is made before the header of a file that reads alone within its
+// piece.
 struct TCut {
     std::size_t Piece;
     std::size_t Offset;
 };
 
-std::vector<TCut> CutPiecesAtFileHeaders(std::span<const std::string_view> pieces, unsigned parts) {
+constexpr std::size_t FineShare = 4;
+
+std::vector<TCut> CutPiecesAtFileHeaders(std::span<const std::string_view> pieces,
+                                         unsigned threads) {
     constexpr std::string_view Header = "\nRCS file: ";
     std::size_t total = 0;
     for (const std::string_view piece : pieces)
         total += piece.size();
+    std::vector<std::size_t> targets; // where each cut is looked for, in the log
+    if (threads > 1) {
+        const std::size_t fine = total / FineShare;
+        for (unsigned k = 1; k <= threads; ++k)
+            targets.push_back((total - fine) / threads * k);
+        for (unsigned k = 1; k < threads; ++k)
+            targets.push_back(total - fine + fine / threads * k);
+    }
     std::vector<TCut> cuts;
     std::size_t piece = 0;
     std::size_t pieceStart = 0; // of pieces[piece] in the log
     std::size_t from = 0;       // where the next search starts, in the log
-    for (unsigned k = 1; k < parts; ++k) {
-        from = std::max(from, total / parts * k);
+    for (const std::size_t target : targets) {
+        from = std::max(from, target);
         bool found = false;
         for (; piece < pieces.size(); pieceStart += pieces[piece++].size()) {
             const std::string_view text = pieces[piece];
@@ -997,9 +1017,9 @@ std::vector<TCut> CutPiecesAtFileHeaders(std::span<const std::string_view> piece
 } // namespace
 
 std::unique_ptr<TRCSFileTable> TLogReader::Finish(std::span<const std::string_view> rest,
-                                                  unsigned parts,
+                                                  unsigned threads,
                                                   const std::function<void(std::size_t)>& taken) {
-    const std::vector<TCut> cuts = CutPiecesAtFileHeaders(rest, parts);
+    const std::vector<TCut> cuts = CutPiecesAtFileHeaders(rest, threads);
     const std::size_t count = cuts.size() + 1;
     // Part k reads from cut k - 1 to cut k; this reader's own parser, part 0.
     auto forEachSlice = [&](std::size_t k, auto take) {
@@ -1027,7 +1047,7 @@ std::unique_ptr<TRCSFileTable> TLogReader::Finish(std::span<const std::string_vi
     // meets what was read before, is counted in neither: each slice allows
     // for one more, so that no store outgrows its room and is copied.
     TLogParser::ReadSideBySide(
-        parsers,
+        parsers, threads,
         [&](std::size_t k) {
             std::size_t revisions = 0;
             forEachSlice(k, [&](std::string_view slice, bool, std::size_t) {
@@ -1064,7 +1084,7 @@ TLogParser::ParseWhole(std::string log, std::atomic<int>* filesParsed, unsigned 
                     k == 0 ? filesParsed : nullptr, TLogReader::DefaultBlockSize))
                 .get());
     ReadSideBySide(
-        parsers, [&](std::size_t k) { return CountRevisionRules(pieces[k]); },
+        parsers, count, [&](std::size_t k) { return CountRevisionRules(pieces[k]); },
         [&](std::size_t k) { parsers[k]->ParsePart(pieces[k]); });
     return table;
 }

@@ -40,11 +40,12 @@ public:
     // Called once; the reader takes no bytes after it.
     std::unique_ptr<TRCSFileTable> Finish();
     // The log has ended with rest, its pieces not yet added: they are cut at
-    // file headers into at most parts of about equal size, read side by side,
-    // and the table is handed over as Finish does. The table is the same in
-    // any number of parts. taken, when given, is called with the index of
-    // each piece the table no longer needs, on the thread that read it.
-    std::unique_ptr<TRCSFileTable> Finish(std::span<const std::string_view> rest, unsigned parts,
+    // file headers into parts read side by side on at most threads threads
+    // (see ParseParts), and the table is handed over as Finish does. The
+    // table is the same in any number of parts. taken, when given, is called
+    // with the index of each piece the table no longer needs, on the thread
+    // that read it.
+    std::unique_ptr<TRCSFileTable> Finish(std::span<const std::string_view> rest, unsigned threads,
                                           const std::function<void(std::size_t)>& taken = {});
 
 private:

@@ -322,17 +322,17 @@ void RequireSameTable(const TRCSFileTable& whole, const TRCSFileTable& pieces) {
 }
 
 // The cuts follow the bytes themselves: a piece ends after a byte whose low
-// bits are all set, or after 97 bytes. With parts, the pieces after the first
+// bits are all set, or after 97 bytes. With threads, the pieces after the first
 // third of the log, joined up to 2000 bytes so that file headers fall within
-// them, are read side by side in that many parts at its end.
+// them, are read side by side on that many threads at its end.
 std::unique_ptr<TRCSFileTable> ReadInPieces(std::string_view input, std::atomic<int>& filesParsed,
-                                            unsigned parts = 1) {
+                                            unsigned threads = 1) {
     constexpr std::size_t BlockSize = 64;
     TLogReader reader(&filesParsed, BlockSize);
     std::vector<std::string_view> rest;
     std::vector<char> taken;
     auto piece = [&](std::string_view bytes) {
-        if (parts > 1 && bytes.data() >= input.data() + input.size() / 3) {
+        if (threads > 1 && bytes.data() >= input.data() + input.size() / 3) {
             if (!rest.empty() && rest.back().size() + bytes.size() <= 2000)
                 rest.back() =
                     std::string_view(rest.back().data(), rest.back().size() + bytes.size());
@@ -349,11 +349,13 @@ std::unique_ptr<TRCSFileTable> ReadInPieces(std::string_view input, std::atomic<
         }
     piece(input.substr(from));
     taken.resize(rest.size());
-    auto table = parts > 1 ? reader.Finish(rest, parts, [&](std::size_t k) { taken[k] = 1; })
-                           : reader.Finish();
+    auto table = threads > 1 ? reader.Finish(rest, threads, [&](std::size_t k) { taken[k] = 1; })
+                             : reader.Finish();
     Require(reader.Size() == input.size(), "the reader lost bytes");
     Require(table->Log().empty(), "a table read in pieces keeps the log");
-    Require(std::count(taken.begin(), taken.end(), 0) < static_cast<long>(parts),
+    // Each cut shares at most one piece between two parts, and there are
+    // fewer cuts than twice the threads.
+    Require(std::count(taken.begin(), taken.end(), 0) < 2 * static_cast<long>(threads),
             "pieces were kept that no part shares");
     return table;
 }

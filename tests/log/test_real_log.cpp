@@ -354,8 +354,9 @@ TEST(RealLog, ALogReadInPiecesGivesTheTableOfTheWholeLog) {
             everyByte[i] = i;
         EXPECT_EQ(read(1, everyByte), whole);
         EXPECT_EQ(read(64, everyByte), whole);
-        // The rest of the log, in two pieces, read side by side in three
-        // parts at its end; a piece two parts share is kept to the end.
+        // The rest of the log, in two pieces, read side by side on three
+        // threads at its end, in up to five parts; a piece two parts share
+        // is kept to the end.
         std::size_t shared = 0;
         for (std::size_t cut = 0; cut <= log.size(); cut += 61) {
             SCOPED_TRACE(cut);
@@ -388,7 +389,8 @@ TEST(RealLog, ALogReadInPiecesGivesTheTableOfTheWholeLog) {
 }
 
 // A client that ends long before the parse has caught up: the stream reads
-// the rest in parts, one for each core, and lets go of its pieces meanwhile.
+// the rest in parts on a thread for each core, and lets go of its pieces
+// meanwhile.
 TEST(RealLog, AStreamReadsTheRestInParts) {
     const std::string recorded = ReadData("real-cvs.log");
     std::string log;
