@@ -6,6 +6,9 @@
 #include <bit>
 #include <charconv>
 #include <cstdint>
+#include <future>
+#include <span>
+#include <thread>
 #include <utility>
 
 namespace quillon {
@@ -32,6 +35,49 @@ const TRevisionNotes* NotesOf(const TRevisionInfo& revision) {
     return nullptr;
 }
 
+// A revision's place in the history order: the newer, the lower.
+struct THistoryKey {
+    std::uint64_t Order;
+    const TRevisionInfo* Revision;
+};
+
+// From this many revisions on, the history order is sorted on two threads.
+constexpr std::size_t SortSideBySideFrom = 1 << 16;
+
+// The keys of revisions in history order, sorted by radix, a digit at a time
+// from the lowest, each pass keeping the order of the one before: equal dates
+// stay in the order of revisions.
+std::vector<THistoryKey> SortedKeys(std::span<const TRevisionInfo> revisions) {
+    constexpr int DigitBits = 16;
+    constexpr std::size_t Digits = std::size_t(1) << DigitBits;
+    std::vector<THistoryKey> keys;
+    ReserveHuge(keys, revisions.size());
+    for (const auto& revision : revisions)
+        keys.push_back({~SortableBits(revision.Date), &revision});
+    std::vector<THistoryKey> sorted;
+    ReserveHuge(sorted, keys.size());
+    sorted.resize(keys.size());
+    std::vector<std::size_t> starts(Digits);
+    for (int shift = 0; shift < 64; shift += DigitBits) {
+        auto digit = [shift](const THistoryKey& key) {
+            return static_cast<std::size_t>((key.Order >> shift) & (Digits - 1));
+        };
+        std::fill(starts.begin(), starts.end(), 0);
+        for (const THistoryKey& key : keys)
+            ++starts[digit(key)];
+        // A digit that all keys share changes nothing.
+        if (!keys.empty() && starts[digit(keys.front())] == keys.size())
+            continue;
+        std::size_t start = 0;
+        for (std::size_t& count : starts)
+            start += std::exchange(count, start);
+        for (const THistoryKey& key : keys)
+            sorted[starts[digit(key)]++] = key;
+        keys.swap(sorted);
+    }
+    return keys;
+}
+
 } // namespace
 
 TText Locker(const TRevisionInfo& revision) {
@@ -45,45 +91,28 @@ TText Branches(const TRevisionInfo& revision) {
 }
 
 std::vector<const TRevisionInfo*> HistoryOrder(const TRCSFileTable& table) {
-    // Sorted by radix, a digit at a time from the lowest, each pass keeping
-    // the order of the one before: equal dates stay in table order.
-    struct TKey {
-        std::uint64_t Order; // the newer, the lower
-        const TRevisionInfo* Revision;
-    };
-    constexpr int DigitBits = 16;
-    constexpr std::size_t Digits = std::size_t(1) << DigitBits;
-    std::vector<TKey> keys;
-    ReserveHuge(keys, table.RevisionCount());
-    // Files own consecutive slices of the revision store, in table order.
-    for (const auto& file : table.Files())
-        for (const auto& revision : file.Revisions)
-            keys.push_back({~SortableBits(revision.Date), &revision});
-    std::vector<TKey> sorted;
-    ReserveHuge(sorted, keys.size());
-    sorted.resize(keys.size());
-    std::vector<std::size_t> starts(Digits);
-    for (int shift = 0; shift < 64; shift += DigitBits) {
-        auto digit = [shift](const TKey& key) {
-            return static_cast<std::size_t>((key.Order >> shift) & (Digits - 1));
-        };
-        std::fill(starts.begin(), starts.end(), 0);
-        for (const TKey& key : keys)
-            ++starts[digit(key)];
-        // A digit that all keys share changes nothing.
-        if (!keys.empty() && starts[digit(keys.front())] == keys.size())
-            continue;
-        std::size_t start = 0;
-        for (std::size_t& count : starts)
-            start += std::exchange(count, start);
-        for (const TKey& key : keys)
-            sorted[starts[digit(key)]++] = key;
-        keys.swap(sorted);
-    }
+    // The halves of a large table are sorted side by side, then merged, the
+    // first half's revisions first among equal dates.
+    const auto revisions = table.Revisions();
+    const std::size_t half =
+        revisions.size() >= SortSideBySideFrom && std::thread::hardware_concurrency() > 1
+            ? revisions.size() / 2
+            : revisions.size();
+    auto later = std::async(half < revisions.size() ? std::launch::async : std::launch::deferred,
+                            [&] { return SortedKeys(revisions.subspan(half)); });
+    const std::vector<THistoryKey> first = SortedKeys(revisions.first(half));
+    const std::vector<THistoryKey> second = later.get();
     std::vector<const TRevisionInfo*> order;
-    ReserveHuge(order, keys.size());
-    for (const TKey& key : keys)
-        order.push_back(key.Revision);
+    ReserveHuge(order, revisions.size());
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < first.size() && j < second.size())
+        order.push_back(second[j].Order < first[i].Order ? second[j++].Revision
+                                                         : first[i++].Revision);
+    for (; i < first.size(); ++i)
+        order.push_back(first[i].Revision);
+    for (; j < second.size(); ++j)
+        order.push_back(second[j].Revision);
     return order;
 }
 

@@ -218,3 +218,30 @@ TEST(HistoryOrder, NewestFirstAndStableForEqualDates) {
     // keep table order, then log order.
     EXPECT_EQ(order, (std::vector<std::string>{"a3", "b1", "a2", "b2", "c1", "a1", "c0", "c2"}));
 }
+
+// A table large enough to be sorted in halves side by side: the order is the
+// one a stable sort of the whole table gives, also for equal dates that both
+// halves hold.
+TEST(HistoryOrder, ALargeTableSortedInHalvesKeepsTheOrder) {
+    std::string log;
+    for (int file = 0, step = 0; file < 7000; ++file) {
+        std::string revisions;
+        for (int r = 10; r > 0; --r, ++step) {
+            const int day = step * 7919 % 53;
+            const std::string date = day == 0 ? "bad"
+                                              : "2005-03-" + std::to_string(10 + day % 20) + " 0" +
+                                                    std::to_string(day % 10) + ":00:00";
+            revisions += Revision("1." + std::to_string(r), date, "anna", "", "c");
+        }
+        log += File("f" + std::to_string(file) + ".c", revisions);
+    }
+    const auto table = ParseLog(log);
+    ASSERT_EQ(table->RevisionCount(), 70000u);
+    std::vector<const TRevisionInfo*> expected;
+    for (const TRevisionInfo& revision : table->Revisions())
+        expected.push_back(&revision);
+    std::stable_sort(
+        expected.begin(), expected.end(),
+        [](const TRevisionInfo* a, const TRevisionInfo* b) { return a->Date > b->Date; });
+    EXPECT_EQ(HistoryOrder(*table), expected);
+}
