@@ -24,6 +24,10 @@ namespace {
 // The first room the revision and file stores are given when they grow as the
 // log streams.
 constexpr std::size_t MinRevisionStore = 1024;
+// The bytes of each part of a streamed log's rest whose rules are counted, and
+// the room its store is given beyond the revisions they make it expect.
+constexpr std::size_t RestSampleBytes = 4 << 20;
+constexpr double RestRevisionRoom = 1.25;
 constexpr std::size_t MinFileStore = 256;
 // The rooms of the text blocks that a streamed table copies its texts into:
 // the first, and at most, one huge page.
@@ -1043,17 +1047,29 @@ std::unique_ptr<TRCSFileTable> TLogReader::Finish(std::span<const std::string_vi
                                   *partTables.emplace_back(std::make_unique<TRCSFileTable>()),
                                   nullptr, Parser->BlockBytes()))
                               .get());
-    // A rule cut in two where two slices meet, or where the first slice
-    // meets what was read before, is counted in neither: each slice allows
-    // for one more, so that no store outgrows its room and is copied.
+    // The revisions of a part are reckoned from the rules of its first
+    // RestSampleBytes, with room to spare: counting them all would hold the
+    // parts back longer than a store too small takes to grow. A rule cut in
+    // two where two slices meet, or where the first slice meets what was read
+    // before, is counted in neither: each slice allows for one more.
     TLogParser::ReadSideBySide(
         parsers, threads,
         [&](std::size_t k) {
-            std::size_t revisions = 0;
+            std::size_t bytes = 0;
+            std::size_t sampled = 0;
+            std::size_t rules = 0;
             forEachSlice(k, [&](std::string_view slice, bool, std::size_t) {
-                revisions += CountRevisionRules(slice) + 1;
+                bytes += slice.size();
+                if (sampled < RestSampleBytes) {
+                    const std::string_view sample = slice.substr(0, RestSampleBytes - sampled);
+                    rules += CountRevisionRules(sample) + 1;
+                    sampled += sample.size();
+                }
             });
-            return revisions;
+            return sampled == bytes ? rules
+                                    : static_cast<std::size_t>(
+                                          static_cast<double>(rules) * static_cast<double>(bytes) /
+                                          static_cast<double>(sampled) * RestRevisionRoom);
         },
         [&](std::size_t k) {
             forEachSlice(k, [&](std::string_view slice, bool alone, std::size_t piece) {

@@ -390,10 +390,17 @@ TEST(RealLog, ALogReadInPiecesGivesTheTableOfTheWholeLog) {
 
 // A client that ends long before the parse has caught up: the stream reads
 // the rest in parts on a thread for each core, and lets go of its pieces
-// meanwhile.
+// meanwhile. The first file's description is longer than the bytes each part
+// reckons its revisions from, so that the first part has far more than it
+// expects.
 TEST(RealLog, AStreamReadsTheRestInParts) {
     const std::string recorded = ReadData("real-cvs.log");
-    std::string log;
+    std::string log = "RCS file: /r/long,v\nWorking file: long\nhead: 1.1\ndescription:\n";
+    while (log.size() < (5u << 20))
+        log += "A long description.\n";
+    log += "----------------------------\nrevision 1.1\n"
+           "date: 2024-02-12 13:05:00 +0000;  author: joe;  state: Exp;\nfirst\n"
+           "=============================================================================\n";
     while (log.size() < (68u << 20))
         log += recorded;
     // The pool's one thread is held until Finish waits, so that the stream
