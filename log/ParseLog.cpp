@@ -204,9 +204,13 @@ public:
             if (failure)
                 std::rethrow_exception(failure);
         std::size_t total = 0;
-        for (const TLogParser* parser : parsers)
+        std::size_t files = 0;
+        for (const TLogParser* parser : parsers) {
             total += parser->Table.RevisionStore.size();
+            files += parser->Table.FilesStore.size();
+        }
         first.Reserve(total);
+        first.ReserveFiles(files);
         for (std::size_t k = 1; k < parts; ++k)
             first.Append(*parsers[k]);
         first.FinishTable();
@@ -225,19 +229,26 @@ public:
         EndParse();
     }
 
+    // Room for files in all in the file store. The room is made side by side
+    // first: most of a copy to fresh memory is the making of its pages.
+    void ReserveFiles(std::size_t files) {
+        if (files <= Table.FilesStore.capacity())
+            return;
+        std::vector<TRCSFile> room;
+        room.reserve(files);
+        MakePages(room.data(), room.capacity() * sizeof(TRCSFile));
+        std::move(Table.FilesStore.begin(), Table.FilesStore.end(), std::back_inserter(room));
+        Table.FilesStore = std::move(room);
+    }
+
     // Takes over the files and revisions of the parser of the part of the
     // log after this one's, as if this parser had read on.
     void Append(TLogParser& next) {
         const std::size_t files = Table.FilesStore.size();
         const std::size_t revisions = Table.RevisionStore.size();
-        // The room is made side by side first: most of a copy to fresh memory
-        // is the making of its pages.
-        std::vector<TRCSFile> allFiles;
-        allFiles.reserve(files + next.Table.FilesStore.size());
-        MakePages(allFiles.data(), allFiles.capacity() * sizeof(TRCSFile));
-        for (auto* store : {&Table.FilesStore, &next.Table.FilesStore})
-            std::move(store->begin(), store->end(), std::back_inserter(allFiles));
-        Table.FilesStore = std::move(allFiles);
+        ReserveFiles(files + next.Table.FilesStore.size());
+        std::move(next.Table.FilesStore.begin(), next.Table.FilesStore.end(),
+                  std::back_inserter(Table.FilesStore));
         MakePages(Table.RevisionStore.data() + revisions,
                   next.Table.RevisionStore.size() * sizeof(TRevisionInfo));
         Table.RevisionStore.insert(Table.RevisionStore.end(), next.Table.RevisionStore.begin(),
