@@ -163,10 +163,10 @@ public:
     // Reads parts of a log side by side on threads threads, the calling
     // thread one of them, part k with parsers[k]: each thread takes the next
     // part no thread has taken, so that one that ends its part early goes on
-    // with another. Hands the first parser the whole table: count(k) is the
-    // number of revisions of part k, read(k) reads it. Every revision begins
-    // at a rule line; knowing their number up front, each revision store is
-    // allocated once, the first's for all of them. Throws what a part threw.
+    // with another. Hands the first parser the whole table: count(k) tells
+    // how many revisions part k holds, counted at their rule lines or reckoned
+    // from some of them, so that each revision store is allocated once, the
+    // first's for all of them; read(k) reads it. Throws what a part threw.
     template <typename TCount, typename TRead>
     static void ReadSideBySide(const std::vector<TLogParser*>& parsers, std::size_t threads,
                                TCount count, TRead read) {
