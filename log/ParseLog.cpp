@@ -24,10 +24,6 @@ namespace {
 // The first room the revision and file stores are given when they grow as the
 // log streams.
 constexpr std::size_t MinRevisionStore = 1024;
-// The bytes of each part of a streamed log's rest whose rules are counted, and
-// the room its store is given beyond the revisions they make it expect.
-constexpr std::size_t RestSampleBytes = 4 << 20;
-constexpr double RestRevisionRoom = 1.25;
 constexpr std::size_t MinFileStore = 256;
 // The rooms of the text blocks that a streamed table copies its texts into:
 // the first, and at most, one huge page.
@@ -121,8 +117,6 @@ std::int32_t Magnitude(std::int32_t value) {
     return value == std::numeric_limits<std::int32_t>::min() ? 0 : (value < 0 ? -value : value);
 }
 
-} // namespace
-
 // The number of lines that start with the revision rule after a LF: the
 // number of revisions a log holds, give or take the rare rule after a lone CR
 // or before the first file.
@@ -145,6 +139,41 @@ std::size_t CountRevisionRules(std::string_view log) {
     }
     return count;
 }
+
+// The bytes at the start of a part of a log whose rules are counted, and the
+// room its store is given beyond the revisions they make it expect.
+constexpr std::size_t SampleBytes = 4 << 20;
+constexpr double RevisionRoom = 1.25;
+
+// The revisions of a part of a log made of slices, reckoned from the rules of
+// its first SampleBytes, with room to spare: counting them all would hold the
+// part back longer than a store too small takes to grow. A rule cut in two
+// where two slices meet, or where the first slice meets what was read before,
+// is counted in neither: each slice allows for one more.
+class TRevisionReckoning {
+public:
+    void Add(std::string_view slice) {
+        Bytes += slice.size();
+        if (Sampled < SampleBytes) {
+            const std::string_view sample = slice.substr(0, SampleBytes - Sampled);
+            Rules += CountRevisionRules(sample) + 1;
+            Sampled += sample.size();
+        }
+    }
+    std::size_t Revisions() const {
+        return Sampled == Bytes ? Rules
+                                : static_cast<std::size_t>(
+                                      static_cast<double>(Rules) * static_cast<double>(Bytes) /
+                                      static_cast<double>(Sampled) * RevisionRoom);
+    }
+
+private:
+    std::size_t Bytes = 0;
+    std::size_t Sampled = 0;
+    std::size_t Rules = 0;
+};
+
+} // namespace
 
 // One pass over the log, line by line. Every line is recognised by the text it
 // starts with; the first rule that matches decides what the line is.
@@ -1058,29 +1087,13 @@ std::unique_ptr<TRCSFileTable> TLogReader::Finish(std::span<const std::string_vi
                                   *partTables.emplace_back(std::make_unique<TRCSFileTable>()),
                                   nullptr, Parser->BlockBytes()))
                               .get());
-    // The revisions of a part are reckoned from the rules of its first
-    // RestSampleBytes, with room to spare: counting them all would hold the
-    // parts back longer than a store too small takes to grow. A rule cut in
-    // two where two slices meet, or where the first slice meets what was read
-    // before, is counted in neither: each slice allows for one more.
     TLogParser::ReadSideBySide(
         parsers, threads,
         [&](std::size_t k) {
-            std::size_t bytes = 0;
-            std::size_t sampled = 0;
-            std::size_t rules = 0;
-            forEachSlice(k, [&](std::string_view slice, bool, std::size_t) {
-                bytes += slice.size();
-                if (sampled < RestSampleBytes) {
-                    const std::string_view sample = slice.substr(0, RestSampleBytes - sampled);
-                    rules += CountRevisionRules(sample) + 1;
-                    sampled += sample.size();
-                }
-            });
-            return sampled == bytes ? rules
-                                    : static_cast<std::size_t>(
-                                          static_cast<double>(rules) * static_cast<double>(bytes) /
-                                          static_cast<double>(sampled) * RestRevisionRoom);
+            TRevisionReckoning reckoning;
+            forEachSlice(k,
+                         [&](std::string_view slice, bool, std::size_t) { reckoning.Add(slice); });
+            return reckoning.Revisions();
         },
         [&](std::size_t k) {
             forEachSlice(k, [&](std::string_view slice, bool alone, std::size_t piece) {
@@ -1111,7 +1124,12 @@ TLogParser::ParseWhole(std::string log, std::atomic<int>* filesParsed, unsigned 
                     k == 0 ? filesParsed : nullptr, TLogReader::DefaultBlockSize))
                 .get());
     ReadSideBySide(
-        parsers, count, [&](std::size_t k) { return CountRevisionRules(pieces[k]); },
+        parsers, count,
+        [&](std::size_t k) {
+            TRevisionReckoning reckoning;
+            reckoning.Add(pieces[k]);
+            return reckoning.Revisions();
+        },
         [&](std::size_t k) { parsers[k]->ParsePart(pieces[k]); });
     return table;
 }
