@@ -25,6 +25,9 @@ namespace {
 // log streams.
 constexpr std::size_t MinRevisionStore = 1024;
 constexpr std::size_t MinFileStore = 256;
+// The most a block of a part of a streamed log's rest holds: the parts read
+// side by side each keep two blocks while the rest still waits in memory.
+constexpr std::size_t PartBlockSize = 2 << 20;
 // The rooms of the text blocks that a streamed table copies its texts into:
 // the first, and at most, one huge page.
 constexpr std::size_t FirstTextBlockSize = 16 << 10;
@@ -1085,7 +1088,7 @@ std::unique_ptr<TRCSFileTable> TLogReader::Finish(std::span<const std::string_vi
         parsers.push_back(partParsers
                               .emplace_back(std::make_unique<TLogParser>(
                                   *partTables.emplace_back(std::make_unique<TRCSFileTable>()),
-                                  nullptr, Parser->BlockBytes()))
+                                  nullptr, std::min(Parser->BlockBytes(), PartBlockSize)))
                               .get());
     TLogParser::ReadSideBySide(
         parsers, threads,
