@@ -46,8 +46,11 @@ constexpr std::size_t SortSideBySideFrom = 1 << 16;
 
 // The keys of revisions in history order, sorted by radix, a digit at a time
 // from the lowest, each pass keeping the order of the one before: equal dates
-// stay in the order of revisions.
+// stay in the order of revisions. None to sort is the other half of a small
+// table, sorted whole.
 std::vector<THistoryKey> SortedKeys(std::span<const TRevisionInfo> revisions) {
+    if (revisions.empty())
+        return {};
     constexpr int DigitBits = 16;
     constexpr std::size_t Digits = std::size_t(1) << DigitBits;
     std::vector<THistoryKey> keys;
