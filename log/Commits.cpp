@@ -61,7 +61,7 @@ public:
         std::size_t size = 1024;
         while (size < 2 * (keys + 1))
             size *= 2;
-        ReserveHuge(Slots, size);
+        Slots.reserve(size);
         Slots.assign(size, 0);
     }
     // The commit whose key has hash and satisfies matches, or, when there is
@@ -128,7 +128,7 @@ struct TKey {
 
 std::vector<TKey> Keys(const TRCSFileTable& table) {
     std::vector<TKey> keys;
-    ReserveHuge(keys, table.RevisionCount());
+    keys.reserve(table.RevisionCount());
     const TRCSFile* firstFile = table.Files().data();
     for (const TRevisionInfo& revision : table.Revisions())
         keys.push_back({KeyHash(revision), std::uint32_t(revision.FileInfo - firstFile),
@@ -147,10 +147,10 @@ struct TSteps {
 TSteps GroupingOrder(std::span<const TRevisionInfo* const> historyOrder,
                      const TRevisionInfo* firstRevision) {
     TSteps steps;
-    ReserveHuge(steps.Revisions, historyOrder.size());
-    ReserveHuge(steps.Dates, historyOrder.size());
+    steps.Revisions.reserve(historyOrder.size());
+    steps.Dates.reserve(historyOrder.size());
     std::vector<double> dates;
-    ReserveHuge(dates, historyOrder.size());
+    dates.reserve(historyOrder.size());
     for (const TRevisionInfo* revision : historyOrder)
         dates.push_back(revision->Date);
     auto take = [&](std::size_t position) {
@@ -179,25 +179,28 @@ TSteps GroupingOrder(std::span<const TRevisionInfo* const> historyOrder,
 TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* const> historyOrder) {
     const auto revisions = table.Revisions();
     FirstRevision = revisions.data();
+    // The grouping's buffers stay on small pages. They are made right after a
+    // parse has taken the free huge pages, and the kernel then took twice as
+    // long to gather new huge pages as to fault in small ones.
     // The keys are gathered beside the order of the steps.
     auto gathered = std::async(std::launch::async, [&table] { return Keys(table); });
     const TSteps steps = GroupingOrder(historyOrder, FirstRevision);
     const std::vector<TKey> keys = gathered.get();
     const std::vector<std::uint32_t>& order = steps.Revisions;
-    ReserveHuge(RevisionCommits, revisions.size());
+    RevisionCommits.reserve(revisions.size());
     RevisionCommits.assign(revisions.size(), None);
 
     std::size_t withId = 0;
     for (const TKey& key : keys)
         withId += key.HasId;
     std::vector<TBuilt> built;
-    ReserveHuge(built, order.size());
+    built.reserve(order.size());
     TCommitIndex byId(withId);
     TCommitIndex byText(keys.size() - withId); // the latest commit of an author and comment
     // Per step of a revision without a commit id, the step that took the
     // previous such revision of the same file.
     std::vector<std::uint32_t> previousOfFile;
-    ReserveHuge(previousOfFile, order.size());
+    previousOfFile.reserve(order.size());
     previousOfFile.assign(order.size(), None);
     std::vector<std::uint32_t> lastOfFile(table.FileCount(), None);
 
@@ -271,7 +274,7 @@ TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* co
     // ones after them. A commit's date is its first revision's.
     auto dateOf = [&](std::size_t commit) { return built[commit].Date; };
     std::vector<std::uint32_t> position;
-    ReserveHuge(position, built.size());
+    position.reserve(built.size());
     position.resize(built.size());
     std::size_t dated = 0;
     while (dated < built.size() && dateOf(dated) != 0)
@@ -287,7 +290,7 @@ TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* co
     }
     for (std::size_t i = dated; i < built.size(); ++i)
         position[i] = next++;
-    ReserveHuge(CommitStore, built.size());
+    CommitStore.reserve(built.size());
     CommitStore.resize(built.size());
     for (std::size_t i = 0; i < built.size(); ++i)
         CommitStore[position[i]] = {dateOf(i), &firstOf(std::uint32_t(i)), 0};
