@@ -2,6 +2,7 @@
 
 #include "HugePages.h"
 
+#include <future>
 #include <new>
 #include <string_view>
 #include <vector>
@@ -79,11 +80,15 @@ std::unique_ptr<TRCSFileTable> TLogStream::Finish() {
         parse.swap(Parsing.Queue);
         copy.swap(Copying.Queue);
     }
-    for (QByteArray& bytes : copy)
-        Take(Copying, std::exchange(bytes, QByteArray()));
-    Copy = nullptr; // it has had the whole log
     if (Failed)
         throw std::bad_alloc();
+    // The copy takes the rest beside the parse; a piece is freed once both
+    // have had it.
+    auto copied = std::async(std::launch::async, [this, &copy] {
+        for (QByteArray& bytes : copy)
+            Take(Copying, std::exchange(bytes, QByteArray()));
+        Copy = nullptr; // it has had the whole log
+    });
     // What the parse has not taken yet is read in parts side by side. Its
     // pieces are small blocks of the heap, which keeps their room when they
     // are freed: it is given back every 32 MB, so that the rest and the
@@ -95,13 +100,15 @@ std::unique_ptr<TRCSFileTable> TLogStream::Finish() {
         restBytes += rest.back().size();
     }
     std::atomic<std::size_t> released{0};
-    return Reader.Finish(rest, ParseParts(restBytes), [&](std::size_t piece) {
+    auto table = Reader.Finish(rest, ParseParts(restBytes), [&](std::size_t piece) {
         const auto bytes = static_cast<std::size_t>(parse[piece].size());
         parse[piece] = QByteArray();
         const std::size_t before = released.fetch_add(bytes);
         if ((before + bytes) / ReturnMemoryEvery != before / ReturnMemoryEvery)
             ReturnFreeMemory();
     });
+    copied.get();
+    return table;
 }
 
 void TLogStream::Abandon() {
