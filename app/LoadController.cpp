@@ -99,8 +99,16 @@ void TLoadController::OpenPlace(const TCvsPlace& place) {
             std::make_shared<TLogCacheWriter>(TLogCache(TLogCache::DefaultFolder()), CachePlace);
         copy = [entry = CacheEntry](std::string_view bytes) { entry->Add(bytes); };
     }
-    Stream = TLogStream::Make(Workers, &FilesParsed, std::move(copy));
-    Runner.SetOutputSink([stream = Stream](QByteArray bytes) { stream->Add(std::move(bytes)); });
+    // While the copy falls behind, the client waits.
+    auto resume = [this, generation = LoadGeneration] {
+        if (generation == LoadGeneration)
+            Runner.Resume();
+    };
+    Stream = TLogStream::Make(Workers, &FilesParsed, std::move(copy), [this, resume] {
+        QMetaObject::invokeMethod(this, resume, Qt::QueuedConnection);
+    });
+    Runner.SetOutputSink([stream = Stream](QByteArray bytes) { stream->Add(std::move(bytes)); },
+                         [stream = Stream] { return stream->Full(); });
     RunCVS(place.LogArguments(), place, [this](TCvsResult result) {
         if (!ReadingCache)
             return ClientEnded(std::move(result));

@@ -26,6 +26,11 @@ namespace {
 
 constexpr auto LocalRootPrefix = ":local:";
 
+// A held pipe is read in pieces of this size, at most this many at once
+// before the event loop gets its turn.
+constexpr qsizetype PipeReadBytes = 64 * 1024;
+constexpr int PipeReadsAtOnce = 16;
+
 // The client reports its progress on standard error too: "cvs log: Logging src".
 bool IsProgressLine(QByteArrayView line) {
     const qsizetype program = line.indexOf(' ');
@@ -248,6 +253,7 @@ TCvsRunner::TCvsRunner(QObject* parent) : QObject(parent) {
 }
 
 TCvsRunner::~TCvsRunner() {
+    ClosePipe();
     if (Process) {
         Process->disconnect(this);
         // Asked first, as Abort does: a client ended at once would leave its
@@ -275,13 +281,27 @@ void TCvsRunner::Start(const QString& program, const QStringList& arguments,
     Process->setArguments(arguments);
     Process->setStandardInputFile(QProcess::nullDevice());
 #ifdef Q_OS_UNIX
+    // A sink that may be full reads a pipe held here, which it can stop
+    // reading; where the pipe cannot be made, QProcess's own serves.
+    int writeEnd = -1;
+    if (int ends[2]; Full && ::pipe2(ends, O_CLOEXEC) == 0) {
+        OutputPipe = ends[0];
+        writeEnd = ends[1];
+        ::fcntl(OutputPipe, F_SETFL, ::fcntl(OutputPipe, F_GETFL) | O_NONBLOCK);
+        Process->setStandardOutputFile(QProcess::nullDevice());
+        PipeNotifier = new QSocketNotifier(OutputPipe, QSocketNotifier::Read, this);
+        connect(PipeNotifier, &QSocketNotifier::activated, this,
+                [this] { ReadPipe(Process, /*drain=*/false); });
+    }
     // The client enters the folder by the system's own bytes for its name,
     // which need not be UTF-8, and so gets its arguments. It and whatever it
     // starts (a remote shell, say) form a process group of their own, so that
     // Abort ends all of them.
     Process->setChildProcessModifier(
-        [native = EncodePath(folder),
+        [native = EncodePath(folder), writeEnd,
          command = std::make_shared<const TNativeCommand>(program, arguments)] {
+            if (writeEnd >= 0)
+                ::dup2(writeEnd, STDOUT_FILENO);
             if (::chdir(native.constData()) != 0)
                 ::_exit(ChdirFailedExitCode);
             ::setpgid(0, 0);
@@ -305,9 +325,14 @@ void TCvsRunner::Start(const QString& program, const QStringList& arguments,
     if ((Result.FolderError = FolderErrno(folder)) != 0) {
         FailedToStart = true;
         QMetaObject::invokeMethod(this, &TCvsRunner::Finish, Qt::QueuedConnection);
-        return;
+    } else {
+        Process->start();
     }
-    Process->start();
+#ifdef Q_OS_UNIX
+    // The client has its own copy; the pipe ends when the client's goes.
+    if (writeEnd >= 0)
+        ::close(writeEnd);
+#endif
 }
 
 void TCvsRunner::ReadOutput(QProcess* process) {
@@ -317,15 +342,67 @@ void TCvsRunner::ReadOutput(QProcess* process) {
         const auto available = static_cast<std::size_t>(process->bytesAvailable());
         if (available > OutputLimit - std::min(OutputLimit, Result.BytesRead))
             throw std::bad_alloc();
-        QByteArray chunk = process->readAllStandardOutput();
-        Result.BytesRead += static_cast<std::size_t>(chunk.size());
-        if (Sink)
-            Sink(std::move(chunk));
-        else
-            Result.Output.Append(std::move(chunk));
+        Deliver(process->readAllStandardOutput());
     } catch (const std::bad_alloc&) {
         OutOfMemory(process);
     }
+}
+
+void TCvsRunner::Deliver(QByteArray chunk) {
+    Result.BytesRead += static_cast<std::size_t>(chunk.size());
+    if (Sink)
+        Sink(std::move(chunk));
+    else
+        Result.Output.Append(std::move(chunk));
+}
+
+void TCvsRunner::ReadPipe(QProcess* process, bool drain) {
+#ifdef Q_OS_UNIX
+    for (int reads = 0; OutputPipe >= 0 && !Result.OutOfMemory; ++reads) {
+        if (!drain && Full && Full()) {
+            PipeNotifier->setEnabled(false);
+            return;
+        }
+        if (!drain && reads == PipeReadsAtOnce)
+            return;
+        try {
+            QByteArray chunk(PipeReadBytes, Qt::Uninitialized);
+            const ssize_t got = ::read(OutputPipe, chunk.data(), PipeReadBytes);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return;
+            if (got <= 0)
+                return ClosePipe(); // the end of the output, or a pipe that broke
+            if (static_cast<std::size_t>(got) >
+                OutputLimit - std::min(OutputLimit, Result.BytesRead))
+                throw std::bad_alloc();
+            chunk.truncate(got);
+            if (got < PipeReadBytes)
+                chunk.squeeze();
+            Deliver(std::move(chunk));
+        } catch (const std::bad_alloc&) {
+            OutOfMemory(process);
+        }
+    }
+#else
+    (void)process;
+    (void)drain;
+#endif
+}
+
+void TCvsRunner::ClosePipe() {
+#ifdef Q_OS_UNIX
+    if (OutputPipe < 0)
+        return;
+    delete std::exchange(PipeNotifier, nullptr);
+    ::close(std::exchange(OutputPipe, -1));
+#endif
+}
+
+void TCvsRunner::Resume() {
+    if (PipeNotifier)
+        PipeNotifier->setEnabled(true);
 }
 
 void TCvsRunner::OutOfMemory(QProcess* process) {
@@ -333,6 +410,7 @@ void TCvsRunner::OutOfMemory(QProcess* process) {
     Result.BytesRead += static_cast<std::size_t>(process->bytesAvailable());
     Result.Output = TCvsOutput();
     process->closeReadChannel(QProcess::StandardOutput);
+    ClosePipe();
     Signal(/*force=*/false);
     KillTimer.start();
 }
@@ -364,6 +442,9 @@ void TCvsRunner::Abort() {
     if (!Process || Result.Aborted)
         return;
     Result.Aborted = true;
+    // A client that waits to write must be free to end.
+    Full = nullptr;
+    Resume();
     if (Process->state() == QProcess::NotRunning)
         return;
     Signal(/*force=*/false);
@@ -394,6 +475,7 @@ void TCvsRunner::Finish() {
     Result.Started = !FailedToStart;
     if (Result.Started) {
         ReadOutput(process);
+        ReadPipe(process, /*drain=*/true);
         ReadErrors(process->readAllStandardError());
         KeepErrorLine(std::exchange(PendingErrorLine, QByteArray()));
         Result.Crashed = process->exitStatus() == QProcess::CrashExit;
@@ -404,9 +486,11 @@ void TCvsRunner::Finish() {
             Result.Signal = Result.ExitCode;
 #endif
     }
+    ClosePipe();
     process->disconnect(this);
     process->deleteLater();
     Sink = nullptr;
+    Full = nullptr;
     emit finished();
 }
 

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -123,8 +124,15 @@ public:
     // allocation for it fails; no limit but memory's by default.
     void SetOutputLimit(std::size_t bytes) { OutputLimit = bytes; }
     // Standard output of the next run goes to sink as it comes, on the
-    // caller's thread, instead of into the result's Output.
-    void SetOutputSink(std::function<void(QByteArray)> sink) { Sink = std::move(sink); }
+    // caller's thread, instead of into the result's Output. On Unix, while
+    // full, when given, says so, no more is read until Resume(): the client
+    // waits to write, and its output does not pile up in memory.
+    void SetOutputSink(std::function<void(QByteArray)> sink, std::function<bool()> full = {}) {
+        Sink = std::move(sink);
+        Full = std::move(full);
+    }
+    // Reads the client's output on after full has said so.
+    void Resume();
 
     // Starts program with arguments in folder; finished() follows, also when
     // the program cannot be started. A run never overlaps another.
@@ -145,6 +153,11 @@ signals:
 
 private:
     void ReadOutput(QProcess* process);
+    // Reads the pipe the runner holds: until full says so, or, with drain,
+    // all that is in it.
+    void ReadPipe(QProcess* process, bool drain);
+    void ClosePipe();
+    void Deliver(QByteArray chunk);
     void OutOfMemory(QProcess* process);
     void ReadErrors(const QByteArray& chunk);
     void KeepErrorLine(QByteArray line);
@@ -156,6 +169,9 @@ private:
     QTimer KillTimer;
     std::size_t OutputLimit = std::numeric_limits<std::size_t>::max();
     std::function<void(QByteArray)> Sink;
+    std::function<bool()> Full;
+    int OutputPipe = -1; // the read end of the client's standard output, when held here
+    QSocketNotifier* PipeNotifier = nullptr;
     TCvsResult Result;
     bool FailedToStart = false;
     QByteArray PendingErrorLine; // standard error after its last line break

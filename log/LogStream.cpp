@@ -14,8 +14,9 @@ constexpr std::size_t ReturnMemoryEvery = 32 << 20; // bytes of the log parsed
 } // namespace
 
 std::shared_ptr<TLogStream> TLogStream::Make(QThreadPool& pool, std::atomic<int>* filesParsed,
-                                             TCopy copy) {
-    return std::shared_ptr<TLogStream>(new TLogStream(pool, filesParsed, std::move(copy)));
+                                             TCopy copy, std::function<void()> drained) {
+    return std::shared_ptr<TLogStream>(
+        new TLogStream(pool, filesParsed, std::move(copy), std::move(drained)));
 }
 
 void TLogStream::Add(QByteArray bytes) {
@@ -28,8 +29,23 @@ void TLogStream::Add(QByteArray bytes) {
     Queue(Parsing, bytes);
 }
 
+bool TLogStream::Full() {
+    const std::lock_guard lock(Lock);
+    if (Copying.Bytes > CopyFullAbove)
+        FoundFull = true;
+    return FoundFull;
+}
+
+bool TLogStream::NowDrained() {
+    if (!FoundFull || Copying.Bytes >= CopyFullAbove / 3 * 2)
+        return false;
+    FoundFull = false;
+    return true;
+}
+
 void TLogStream::Queue(TLane& lane, const QByteArray& bytes) {
     lane.Queue.push_back(bytes);
+    lane.Bytes += static_cast<std::size_t>(bytes.size());
     if (!lane.Running) {
         lane.Running = true;
         Pool.start([self = shared_from_this(), &lane] { self->Run(lane); });
@@ -38,21 +54,31 @@ void TLogStream::Queue(TLane& lane, const QByteArray& bytes) {
 
 void TLogStream::Run(TLane& lane) {
     TCopy dropped; // goes after the lock is let go
-    for (;;) {
+    std::size_t taken = 0;
+    for (bool last = false; !last;) {
         QByteArray bytes;
+        bool drained = false;
         {
             const std::lock_guard lock(Lock);
-            if (lane.Queue.empty() || Closing || Stopped) {
+            lane.Bytes -= std::min(lane.Bytes, std::exchange(taken, 0));
+            drained = NowDrained();
+            last = lane.Queue.empty() || Closing || Stopped;
+            if (last) {
                 lane.Running = false;
                 if (Stopped && &lane == &Copying)
                     dropped = std::move(Copy);
                 Idle.notify_all();
-                return;
+            } else {
+                bytes = std::move(lane.Queue.front());
+                lane.Queue.pop_front();
             }
-            bytes = std::move(lane.Queue.front());
-            lane.Queue.pop_front();
         }
-        Take(lane, bytes);
+        if (drained && Drained)
+            Drained();
+        if (!last) {
+            taken = static_cast<std::size_t>(bytes.size());
+            Take(lane, bytes);
+        }
     }
 }
 
@@ -65,9 +91,7 @@ void TLogStream::Take(TLane& lane, const QByteArray& bytes) {
     } catch (const std::bad_alloc&) {
         Failed = true;
         const std::lock_guard lock(Lock);
-        Stopped = true;
-        Parsing.Queue.clear();
-        Copying.Queue.clear();
+        Stop();
     }
 }
 
@@ -111,12 +135,19 @@ std::unique_ptr<TRCSFileTable> TLogStream::Finish() {
     return table;
 }
 
+void TLogStream::Stop() {
+    Stopped = true;
+    FoundFull = false;
+    for (TLane* lane : {&Parsing, &Copying}) {
+        lane->Queue.clear();
+        lane->Bytes = 0;
+    }
+}
+
 void TLogStream::Abandon() {
     TCopy dropped; // goes after the lock is let go
     const std::lock_guard lock(Lock);
-    Stopped = true;
-    Parsing.Queue.clear();
-    Copying.Queue.clear();
+    Stop();
     if (!Copying.Running)
         dropped = std::move(Copy);
 }

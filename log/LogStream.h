@@ -22,15 +22,26 @@ public:
     // Takes the bytes of the log in order, beside the parse.
     using TCopy = std::function<void(std::string_view)>;
 
+    // The bytes waiting for the copy beyond which the stream is Full(); it is
+    // drained again below two thirds of them. The copy is slower than the
+    // parse, and holds the pieces the parse has read; what waits for the parse
+    // alone is read on every core once the log has ended.
+    static constexpr std::size_t CopyFullAbove = 96 << 20;
+
     // pool runs the parse, and copy, when given, on a thread of its own; it and
     // filesParsed (raised as files are read) outlive the stream's work.
+    // drained, when given, is called on the pool's thread when the stream has
+    // been found Full() and is drained again.
     static std::shared_ptr<TLogStream> Make(QThreadPool& pool, std::atomic<int>* filesParsed,
-                                            TCopy copy = {});
+                                            TCopy copy = {}, std::function<void()> drained = {});
 
     // The next bytes of the log; never waits for the parse.
     void Add(QByteArray bytes);
     // The bytes added so far.
     std::size_t Size() const { return Added; }
+    // More bytes wait for the copy than it may hold: the one who adds had better
+    // wait for drained, so that the log does not pile up in memory.
+    bool Full();
     // Memory ran out in the parse: the stream takes nothing more.
     bool OutOfMemory() const { return Failed; }
     // The log has ended: parses and copies what is left on the calling
@@ -46,18 +57,26 @@ private:
     // it is on the pool.
     struct TLane {
         std::deque<QByteArray> Queue;
+        std::size_t Bytes = 0; // in Queue, and in the piece being taken
         bool Running = false;
     };
 
-    TLogStream(QThreadPool& pool, std::atomic<int>* filesParsed, TCopy copy)
-        : Pool(pool), Reader(filesParsed), Copy(std::move(copy)) {}
+    TLogStream(QThreadPool& pool, std::atomic<int>* filesParsed, TCopy copy,
+               std::function<void()> drained)
+        : Pool(pool), Reader(filesParsed), Copy(std::move(copy)), Drained(std::move(drained)) {}
     void Queue(TLane& lane, const QByteArray& bytes);
+    // Whether the stream was found full and is drained now; clears the mark.
+    // Called with Lock held.
+    bool NowDrained();
+    // Takes no more bytes and drops those waiting. Called with Lock held.
+    void Stop();
     void Run(TLane& lane);
     void Take(TLane& lane, const QByteArray& bytes);
 
     QThreadPool& Pool;
     TLogReader Reader; // used by one thread at a time: Run's, then Finish's
     TCopy Copy;        // likewise; guarded by Lock while a copy may run
+    const std::function<void()> Drained;
     std::atomic<std::size_t> Added{0};
     std::atomic<bool> Failed{false};
     std::mutex Lock; // guards what follows
@@ -65,6 +84,7 @@ private:
     TLane Parsing, Copying;
     bool Closing = false; // Finish has been called
     bool Stopped = false; // abandoned, or out of memory
+    bool FoundFull = false;
 };
 
 } // namespace quillon

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -109,6 +110,58 @@ TEST_F(RunnerTest, OutputPastTheLimitEndsTheClientAsOutOfMemory) {
     EXPECT_EQ(CvsExportErrorText(result), OutOfMemoryText(result.BytesRead));
     EXPECT_EQ(CvsErrorText(result), "Error: " + OutOfMemoryText(result.BytesRead));
     EXPECT_EQ(OutOfMemoryText(5u << 20), "out of memory while reading the log (5 MB read)");
+}
+
+// While the sink is full, the client's output stays in the pipe and the client
+// waits to write; what it wrote before it ended arrives all the same, and
+// Abort frees a client that waits.
+TEST_F(RunnerTest, AFullSinkHoldsTheClientBack) {
+    auto openFiles = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
+    const auto filesBefore = openFiles();
+    const QString program = Dir.filePath(QStringLiteral("cvs"));
+    QByteArray received;
+    bool full = true;
+    std::unique_ptr<TCvsRunner> runner;
+    std::unique_ptr<QSignalSpy> finished;
+    auto start = [&](const QString& client, const QByteArray& body) {
+        received.clear();
+        full = true;
+        WriteScript(program, body);
+        finished.reset();
+        runner = std::make_unique<TCvsRunner>();
+        finished = std::make_unique<QSignalSpy>(runner.get(), &TCvsRunner::finished);
+        runner->SetOutputSink([&](QByteArray bytes) { received += bytes; }, [&] { return full; });
+        runner->Start(client, {QStringLiteral("log")}, Dir.path());
+    };
+    auto ended = [&](int ms) { return finished->count() == 1 || finished->wait(ms); };
+
+    start(program, "head -c 3000000 /dev/zero\n");
+    EXPECT_FALSE(ended(500));
+    EXPECT_TRUE(received.isEmpty());
+    full = false;
+    runner->Resume();
+    ASSERT_TRUE(ended(30000));
+    TCvsResult result = runner->TakeResult();
+    EXPECT_FALSE(result.Failed());
+    EXPECT_EQ(result.BytesRead, 3000000u);
+    EXPECT_EQ(received, QByteArray(3000000, '\0'));
+
+    start(program, "printf 'RCS file'\n");
+    ASSERT_TRUE(ended(30000));
+    EXPECT_EQ(received, "RCS file");
+
+    start(program, "head -c 3000000 /dev/zero\nexec sleep 60\n");
+    EXPECT_FALSE(ended(300));
+    runner->Abort();
+    ASSERT_TRUE(ended(TCvsRunner::KillGraceMs / 2));
+    EXPECT_TRUE(runner->TakeResult().Aborted);
+    finished.reset();
+    runner.reset();
+    EXPECT_EQ(openFiles(), filesBefore);
+
+    start(Dir.filePath(QStringLiteral("no-such-client")), {});
+    ASSERT_TRUE(ended(30000));
+    EXPECT_FALSE(runner->TakeResult().Started);
 }
 
 // A client whose runner goes, or whose output is past the limit, is asked to

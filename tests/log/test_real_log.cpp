@@ -423,4 +423,39 @@ TEST(RealLog, AStreamReadsTheRestInParts) {
     EXPECT_EQ(Describe(*table), Describe(*ParseLog(log)));
 }
 
+// A copy that falls behind fills the stream, which is drained once the copy
+// has caught up.
+TEST(LogStream, ACopyThatFallsBehindFillsTheStreamUntilItCatchesUp) {
+    QThreadPool pool;
+    pool.setMaxThreadCount(2);
+    std::promise<void> go;
+    const std::shared_future<void> held = go.get_future().share();
+    std::atomic<std::size_t> copied{0};
+    std::atomic<int> drained{0};
+    std::atomic<int> filesParsed{0};
+    const auto stream = TLogStream::Make(
+        pool, &filesParsed,
+        [&](std::string_view bytes) {
+            held.wait();
+            copied += bytes.size();
+        },
+        [&] { ++drained; });
+    const QByteArray piece(1 << 20, '\n');
+    const std::size_t pieces = TLogStream::CopyFullAbove / piece.size();
+    for (std::size_t i = 0; i < pieces; ++i)
+        stream->Add(piece);
+    EXPECT_FALSE(stream->Full());
+    stream->Add(piece);
+    EXPECT_TRUE(stream->Full());
+    EXPECT_EQ(drained, 0);
+
+    go.set_value();
+    for (int waited = 0; drained == 0 && waited < 30000; waited += 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(drained, 1);
+    EXPECT_FALSE(stream->Full());
+    EXPECT_EQ(stream->Finish()->FileCount(), 0);
+    EXPECT_EQ(copied, (pieces + 1) * piece.size());
+}
+
 } // namespace
