@@ -26,7 +26,7 @@ public:
     // drained again below two thirds of them. The copy is slower than the
     // parse, and holds the pieces the parse has read; what waits for the parse
     // alone is read on every core once the log has ended.
-    static constexpr std::size_t CopyFullAbove = 96 << 20;
+    static constexpr std::size_t CopyFullAbove = 64 << 20;
 
     // pool runs the parse, and copy, when given, on a thread of its own; it and
     // filesParsed (raised as files are read) outlive the stream's work.
