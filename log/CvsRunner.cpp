@@ -395,7 +395,9 @@ void TCvsRunner::ClosePipe() {
 #ifdef Q_OS_UNIX
     if (OutputPipe < 0)
         return;
-    delete std::exchange(PipeNotifier, nullptr);
+    // The notifier may be the one whose signal is being handled.
+    PipeNotifier->setEnabled(false);
+    std::exchange(PipeNotifier, nullptr)->deleteLater();
     ::close(std::exchange(OutputPipe, -1));
 #endif
 }
