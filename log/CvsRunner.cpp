@@ -340,7 +340,7 @@ void TCvsRunner::ReadOutput(QProcess* process) {
         return;
     try {
         const auto available = static_cast<std::size_t>(process->bytesAvailable());
-        if (available > OutputLimit - std::min(OutputLimit, Result.BytesRead))
+        if (PastLimit(available))
             throw std::bad_alloc();
         Deliver(process->readAllStandardOutput());
     } catch (const std::bad_alloc&) {
@@ -374,8 +374,7 @@ void TCvsRunner::ReadPipe(QProcess* process, bool drain) {
                 return;
             if (got <= 0)
                 return ClosePipe(); // the end of the output, or a pipe that broke
-            if (static_cast<std::size_t>(got) >
-                OutputLimit - std::min(OutputLimit, Result.BytesRead))
+            if (PastLimit(static_cast<std::size_t>(got)))
                 throw std::bad_alloc();
             chunk.truncate(got);
             if (got < PipeReadBytes)

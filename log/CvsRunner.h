@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <string>
@@ -158,6 +159,10 @@ private:
     void ReadPipe(QProcess* process, bool drain);
     void ClosePipe();
     void Deliver(QByteArray chunk);
+    // Whether bytes more of standard output would take the run past the limit.
+    bool PastLimit(std::size_t bytes) const {
+        return bytes > OutputLimit - std::min(OutputLimit, Result.BytesRead);
+    }
     void OutOfMemory(QProcess* process);
     void ReadErrors(const QByteArray& chunk);
     void KeepErrorLine(QByteArray line);
