@@ -69,7 +69,7 @@ std::vector<THistoryKey> SortedKeys(std::span<const TRevisionInfo> revisions) {
         for (const THistoryKey& key : keys)
             ++starts[digit(key)];
         // A digit that all keys share changes nothing.
-        if (!keys.empty() && starts[digit(keys.front())] == keys.size())
+        if (starts[digit(keys.front())] == keys.size())
             continue;
         std::size_t start = 0;
         for (std::size_t& count : starts)
