@@ -503,7 +503,8 @@ private:
     // The lines of a symbol block between two of its name lines, when a file
     // has two lists of names; mostly there is only a line end, and no colon.
     void PackBetween(TText between) {
-        if (between.find(':') == TText::npos)
+        // A line end alone, LF or CR LF, holds no line.
+        if (between.size() <= 2 || between.find(':') == TText::npos)
             return;
         ForEachNameLine(between, [this](TText name, TText number) {
             PackNameLine(Packed, SymbolId(name), number, PackedNumber);
