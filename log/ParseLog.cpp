@@ -1010,15 +1010,16 @@ std::vector<std::string_view> CutAtFileHeaders(std::string_view log, unsigned pa
 
 // Where the log made of pieces is cut to be read on threads threads: all but
 // its last 1/FineShare into one part for each thread, and that last share into
-// as many small parts, which the threads that end their first part early
-// take. A cut is made before the header of a file that reads alone within its
-// piece.
+// FinePartsPerThread small parts for each, which the threads that end their
+// first part early take, so that the threads end close together. A cut is made
+// before the header of a file that reads alone within its piece.
 struct TCut {
     std::size_t Piece;
     std::size_t Offset;
 };
 
 constexpr std::size_t FineShare = 4;
+constexpr unsigned FinePartsPerThread = 4;
 
 std::vector<TCut> CutPiecesAtFileHeaders(std::span<const std::string_view> pieces,
                                          unsigned threads) {
@@ -1031,8 +1032,9 @@ std::vector<TCut> CutPiecesAtFileHeaders(std::span<const std::string_view> piece
         const std::size_t fine = total / FineShare;
         for (unsigned k = 1; k <= threads; ++k)
             targets.push_back((total - fine) / threads * k);
-        for (unsigned k = 1; k < threads; ++k)
-            targets.push_back(total - fine + fine / threads * k);
+        const unsigned fineParts = threads * FinePartsPerThread;
+        for (unsigned k = 1; k < fineParts; ++k)
+            targets.push_back(total - fine + fine / fineParts * k);
     }
     std::vector<TCut> cuts;
     std::size_t piece = 0;

@@ -355,7 +355,7 @@ TEST(RealLog, ALogReadInPiecesGivesTheTableOfTheWholeLog) {
         EXPECT_EQ(read(1, everyByte), whole);
         EXPECT_EQ(read(64, everyByte), whole);
         // The rest of the log, in two pieces, read side by side on three
-        // threads at its end, in up to five parts; a piece two parts share
+        // threads at its end, in up to fifteen parts; a piece two parts share
         // is kept to the end.
         std::size_t shared = 0;
         for (std::size_t cut = 0; cut <= log.size(); cut += 61) {
