@@ -25,6 +25,7 @@ namespace {
 // log streams.
 constexpr std::size_t MinRevisionStore = 1024;
 constexpr std::size_t MinFileStore = 256;
+constexpr std::size_t MinPackedRoom = 256; // of a packed symbol block
 // The most a block of a part of a streamed log's rest holds: the parts read
 // side by side each keep two blocks while the rest still waits in memory.
 constexpr std::size_t PartBlockSize = 2 << 20;
@@ -406,6 +407,7 @@ private:
             moved(l.Text);
         if (auto* f = CurrentFile())
             moved(f->SymbolBlock);
+        moved(PackedNumber);
         Next = block.data() + (Next - from);
         if (Block) {
             KeepTexts(*Block);
@@ -495,9 +497,22 @@ private:
         } else {
             id = SymbolId(packedName);
         }
-        PackNameLine(Packed, id, number, PackedNumber);
-        if (number != PackedNumber)
-            PackedNumber.assign(number);
+        Pack(id, number);
+    }
+
+    // Appends a line to the packed symbol block.
+    void Pack(std::uint32_t id, TText number) {
+        const std::size_t room = PackedSize + MaxPackedNameLine(number.size());
+        if (room > PackedRoom) {
+            const std::size_t grown = std::max({room, 2 * PackedRoom, MinPackedRoom});
+            auto bigger = std::make_unique_for_overwrite<char[]>(grown);
+            std::copy_n(Packed.get(), PackedSize, bigger.get());
+            Packed = std::move(bigger);
+            PackedRoom = grown;
+        }
+        PackedSize = static_cast<std::size_t>(
+            PackNameLine(Packed.get() + PackedSize, id, number, PackedNumber) - Packed.get());
+        PackedNumber = number;
     }
 
     // The lines of a symbol block between two of its name lines, when a file
@@ -507,8 +522,7 @@ private:
         if (between.size() <= 2 || between.find(':') == TText::npos)
             return;
         ForEachNameLine(between, [this](TText name, TText number) {
-            PackNameLine(Packed, SymbolId(name), number, PackedNumber);
-            PackedNumber.assign(number);
+            Pack(SymbolId(name), number);
             return true;
         });
     }
@@ -533,10 +547,10 @@ private:
     void EndSymbols(TRCSFile& f) {
         if (!Block || f.SymbolNames || f.SymbolBlock.empty())
             return;
-        f.SymbolBlock = CopyText(Packed);
+        f.SymbolBlock = CopyText(TText(Packed.get(), PackedSize));
         f.SymbolNames = &PackedNames();
-        Packed.clear();
-        PackedNumber.clear();
+        PackedSize = 0;
+        PackedNumber = {};
     }
 
     struct TTextLine {
@@ -947,8 +961,10 @@ private:
     std::unordered_set<TText> Interned; // authors and states
     // The symbol block of the current file, packed so far.
     std::unordered_map<TText, std::uint32_t> SymbolIds; // in PackedNames()
-    std::string Packed;
-    std::string PackedNumber; // of its last line
+    std::unique_ptr<char[]> Packed;
+    std::size_t PackedSize = 0;
+    std::size_t PackedRoom = 0;
+    TText PackedNumber; // of its last line, in the block
 };
 
 TLogReader::TLogReader(std::atomic<int>* filesParsed, std::size_t blockSize)

@@ -69,19 +69,22 @@ std::optional<TParts> HeadRevision(const TRCSFile& file, const std::vector<TPart
 
 } // namespace
 
-void PackNameLine(std::string& packed, std::size_t nameIndex, TText number, TText before) {
-    auto put = [&packed](std::size_t value) {
+char* PackNameLine(char* out, std::size_t nameIndex, TText number, TText before) {
+    auto put = [&out](std::size_t value) {
         for (; value >= 0x80; value >>= 7)
-            packed += static_cast<char>((value & 0x7F) | 0x80);
-        packed += static_cast<char>(value);
+            *out++ = static_cast<char>((value & 0x7F) | 0x80);
+        *out++ = static_cast<char>(value);
     };
     put(nameIndex);
     if (number == before) {
         put(0);
-        return;
+        return out;
     }
     put(number.size());
-    packed += number;
+    // A number is a few bytes: copied here, not by a call.
+    for (const char c : number)
+        *out++ = c;
+    return out;
 }
 
 TNameKind NameKind(TText number) {

@@ -40,9 +40,17 @@ template <typename TTake> void ForEachSymbolicName(TText block, TTake take);
 template <typename TTake> void ForEachNameLine(const TRCSFile& file, TTake take);
 template <typename TTake> void ForEachSymbolicName(const TRCSFile& file, TTake take);
 
-// Appends one line to a packed symbol block: the index of its name and its
-// number; before is the number of the line before, or empty.
-void PackNameLine(std::string& packed, std::size_t nameIndex, TText number, TText before);
+// The most bytes PackNameLine writes for a line whose number has numberSize
+// bytes.
+constexpr std::size_t MaxPackedNameLine(std::size_t numberSize) {
+    return 2 * ((sizeof(std::size_t) * 8 + 6) / 7) + numberSize;
+}
+
+// Writes one line of a packed symbol block at out, which has room for
+// MaxPackedNameLine(number.size()) bytes: the index of its name and its
+// number; before is the number of the line before, or empty. Returns the end
+// of what it wrote.
+char* PackNameLine(char* out, std::size_t nameIndex, TText number, TText before);
 
 // The names of file, in log order.
 std::vector<TSymbolicName> SymbolicNames(const TRCSFile& file);
