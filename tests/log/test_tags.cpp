@@ -184,3 +184,30 @@ TEST(Tags, PackedNamesReadAsTheLogHoldsThem) {
     }
     EXPECT_EQ(SymbolicNames(streamed->Files()[0]).back().Number, longNumber);
 }
+
+// The lines between two lists of names count as name lines too; the number of
+// the last name line before them is what the first of them is compared with,
+// however many blocks the log has been carried through by then.
+TEST(Tags, PackedNamesBetweenTwoListsAcrossBlocks) {
+    std::string symbols = "\tA: 1.1\n";
+    for (int i = 0; i < 12; ++i)
+        symbols += "\tB" + std::to_string(i) + ": 1.1\n" + std::string(20, '-') + "\n";
+    symbols += "symbolic names:\n\tC: 1.2\n";
+    const std::string log = File("a.c", symbols, Revision("1.2", "2024-03-02 10:00:00"));
+    const auto whole = ParseLog(log);
+    TLogReader reader(nullptr, 64);
+    for (const char& c : log)
+        reader.Add(std::string_view(&c, 1));
+    const auto streamed = reader.Finish();
+    auto describe = [](const TRCSFile& file) {
+        std::vector<std::string> lines;
+        for (const TSymbolicName& name : SymbolicNames(file))
+            lines.push_back(std::string(name.Name) + "=" + std::string(name.Number));
+        return lines;
+    };
+    ASSERT_EQ(streamed->FileCount(), 1u);
+    EXPECT_NE(streamed->Files()[0].SymbolNames, nullptr);
+    const std::vector<std::string> lines = describe(streamed->Files()[0]);
+    EXPECT_EQ(lines, describe(whole->Files()[0]));
+    EXPECT_EQ(lines.size(), 14u);
+}
