@@ -5,14 +5,14 @@
 
 namespace quillon {
 
-TAuthorIndex::TAuthorIndex(const TRCSFileTable& table) : AuthorNames(AuthorList(table)) {
+TAuthorIndex::TAuthorIndex(const TRCSFileTable& table) {
+    const std::vector<TText> spellings = AuthorSpellings(table);
+    AuthorNames = AuthorList(spellings);
     for (std::size_t i = 0; i < AuthorNames.size(); ++i)
         PositionsByKey.insert(CaseKey(AuthorNames[i]), static_cast<int>(i) + 1);
-    for (const auto& file : table.Files())
-        for (const auto& revision : file.Revisions)
-            if (!Positions.contains(revision.Author))
-                Positions.emplace(revision.Author,
-                                  PositionsByKey.value(CaseKey(revision.Author), -1));
+    Positions.reserve(spellings.size());
+    for (const TText spelling : spellings)
+        Positions.emplace(spelling, PositionsByKey.value(CaseKey(spelling), -1));
 }
 
 int TAuthorIndex::Position(TText author) const {
