@@ -214,7 +214,12 @@ public:
             for (std::size_t k = thread; k < parts; k += threads)
                 revisions[k] = count(k);
             counted.arrive_and_wait();
-            for (std::size_t k; (k = next++) < parts;) {
+            // A part reads into the rooms of the blocks of the part before it
+            // on the same thread: fresh memory is slow to write the first time.
+            TLogParser* before = nullptr;
+            for (std::size_t k; (k = next++) < parts; before = parsers[k]) {
+                if (before)
+                    parsers[k]->Spares.swap(before->Spares);
                 try {
                     parsers[k]->Reserve(k == 0
                                             ? first.Table.RevisionStore.size() +
@@ -226,6 +231,8 @@ public:
                     failures[k] = std::current_exception();
                 }
             }
+            if (before)
+                before->Spares.clear();
         };
         {
             std::vector<std::jthread> others;
@@ -317,8 +324,8 @@ public:
             if (auto* f = CurrentFile())
                 EndSymbols(*f);
             KeepTexts(*Block);
+            KeepRoom(std::move(*Block));
             Block.reset();
-            Spare.reset();
         }
     }
 
@@ -326,6 +333,8 @@ public:
 
 private:
     static constexpr std::uint32_t NoSymbolId = UINT32_MAX;
+    // The block read before and the one before it.
+    static constexpr std::size_t MaxSpareRooms = 2;
     struct TNameSeen {
         bool IsBranch = false; // in any file
         long File = -1;        // the last file that listed it
@@ -394,7 +403,7 @@ private:
             Block ? std::string_view(from, Block->data() + Block->size() - from)
                   : std::string_view{};
         const std::size_t room = std::max({BlockSize, carried.size() + bytes, 2 * carried.size()});
-        THugeText block = Spare && Spare->capacity() >= room ? std::move(*Spare) : THugeText(room);
+        THugeText block = RoomFor(room);
         block.clear();
         block.append(carried);
         auto moved = [&](TText& text) {
@@ -411,11 +420,35 @@ private:
         Next = block.data() + (Next - from);
         if (Block) {
             KeepTexts(*Block);
-            Spare = std::move(Block);
+            KeepRoom(std::move(*Block));
         }
         Block = std::move(block);
         LineFeed = nullptr;
         NoLineFeedBefore = Block->data() + Block->size();
+    }
+
+    // A room of at least bytes, a spare one where one is that large.
+    THugeText RoomFor(std::size_t bytes) {
+        const auto fits = std::find_if(Spares.begin(), Spares.end(), [&](const THugeText& room) {
+            return room.capacity() >= bytes;
+        });
+        if (fits == Spares.end())
+            return THugeText(bytes);
+        THugeText room = std::move(*fits);
+        Spares.erase(fits);
+        return room;
+    }
+
+    // Keeps the room of a block that has been read for a block to come, in
+    // place of the smallest spare room when there are enough.
+    void KeepRoom(THugeText room) {
+        if (Spares.size() < MaxSpareRooms)
+            return Spares.push_back(std::move(room));
+        const auto smallest = std::min_element(
+            Spares.begin(), Spares.end(),
+            [](const THugeText& a, const THugeText& b) { return a.capacity() < b.capacity(); });
+        if (smallest->capacity() < room.capacity())
+            *smallest = std::move(room);
     }
 
     // Copies the texts of the files and revisions read since the last call
@@ -932,7 +965,7 @@ private:
     std::atomic<int>* FilesParsed;
     const std::size_t BlockSize;
     std::optional<THugeText> Block; // of a log that streams in
-    std::optional<THugeText> Spare; // the block before, whose room is reused
+    std::vector<THugeText> Spares;  // rooms of blocks read, for the blocks to come
     const char* Next = nullptr;     // the first byte not yet parsed
     const char* LineFeed = nullptr;
     const char* NoLineFeedBefore = nullptr;
