@@ -8,9 +8,6 @@
 #include <thread>
 #include <vector>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -77,12 +74,6 @@ void AdviseHugePages(const void* data, std::size_t bytes) {
 #else
     (void)data;
     (void)bytes;
-#endif
-}
-
-void ReturnFreeMemory() {
-#if defined(__GLIBC__)
-    malloc_trim(0);
 #endif
 }
 

@@ -19,11 +19,6 @@ void AdviseHugePages(const void* data, std::size_t bytes);
 // fresh memory take most of the time of filling a large buffer.
 void MakePages(void* data, std::size_t bytes);
 
-// Gives the free memory of the heap back to the system where the allocator
-// can (glibc); the heap keeps what was freed otherwise, so that a large run
-// of small buffers freed one by one would stay resident.
-void ReturnFreeMemory();
-
 // Reserves room for count elements in vector, on huge pages where they help.
 // The advice comes before the elements move over, so that their copy is
 // written to huge pages too.

@@ -9,24 +9,38 @@
 
 namespace quillon {
 
-namespace {
-constexpr std::size_t ReturnMemoryEvery = 32 << 20; // bytes of the log parsed
-} // namespace
-
 std::shared_ptr<TLogStream> TLogStream::Make(QThreadPool& pool, std::atomic<int>* filesParsed,
                                              TCopy copy, std::function<void()> drained) {
     return std::shared_ptr<TLogStream>(
         new TLogStream(pool, filesParsed, std::move(copy), std::move(drained)));
 }
 
-void TLogStream::Add(QByteArray bytes) {
+TLogStream::TLogStream(QThreadPool& pool, std::atomic<int>* filesParsed, TCopy copy,
+                       std::function<void()> drained)
+    : Pool(pool), Reader(filesParsed), Copy(std::move(copy)), Drained(std::move(drained)) {
+    Spares.reserve(MaxSpareRooms); // Recycle, called as a room is freed, never allocates
+}
+
+void TLogStream::Add(const QByteArray& bytes) {
     Added += static_cast<std::size_t>(bytes.size());
+    if (bytes.isEmpty())
+        return;
+    const TPiece piece = Keep(bytes);
     const std::lock_guard lock(Lock);
-    if (Stopped || bytes.isEmpty())
+    if (Stopped)
         return;
     if (Copy)
-        Queue(Copying, bytes);
-    Queue(Parsing, bytes);
+        Queue(Copying, piece);
+    Queue(Parsing, piece);
+}
+
+TLogStream::TPiece TLogStream::Keep(const QByteArray& bytes) {
+    const auto size = static_cast<std::size_t>(bytes.size());
+    if (!Room || Room->capacity() - Room->size() < size)
+        Room = NewRoom(size);
+    const char* const at = Room->data() + Room->size();
+    Room->append(std::string_view(bytes.constData(), size));
+    return {Room, std::string_view(at, size)};
 }
 
 bool TLogStream::Full() {
@@ -43,9 +57,47 @@ bool TLogStream::NowDrained() {
     return true;
 }
 
-void TLogStream::Queue(TLane& lane, const QByteArray& bytes) {
-    lane.Queue.push_back(bytes);
-    lane.Bytes += static_cast<std::size_t>(bytes.size());
+std::shared_ptr<THugeText> TLogStream::NewRoom(std::size_t bytes) {
+    std::unique_ptr<THugeText> spare;
+    {
+        const std::lock_guard lock(SpareLock);
+        if (!Spares.empty() && Spares.back()->capacity() >= bytes) {
+            spare = std::move(Spares.back());
+            Spares.pop_back();
+        }
+    }
+    if (spare)
+        spare->clear();
+    else
+        spare = std::make_unique<THugeText>(std::max(RoomBytes, bytes));
+    std::unique_ptr<THugeText, TRecycle> room(spare.release(), TRecycle{weak_from_this()});
+    return room;
+}
+
+void TLogStream::TRecycle::operator()(THugeText* room) const {
+    std::unique_ptr<THugeText> freed(room);
+    if (const auto stream = Stream.lock())
+        stream->Recycle(std::move(freed));
+}
+
+void TLogStream::Recycle(std::unique_ptr<THugeText> room) {
+    if (!KeepSpares)
+        return;
+    const std::lock_guard lock(SpareLock);
+    if (Spares.size() < MaxSpareRooms)
+        Spares.push_back(std::move(room));
+}
+
+void TLogStream::DropSpares() {
+    KeepSpares = false;
+    std::vector<std::unique_ptr<THugeText>> dropped;
+    const std::lock_guard lock(SpareLock);
+    Spares.swap(dropped);
+}
+
+void TLogStream::Queue(TLane& lane, const TPiece& piece) {
+    lane.Queue.push_back(piece);
+    lane.Bytes += piece.Bytes.size();
     if (!lane.Running) {
         lane.Running = true;
         Pool.start([self = shared_from_this(), &lane] { self->Run(lane); });
@@ -56,7 +108,7 @@ void TLogStream::Run(TLane& lane) {
     TCopy dropped; // goes after the lock is let go
     std::size_t taken = 0;
     for (bool last = false; !last;) {
-        QByteArray bytes;
+        TPiece piece;
         bool drained = false;
         {
             const std::lock_guard lock(Lock);
@@ -69,25 +121,24 @@ void TLogStream::Run(TLane& lane) {
                     dropped = std::move(Copy);
                 Idle.notify_all();
             } else {
-                bytes = std::move(lane.Queue.front());
+                piece = std::move(lane.Queue.front());
                 lane.Queue.pop_front();
             }
         }
         if (drained && Drained)
             Drained();
         if (!last) {
-            taken = static_cast<std::size_t>(bytes.size());
-            Take(lane, bytes);
+            taken = piece.Bytes.size();
+            Take(lane, piece.Bytes);
         }
     }
 }
 
-void TLogStream::Take(TLane& lane, const QByteArray& bytes) {
-    const std::string_view text(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+void TLogStream::Take(TLane& lane, std::string_view bytes) {
     if (&lane == &Copying)
-        return Copy(text);
+        return Copy(bytes);
     try {
-        Reader.Add(text);
+        Reader.Add(bytes);
     } catch (const std::bad_alloc&) {
         Failed = true;
         const std::lock_guard lock(Lock);
@@ -96,7 +147,7 @@ void TLogStream::Take(TLane& lane, const QByteArray& bytes) {
 }
 
 std::unique_ptr<TRCSFileTable> TLogStream::Finish() {
-    std::deque<QByteArray> parse, copy;
+    std::deque<TPiece> parse, copy;
     {
         std::unique_lock lock(Lock);
         Closing = true;
@@ -104,39 +155,34 @@ std::unique_ptr<TRCSFileTable> TLogStream::Finish() {
         parse.swap(Parsing.Queue);
         copy.swap(Copying.Queue);
     }
+    // No more bytes come: the rooms go as soon as their pieces are read.
+    DropSpares();
+    Room.reset();
     if (Failed)
         throw std::bad_alloc();
-    // The copy takes the rest beside the parse; a piece is freed once both
-    // have had it.
+    // The copy takes the rest beside the parse; a room is freed once both
+    // have had all of its pieces.
     auto copied = std::async(std::launch::async, [this, &copy] {
-        for (QByteArray& bytes : copy)
-            Take(Copying, std::exchange(bytes, QByteArray()));
+        for (TPiece& piece : copy)
+            Take(Copying, std::exchange(piece, TPiece()).Bytes);
         Copy = nullptr; // it has had the whole log
     });
-    // What the parse has not taken yet is read in parts side by side. Its
-    // pieces are small blocks of the heap, which keeps their room when they
-    // are freed: it is given back every 32 MB, so that the rest and the
-    // growing table do not add up.
+    // What the parse has not taken yet is read in parts side by side.
     std::vector<std::string_view> rest;
     std::size_t restBytes = 0;
-    for (const QByteArray& bytes : parse) {
-        rest.emplace_back(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        restBytes += rest.back().size();
+    for (const TPiece& piece : parse) {
+        rest.push_back(piece.Bytes);
+        restBytes += piece.Bytes.size();
     }
-    std::atomic<std::size_t> released{0};
-    auto table = Reader.Finish(rest, ParseParts(restBytes), [&](std::size_t piece) {
-        const auto bytes = static_cast<std::size_t>(parse[piece].size());
-        parse[piece] = QByteArray();
-        const std::size_t before = released.fetch_add(bytes);
-        if ((before + bytes) / ReturnMemoryEvery != before / ReturnMemoryEvery)
-            ReturnFreeMemory();
-    });
+    auto table = Reader.Finish(rest, ParseParts(restBytes),
+                               [&](std::size_t piece) { parse[piece] = TPiece(); });
     copied.get();
     return table;
 }
 
 void TLogStream::Stop() {
     Stopped = true;
+    DropSpares();
     FoundFull = false;
     for (TLane* lane : {&Parsing, &Copying}) {
         lane->Queue.clear();

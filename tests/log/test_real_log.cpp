@@ -423,6 +423,36 @@ TEST(RealLog, AStreamReadsTheRestInParts) {
     EXPECT_EQ(Describe(*table), Describe(*ParseLog(log)));
 }
 
+// A stream whose parse keeps up reads the later pieces into the rooms of the
+// pieces it has read; a piece larger than a room gets one of its own. The
+// parse and the copy each get every byte in order.
+TEST(LogStream, RoomsAreUsedAgainOnlyOnceTheirPiecesHaveBeenRead) {
+    const std::string recorded = ReadData("real-cvs.log");
+    std::string log;
+    while (log.size() < 6 * TLogStream::RoomBytes)
+        log += recorded;
+    const int filesPerCopy = ParseLog(recorded)->FileCount();
+    QThreadPool pool;
+    pool.setMaxThreadCount(2);
+    std::string copied;
+    std::atomic<int> filesParsed{0};
+    const auto stream =
+        TLogStream::Make(pool, &filesParsed, [&](std::string_view bytes) { copied += bytes; });
+    for (std::size_t from = 0, piece = 0; from < log.size(); ++piece) {
+        const std::size_t size =
+            std::min(log.size() - from, piece % 50 == 49 ? TLogStream::RoomBytes + 1 : 64u << 10);
+        stream->Add(QByteArray(log.data() + from, static_cast<qsizetype>(size)));
+        from += size;
+        // The parse catches up with the files added whole before more come.
+        const int whole = static_cast<int>(from / recorded.size()) * filesPerCopy - 1;
+        for (int waited = 0; filesParsed < whole && waited < 10000; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    const auto table = stream->Finish();
+    EXPECT_TRUE(copied == log);
+    EXPECT_EQ(Describe(*table), Describe(*ParseLog(log)));
+}
+
 // A copy that falls behind fills the stream, which is drained once the copy
 // has caught up.
 TEST(LogStream, ACopyThatFallsBehindFillsTheStreamUntilItCatchesUp) {
