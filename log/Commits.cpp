@@ -63,7 +63,7 @@ public:
         std::size_t size = 1024;
         while (size < 2 * (keys + 1))
             size *= 2;
-        Slots.reserve(size);
+        ReserveHuge(Slots, size);
         Slots.assign(size, 0);
     }
     // The commit whose key has hash and satisfies matches, or, when there is
@@ -149,10 +149,10 @@ struct TSteps {
 TSteps GroupingOrder(std::span<const TRevisionInfo* const> historyOrder,
                      const TRevisionInfo* firstRevision) {
     TSteps steps;
-    steps.Revisions.reserve(historyOrder.size());
-    steps.Dates.reserve(historyOrder.size());
+    ReserveHuge(steps.Revisions, historyOrder.size());
+    ReserveHuge(steps.Dates, historyOrder.size());
     std::vector<double> dates;
-    dates.reserve(historyOrder.size());
+    ReserveHuge(dates, historyOrder.size());
     for (const TRevisionInfo* revision : historyOrder)
         dates.push_back(revision->Date);
     auto take = [&](std::size_t position) {
@@ -181,12 +181,13 @@ TSteps GroupingOrder(std::span<const TRevisionInfo* const> historyOrder,
 TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* const> historyOrder) {
     const auto revisions = table.Revisions();
     FirstRevision = revisions.data();
-    // The grouping's buffers stay on small pages. They are made right after a
-    // parse has taken the free huge pages, and the kernel then took twice as
-    // long to gather new huge pages as to fault in small ones.
+    // The grouping's buffers are on huge pages: a streamed parse frees the
+    // huge pages of the log's rest as it reads it, and on a virtual machine
+    // faulting in small pages took most of the grouping's time.
     // The keys are gathered on two threads, the order of the steps on one of
     // them: it takes about half as long as the keys.
     const auto keys = std::make_unique_for_overwrite<TKey[]>(revisions.size());
+    AdviseHugePages(keys.get(), revisions.size() * sizeof(TKey));
     const std::size_t split = revisions.size() / 3 * 2;
     auto gathered = std::async(std::launch::async,
                                [&table, split, &keys] { GatherKeys(table, 0, split, keys.get()); });
@@ -194,20 +195,20 @@ TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* co
     GatherKeys(table, split, revisions.size(), keys.get());
     gathered.get();
     const std::vector<std::uint32_t>& order = steps.Revisions;
-    RevisionCommits.reserve(revisions.size());
+    ReserveHuge(RevisionCommits, revisions.size());
     RevisionCommits.assign(revisions.size(), None);
 
     std::size_t withId = 0;
     for (std::size_t i = 0; i < revisions.size(); ++i)
         withId += keys[i].HasId;
     std::vector<TBuilt> built;
-    built.reserve(order.size());
+    ReserveHuge(built, order.size());
     TCommitIndex byId(withId);
     TCommitIndex byText(revisions.size() - withId); // the latest commit of an author and comment
     // Per step of a revision without a commit id, the step that took the
     // previous such revision of the same file.
     std::vector<std::uint32_t> previousOfFile;
-    previousOfFile.reserve(order.size());
+    ReserveHuge(previousOfFile, order.size());
     previousOfFile.assign(order.size(), None);
     std::vector<std::uint32_t> lastOfFile(table.FileCount(), None);
 
@@ -283,7 +284,7 @@ TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* co
     // ones after them. A commit's date is its first revision's.
     auto dateOf = [&](std::size_t commit) { return built[commit].Date; };
     std::vector<std::uint32_t> position;
-    position.reserve(built.size());
+    ReserveHuge(position, built.size());
     position.resize(built.size());
     std::size_t dated = 0;
     while (dated < built.size() && dateOf(dated) != 0)
@@ -305,7 +306,7 @@ TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* co
         for (auto& commit : RevisionCommits)
             commit = position[commit];
     });
-    CommitStore.reserve(built.size());
+    ReserveHuge(CommitStore, built.size());
     CommitStore.resize(built.size());
     for (std::size_t i = 0; i < built.size(); ++i)
         CommitStore[position[i]] = {dateOf(i), &firstOf(std::uint32_t(i)), built[i].Count};
