@@ -129,4 +129,26 @@ std::size_t THugeText::MappedBytes() {
     return MappedRoom;
 }
 
+THugeText TSpareRooms::Take(std::size_t bytes) {
+    const auto fits = std::find_if(Rooms.begin(), Rooms.end(),
+                                   [&](const THugeText& room) { return room.capacity() >= bytes; });
+    if (fits == Rooms.end())
+        return THugeText(bytes);
+    THugeText room = std::move(*fits);
+    Rooms.erase(fits);
+    room.clear();
+    return room;
+}
+
+void TSpareRooms::Keep(THugeText room) {
+    if (Rooms.size() < Most)
+        return Rooms.push_back(std::move(room));
+    const auto smallest =
+        std::min_element(Rooms.begin(), Rooms.end(), [](const THugeText& a, const THugeText& b) {
+            return a.capacity() < b.capacity();
+        });
+    if (smallest != Rooms.end() && smallest->capacity() < room.capacity())
+        *smallest = std::move(room);
+}
+
 } // namespace quillon

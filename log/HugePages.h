@@ -61,4 +61,23 @@ private:
     std::size_t Capacity = 0;
 };
 
+// Rooms of huge texts that have been read, kept to be written again: fresh
+// memory is slow to write the first time. Keeps the largest few.
+class TSpareRooms {
+public:
+    explicit TSpareRooms(std::size_t most) : Most(most) { Rooms.reserve(most); }
+
+    // An empty room of at least bytes: a spare one where one is that large.
+    THugeText Take(std::size_t bytes);
+    // Keeps room, in place of the smallest spare when there are enough
+    // already. Never allocates.
+    void Keep(THugeText room);
+    void swap(TSpareRooms& other) noexcept { Rooms.swap(other.Rooms); }
+    void clear() { Rooms.clear(); }
+
+private:
+    std::size_t Most;
+    std::vector<THugeText> Rooms;
+};
+
 } // namespace quillon

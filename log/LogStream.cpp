@@ -15,12 +15,6 @@ std::shared_ptr<TLogStream> TLogStream::Make(QThreadPool& pool, std::atomic<int>
         new TLogStream(pool, filesParsed, std::move(copy), std::move(drained)));
 }
 
-TLogStream::TLogStream(QThreadPool& pool, std::atomic<int>* filesParsed, TCopy copy,
-                       std::function<void()> drained)
-    : Pool(pool), Reader(filesParsed), Copy(std::move(copy)), Drained(std::move(drained)) {
-    Spares.reserve(MaxSpareRooms); // Recycle, called as a room is freed, never allocates
-}
-
 void TLogStream::Add(const QByteArray& bytes) {
     Added += static_cast<std::size_t>(bytes.size());
     if (bytes.isEmpty())
@@ -58,41 +52,30 @@ bool TLogStream::NowDrained() {
 }
 
 std::shared_ptr<THugeText> TLogStream::NewRoom(std::size_t bytes) {
-    std::unique_ptr<THugeText> spare;
-    {
+    auto spare = [&] {
         const std::lock_guard lock(SpareLock);
-        if (!Spares.empty() && Spares.back()->capacity() >= bytes) {
-            spare = std::move(Spares.back());
-            Spares.pop_back();
-        }
-    }
-    if (spare)
-        spare->clear();
-    else
-        spare = std::make_unique<THugeText>(std::max(RoomBytes, bytes));
+        return std::make_unique<THugeText>(Spares.Take(std::max(RoomBytes, bytes)));
+    }();
     std::unique_ptr<THugeText, TRecycle> room(spare.release(), TRecycle{weak_from_this()});
     return room;
 }
 
 void TLogStream::TRecycle::operator()(THugeText* room) const {
-    std::unique_ptr<THugeText> freed(room);
+    const std::unique_ptr<THugeText> freed(room);
     if (const auto stream = Stream.lock())
-        stream->Recycle(std::move(freed));
+        stream->Recycle(std::move(*freed));
 }
 
-void TLogStream::Recycle(std::unique_ptr<THugeText> room) {
-    if (!KeepSpares)
-        return;
+void TLogStream::Recycle(THugeText room) {
     const std::lock_guard lock(SpareLock);
-    if (Spares.size() < MaxSpareRooms)
-        Spares.push_back(std::move(room));
+    if (KeepSpares)
+        Spares.Keep(std::move(room));
 }
 
 void TLogStream::DropSpares() {
-    KeepSpares = false;
-    std::vector<std::unique_ptr<THugeText>> dropped;
     const std::lock_guard lock(SpareLock);
-    Spares.swap(dropped);
+    KeepSpares = false;
+    Spares.clear();
 }
 
 void TLogStream::Queue(TLane& lane, const TPiece& piece) {

@@ -15,7 +15,6 @@
 #include <memory>
 #include <mutex>
 #include <string_view>
-#include <vector>
 
 namespace quillon {
 
@@ -85,13 +84,14 @@ private:
     static constexpr std::size_t MaxSpareRooms = 2;
 
     TLogStream(QThreadPool& pool, std::atomic<int>* filesParsed, TCopy copy,
-               std::function<void()> drained);
+               std::function<void()> drained)
+        : Pool(pool), Reader(filesParsed), Copy(std::move(copy)), Drained(std::move(drained)) {}
     // The bytes kept in the room being filled, or in a new one.
     TPiece Keep(const QByteArray& bytes);
     // A room of at least bytes, a spare one where there is one.
     std::shared_ptr<THugeText> NewRoom(std::size_t bytes);
     // Keeps a room whose pieces have all been read as a spare, or frees it.
-    void Recycle(std::unique_ptr<THugeText> room);
+    void Recycle(THugeText room);
     // Frees the spare rooms and keeps no more.
     void DropSpares();
     void Queue(TLane& lane, const TPiece& piece);
@@ -108,9 +108,9 @@ private:
     TCopy Copy;        // likewise; guarded by Lock while a copy may run
     const std::function<void()> Drained;
     std::shared_ptr<THugeText> Room; // being filled; used by the one who adds
-    std::mutex SpareLock;            // guards Spares; taken after Lock, never before
-    std::vector<std::unique_ptr<THugeText>> Spares;
-    std::atomic<bool> KeepSpares{true}; // until the log has ended or the stream stopped
+    std::mutex SpareLock;            // guards what follows; taken after Lock, never before
+    TSpareRooms Spares{MaxSpareRooms};
+    bool KeepSpares = true; // until the log has ended or the stream stopped
     std::atomic<std::size_t> Added{0};
     std::atomic<bool> Failed{false};
     std::mutex Lock; // guards what follows

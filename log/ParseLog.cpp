@@ -324,7 +324,7 @@ public:
             if (auto* f = CurrentFile())
                 EndSymbols(*f);
             KeepTexts(*Block);
-            KeepRoom(std::move(*Block));
+            Spares.Keep(std::move(*Block));
             Block.reset();
         }
     }
@@ -403,8 +403,7 @@ private:
             Block ? std::string_view(from, Block->data() + Block->size() - from)
                   : std::string_view{};
         const std::size_t room = std::max({BlockSize, carried.size() + bytes, 2 * carried.size()});
-        THugeText block = RoomFor(room);
-        block.clear();
+        THugeText block = Spares.Take(room);
         block.append(carried);
         auto moved = [&](TText& text) {
             if (!text.empty())
@@ -420,35 +419,11 @@ private:
         Next = block.data() + (Next - from);
         if (Block) {
             KeepTexts(*Block);
-            KeepRoom(std::move(*Block));
+            Spares.Keep(std::move(*Block));
         }
         Block = std::move(block);
         LineFeed = nullptr;
         NoLineFeedBefore = Block->data() + Block->size();
-    }
-
-    // A room of at least bytes, a spare one where one is that large.
-    THugeText RoomFor(std::size_t bytes) {
-        const auto fits = std::find_if(Spares.begin(), Spares.end(), [&](const THugeText& room) {
-            return room.capacity() >= bytes;
-        });
-        if (fits == Spares.end())
-            return THugeText(bytes);
-        THugeText room = std::move(*fits);
-        Spares.erase(fits);
-        return room;
-    }
-
-    // Keeps the room of a block that has been read for a block to come, in
-    // place of the smallest spare room when there are enough.
-    void KeepRoom(THugeText room) {
-        if (Spares.size() < MaxSpareRooms)
-            return Spares.push_back(std::move(room));
-        const auto smallest = std::min_element(
-            Spares.begin(), Spares.end(),
-            [](const THugeText& a, const THugeText& b) { return a.capacity() < b.capacity(); });
-        if (smallest->capacity() < room.capacity())
-            *smallest = std::move(room);
     }
 
     // Copies the texts of the files and revisions read since the last call
@@ -964,9 +939,9 @@ private:
     TRCSFileTable& Table;
     std::atomic<int>* FilesParsed;
     const std::size_t BlockSize;
-    std::optional<THugeText> Block; // of a log that streams in
-    std::vector<THugeText> Spares;  // rooms of blocks read, for the blocks to come
-    const char* Next = nullptr;     // the first byte not yet parsed
+    std::optional<THugeText> Block;    // of a log that streams in
+    TSpareRooms Spares{MaxSpareRooms}; // rooms of blocks read, for the blocks to come
+    const char* Next = nullptr;        // the first byte not yet parsed
     const char* LineFeed = nullptr;
     const char* NoLineFeedBefore = nullptr;
     std::size_t LineNumber = 0;
