@@ -28,8 +28,12 @@ constexpr auto LocalRootPrefix = ":local:";
 
 // A held pipe is read in pieces of this size, at most this many at once
 // before the event loop gets its turn.
-constexpr qsizetype PipeReadBytes = 64 * 1024;
-constexpr int PipeReadsAtOnce = 16;
+constexpr qsizetype PipeReadBytes = 256 * 1024;
+constexpr int PipeReadsAtOnce = 4;
+// The room asked for a held pipe, where the system allows it: a client that
+// may write this much before it waits for a read ends sooner, and its output
+// takes fewer of the reader's turns, than with the system's default room.
+constexpr int PipeRoomBytes = 1 << 20;
 
 // The client reports its progress on standard error too: "cvs log: Logging src".
 bool IsProgressLine(QByteArrayView line) {
@@ -288,6 +292,10 @@ void TCvsRunner::Start(const QString& program, const QStringList& arguments,
         OutputPipe = ends[0];
         writeEnd = ends[1];
         ::fcntl(OutputPipe, F_SETFL, ::fcntl(OutputPipe, F_GETFL) | O_NONBLOCK);
+#ifdef F_SETPIPE_SZ
+        // Where the room is refused, the pipe keeps the one it has.
+        ::fcntl(OutputPipe, F_SETPIPE_SZ, PipeRoomBytes);
+#endif
         Process->setStandardOutputFile(QProcess::nullDevice());
         PipeNotifier = new QSocketNotifier(OutputPipe, QSocketNotifier::Read, this);
         connect(PipeNotifier, &QSocketNotifier::activated, this,
