@@ -17,9 +17,11 @@
 // - +cache: the same with the cache on, the log compressed into a new entry as
 //   it comes (the goals are judged on stream).
 // Times are wall-clock; parse and the unthrottled measures give the fastest of
-// three runs, with the highest peak of the three. A timer on the GUI thread
-// ticks every 5 ms during the opens; the longest gap between its ticks is the
-// longest stall.
+// three runs, with the highest peak of the three. Beside them, the processor
+// time the measure took, and that of the client: on this machine's cores, the
+// two together take at least their sum over the cores in wall-clock time. A
+// timer on the GUI thread ticks every 5 ms during the opens; the longest gap
+// between its ticks is the longest stall.
 #include "CheckLog.h"
 #include "CvsRunner.h"
 #include "HugePages.h"
@@ -79,6 +81,8 @@ struct TMeasure {
     double StallMs = 0;
     double PeakMB = 0;
     double BytesPerRevision = 0; // for pieces: the table's, in all
+    double CpuMs = 0;            // the measure's processor time, its threads' in all
+    double ClientCpuMs = 0;      // the client's
     bool Ok = false;
     char Error[200] = {};
 };
@@ -98,6 +102,29 @@ double PeakMB() {
 std::int64_t HeapInUse() {
     const struct mallinfo2 info = mallinfo2();
     return static_cast<std::int64_t>(info.uordblks + info.hblkhd + THugeText::MappedBytes());
+}
+
+// The processor time of this process and of its children that have ended.
+struct TCpu {
+    double Own = 0;
+    double Children = 0;
+};
+
+TCpu CpuNow() {
+    auto ms = [](int who) {
+        rusage usage{};
+        getrusage(who, &usage);
+        return (static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e6 +
+                static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec)) /
+               1e3;
+    };
+    return {ms(RUSAGE_SELF), ms(RUSAGE_CHILDREN)};
+}
+
+void SetCpu(TMeasure& m, const TCpu& before) {
+    const TCpu now = CpuNow();
+    m.CpuMs = now.Own - before.Own;
+    m.ClientCpuMs = now.Children - before.Children;
 }
 
 void Fail(TMeasure& m, const std::string& message) {
@@ -176,9 +203,11 @@ void MeasureParse(const TSetup& setup, TMeasure& m) {
     std::string log;
     if (!ReadFile(setup.LogPath, log))
         return Fail(m, "cannot read the log");
+    const TCpu cpu = CpuNow();
     const auto start = std::chrono::steady_clock::now();
     const auto table = ParseLog(std::move(log));
     m.Ms = MsSince(start);
+    SetCpu(m, cpu);
     m.Ok = table->RevisionCount() == setup.Revisions;
 }
 
@@ -188,12 +217,14 @@ void MeasurePieces(const TSetup& setup, TMeasure& m) {
         return Fail(m, "cannot read the log");
     std::string piece(ClientPieceBytes, '\0');
     const std::int64_t heapBefore = HeapInUse();
+    const TCpu cpu = CpuNow();
     const auto start = std::chrono::steady_clock::now();
     TLogReader reader;
     for (std::size_t n; (n = std::fread(piece.data(), 1, piece.size(), file)) > 0;)
         reader.Add(std::string_view(piece.data(), n));
     const auto table = reader.Finish();
     m.Ms = MsSince(start);
+    SetCpu(m, cpu);
     std::fclose(file);
     m.BytesPerRevision =
         static_cast<double>(HeapInUse() - heapBefore) / static_cast<double>(setup.Revisions);
@@ -202,6 +233,7 @@ void MeasurePieces(const TSetup& setup, TMeasure& m) {
 
 void MeasurePipe(const TSetup& setup, TMeasure& m) {
     const QByteArray command = "'" + QDir(setup.ClientFolder).filePath("cvs").toLocal8Bit() + "'";
+    const TCpu cpu = CpuNow();
     const auto start = std::chrono::steady_clock::now();
     std::FILE* pipe = popen(command.constData(), "r");
     if (!pipe)
@@ -212,6 +244,7 @@ void MeasurePipe(const TSetup& setup, TMeasure& m) {
         received += n;
     const bool ended = pclose(pipe) == 0;
     m.Ms = MsSince(start);
+    SetCpu(m, cpu);
     m.Ok = ended && received == setup.LogBytes;
 }
 
@@ -221,6 +254,7 @@ void MeasureAfter(const TSetup& setup, TMeasure& m) {
     QThreadPool workers;
     QEventLoop loop;
     std::size_t revisions = 0;
+    const TCpu cpu = CpuNow();
     const auto start = std::chrono::steady_clock::now();
     TStallMeter meter;
     QObject::connect(&runner, &TCvsRunner::finished, &loop, [&] {
@@ -240,6 +274,7 @@ void MeasureAfter(const TSetup& setup, TMeasure& m) {
     runner.Start(CvsProgram(setup.ClientFolder), {QStringLiteral("log")}, setup.WorkingFolder);
     loop.exec();
     m.Ms = MsSince(start);
+    SetCpu(m, cpu);
     m.StallMs = meter.Stop();
     workers.waitForDone();
     m.Ok = revisions == setup.Revisions;
@@ -255,6 +290,7 @@ void MeasureOpen(const TSetup& setup, TMeasure& m, bool keepCache) {
     settings.KeepCache = keepCache;
     TLoadController loader(settings);
     QEventLoop loop;
+    const TCpu cpu = CpuNow();
     const auto start = std::chrono::steady_clock::now();
     TStallMeter meter;
     QObject::connect(&loader, &TLoadController::statusShown, &loop, [&](const QString& message) {
@@ -266,6 +302,7 @@ void MeasureOpen(const TSetup& setup, TMeasure& m, bool keepCache) {
     loader.OpenFolder(setup.WorkingFolder);
     loop.exec();
     m.Ms = MsSince(start);
+    SetCpu(m, cpu);
     m.StallMs = meter.Stop();
     m.Ok = loader.Table() && loader.Table()->RevisionCount() == setup.Revisions;
 }
@@ -379,16 +416,19 @@ int main(int argc, char** argv) {
             "after: the client run to its end, then parse + check (the load before the\n"
             "parse was streamed); stream: the load controller's open, parsing as the\n"
             "client writes. Ratios over the longer of pipe and parse. Parse and the\n"
-            "unthrottled measures: the fastest of %d runs, the highest peak.\n",
-            revisions, static_cast<double>(setup.LogBytes) / BytesPerMB, Seed, FastRuns);
+            "unthrottled measures: the fastest of %d runs, the highest peak. cpu: the\n"
+            "processor ms of the measure; cl. cpu: of the client; least: the two over\n"
+            "the %u cores, the least wall-clock time they can take.\n",
+            revisions, static_cast<double>(setup.LogBytes) / BytesPerMB, Seed, FastRuns,
+            std::max(std::thread::hardware_concurrency(), 1u));
         const TMeasure parse = Best(setup, MeasureParse, FastRuns);
         const TMeasure pieces = InChild(setup, MeasurePieces);
         const double logPerRevision =
             static_cast<double>(setup.LogBytes) / static_cast<double>(setup.Revisions);
-        std::printf("parse alone %.0f ms (peak %.0f MB); in 64 KiB pieces %.0f ms (peak %.0f MB, "
-                    "table %.1f bytes per revision in all, the log %.1f)\n",
-                    parse.Ms, parse.PeakMB, pieces.Ms, pieces.PeakMB, pieces.BytesPerRevision,
-                    logPerRevision);
+        std::printf("parse alone %.0f ms (cpu %.0f ms, peak %.0f MB); in 64 KiB pieces %.0f ms "
+                    "(peak %.0f MB, table %.1f bytes per revision in all, the log %.1f)\n",
+                    parse.Ms, parse.CpuMs, parse.PeakMB, pieces.Ms, pieces.PeakMB,
+                    pieces.BytesPerRevision, logPerRevision);
         failed = failed || !parse.Ok || !pieces.Ok;
         for (const double rate : {0.0, ThrottledBytesPerSecond}) {
             if (!WriteClient(setup.ClientFolder, self.c_str(), setup.LogPath, rate)) {
@@ -401,10 +441,12 @@ int main(int argc, char** argv) {
             const TMeasure stream = Best(setup, MeasureStream, runs);
             const TMeasure cached = Best(setup, MeasureStreamCached, runs);
             const double floor = std::max(pipe.Ms, parse.Ms);
-            std::printf("\nclient %s: pipe %.0f ms\n", rate > 0 ? "at 25 MB/s" : "unthrottled",
-                        pipe.Ms);
-            std::printf("%8s %8s %8s %7s %9s %8s %7s\n", "", "open", "client", "ratio", "after cl.",
-                        "stall", "peak");
+            const double cores = std::max(std::thread::hardware_concurrency(), 1u);
+            std::printf("\nclient %s: pipe %.0f ms (cpu: reader %.0f ms, client %.0f ms)\n",
+                        rate > 0 ? "at 25 MB/s" : "unthrottled", pipe.Ms, pipe.CpuMs,
+                        pipe.ClientCpuMs);
+            std::printf("%8s %8s %8s %7s %9s %8s %7s %7s %7s %7s\n", "", "open", "client", "ratio",
+                        "after cl.", "stall", "peak", "cpu", "cl. cpu", "least");
             for (const auto& [name, m] : {std::pair{"after", &after}, std::pair{"stream", &stream},
                                           std::pair{"+cache", &cached}}) {
                 if (!m->Ok) {
@@ -412,9 +454,10 @@ int main(int argc, char** argv) {
                     failed = true;
                     continue;
                 }
-                std::printf("%8s %8.0f %8.0f %6.2fx %9.0f %8.1f %7.0f\n", name, m->Ms,
-                            m->ClientEndMs, m->Ms / floor, m->Ms - m->ClientEndMs, m->StallMs,
-                            m->PeakMB);
+                std::printf("%8s %8.0f %8.0f %6.2fx %9.0f %8.1f %7.0f %7.0f %7.0f %7.0f\n", name,
+                            m->Ms, m->ClientEndMs, m->Ms / floor, m->Ms - m->ClientEndMs,
+                            m->StallMs, m->PeakMB, m->CpuMs, m->ClientCpuMs,
+                            (m->CpuMs + m->ClientCpuMs) / cores);
             }
             if (!pipe.Ok || !after.Ok || !stream.Ok || !cached.Ok) {
                 failed = failed || !pipe.Ok;
