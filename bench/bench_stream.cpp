@@ -101,7 +101,7 @@ double PeakMB() {
 // The heap's bytes in use, and the log blocks that are mapped beside it.
 std::int64_t HeapInUse() {
     const struct mallinfo2 info = mallinfo2();
-    return static_cast<std::int64_t>(info.uordblks + info.hblkhd + THugeText::MappedBytes());
+    return static_cast<std::int64_t>(info.uordblks + info.hblkhd + MappedHugeBytes());
 }
 
 // The processor time of this process and of its children that have ended.

@@ -103,7 +103,7 @@ private:
         }
     }
     void Grow() {
-        std::vector<std::uint64_t> old(2 * Slots.size(), 0);
+        THugeVector<std::uint64_t> old(2 * Slots.size(), 0);
         old.swap(Slots);
         const std::size_t mask = Slots.size() - 1;
         for (const std::uint64_t slot : old) {
@@ -116,7 +116,7 @@ private:
         }
     }
 
-    std::vector<std::uint64_t> Slots;
+    THugeVector<std::uint64_t> Slots;
     std::size_t Count = 0;
 };
 
@@ -142,8 +142,8 @@ void GatherKeys(const TRCSFileTable& table, std::size_t begin, std::size_t end, 
 // table, with their dates: oldest first, equal dates in history order, the
 // revisions without a date last.
 struct TSteps {
-    std::vector<std::uint32_t> Revisions;
-    std::vector<double> Dates;
+    THugeVector<std::uint32_t> Revisions;
+    THugeVector<double> Dates;
 };
 
 TSteps GroupingOrder(std::span<const TRevisionInfo* const> historyOrder,
@@ -151,7 +151,7 @@ TSteps GroupingOrder(std::span<const TRevisionInfo* const> historyOrder,
     TSteps steps;
     ReserveHuge(steps.Revisions, historyOrder.size());
     ReserveHuge(steps.Dates, historyOrder.size());
-    std::vector<double> dates;
+    THugeVector<double> dates;
     ReserveHuge(dates, historyOrder.size());
     for (const TRevisionInfo* revision : historyOrder)
         dates.push_back(revision->Date);
@@ -194,20 +194,20 @@ TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* co
     const TSteps steps = GroupingOrder(historyOrder, FirstRevision);
     GatherKeys(table, split, revisions.size(), keys.get());
     gathered.get();
-    const std::vector<std::uint32_t>& order = steps.Revisions;
+    const THugeVector<std::uint32_t>& order = steps.Revisions;
     ReserveHuge(RevisionCommits, revisions.size());
     RevisionCommits.assign(revisions.size(), None);
 
     std::size_t withId = 0;
     for (std::size_t i = 0; i < revisions.size(); ++i)
         withId += keys[i].HasId;
-    std::vector<TBuilt> built;
+    THugeVector<TBuilt> built;
     ReserveHuge(built, order.size());
     TCommitIndex byId(withId);
     TCommitIndex byText(revisions.size() - withId); // the latest commit of an author and comment
     // Per step of a revision without a commit id, the step that took the
     // previous such revision of the same file.
-    std::vector<std::uint32_t> previousOfFile;
+    THugeVector<std::uint32_t> previousOfFile;
     ReserveHuge(previousOfFile, order.size());
     previousOfFile.assign(order.size(), None);
     std::vector<std::uint32_t> lastOfFile(table.FileCount(), None);
@@ -283,7 +283,7 @@ TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* co
     // Newest first: the dated commits were made oldest first, the undated
     // ones after them. A commit's date is its first revision's.
     auto dateOf = [&](std::size_t commit) { return built[commit].Date; };
-    std::vector<std::uint32_t> position;
+    THugeVector<std::uint32_t> position;
     ReserveHuge(position, built.size());
     position.resize(built.size());
     std::size_t dated = 0;

@@ -3,6 +3,7 @@
 // others are grouped by author, comment and time.
 #pragma once
 
+#include "HugePages.h"
 #include "RevisionModel.h"
 
 #include <cstdint>
@@ -42,8 +43,8 @@ public:
     }
 
 private:
-    std::vector<TCommit> CommitStore;
-    std::vector<std::uint32_t> RevisionCommits; // per revision of the table, in its order
+    THugeVector<TCommit> CommitStore;
+    THugeVector<std::uint32_t> RevisionCommits; // per revision of the table, in its order
     const TRevisionInfo* FirstRevision = nullptr;
 };
 

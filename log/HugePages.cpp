@@ -20,7 +20,7 @@ constexpr std::uintptr_t HugePage = std::uintptr_t(2) << 20;
 constexpr std::uintptr_t SmallPage = std::uintptr_t(4) << 10;
 constexpr std::uintptr_t PagesAtOnce = std::uintptr_t(16) << 20;
 
-// Rooms of huge texts mapped by the text itself, in bytes.
+// The rooms mapped on their own, in bytes.
 std::atomic<std::size_t> MappedRoom{0};
 
 // Whether a room of capacity bytes is mapped on its own, on a 2 MB boundary,
@@ -36,10 +36,12 @@ bool MappedOnItsOwn(std::size_t capacity) {
 }
 
 std::size_t MappedLength(std::size_t capacity) {
-    return (capacity + SmallPage - 1) & ~(SmallPage - 1);
+    return (capacity + HugePage - 1) & ~(HugePage - 1);
 }
 
-char* MakeRoom(std::size_t capacity) {
+} // namespace
+
+void* AllocateHuge(std::size_t capacity) {
 #if defined(__linux__)
     if (MappedOnItsOwn(capacity)) {
         // Mapped with a huge page to spare, then trimmed to the boundary.
@@ -55,13 +57,29 @@ char* MakeRoom(std::size_t capacity) {
         if (const std::uintptr_t end = begin + length; first + length + HugePage > end)
             munmap(reinterpret_cast<void*>(end), first + length + HugePage - end);
         MappedRoom += length;
-        return reinterpret_cast<char*>(begin);
+        AdviseHugePages(reinterpret_cast<void*>(begin), length);
+        return reinterpret_cast<void*>(begin);
     }
 #endif
-    return static_cast<char*>(::operator new(std::max<std::size_t>(capacity, 1)));
+    void* const room = ::operator new(std::max<std::size_t>(capacity, 1));
+    AdviseHugePages(room, capacity);
+    return room;
 }
 
-} // namespace
+void FreeHuge(void* room, std::size_t capacity) noexcept {
+#if defined(__linux__)
+    if (MappedOnItsOwn(capacity)) {
+        munmap(room, MappedLength(capacity));
+        MappedRoom -= MappedLength(capacity);
+        return;
+    }
+#endif
+    ::operator delete(room);
+}
+
+std::size_t MappedHugeBytes() {
+    return MappedRoom;
+}
 
 void AdviseHugePages(const void* data, std::size_t bytes) {
 #if defined(__linux__)
@@ -104,29 +122,12 @@ void MakePages(void* data, std::size_t bytes) {
 }
 
 THugeText::THugeText(std::size_t capacity)
-    : Bytes(MakeRoom(capacity), TRelease{capacity}), Capacity(capacity) {
-    AdviseHugePages(Bytes.get(), Capacity);
-}
+    : Bytes(static_cast<char*>(AllocateHuge(capacity)), TRelease{capacity}), Capacity(capacity) {}
 
 void THugeText::append(std::string_view bytes) {
     if (!bytes.empty())
         std::memcpy(Bytes.get() + Size, bytes.data(), bytes.size());
     Size += bytes.size();
-}
-
-void THugeText::TRelease::operator()(char* bytes) const {
-#if defined(__linux__)
-    if (MappedOnItsOwn(Capacity)) {
-        munmap(bytes, MappedLength(Capacity));
-        MappedRoom -= MappedLength(Capacity);
-        return;
-    }
-#endif
-    ::operator delete(bytes);
-}
-
-std::size_t THugeText::MappedBytes() {
-    return MappedRoom;
 }
 
 THugeText TSpareRooms::Take(std::size_t bytes) {

@@ -19,6 +19,34 @@ void AdviseHugePages(const void* data, std::size_t bytes);
 // fresh memory take most of the time of filling a large buffer.
 void MakePages(void* data, std::size_t bytes);
 
+// Room for bytes. On Linux a room of 2 MB or more is mapped on its own, from
+// a 2 MB boundary to the next after its end, and huge pages back all of it; a
+// smaller one comes from the heap. FreeHuge(room, bytes) gives it back.
+void* AllocateHuge(std::size_t bytes);
+void FreeHuge(void* room, std::size_t bytes) noexcept;
+
+// The rooms of AllocateHuge that are mapped on their own, in bytes: the heap
+// does not count them.
+std::size_t MappedHugeBytes();
+
+// Gives vectors rooms of AllocateHuge: a heap block of several MB is not on a
+// 2 MB boundary, and up to 2 MB at each of its ends stay on small pages, a
+// page fault for every 4 KB of them.
+template <typename T> struct THugeAllocator {
+    using value_type = T;
+    THugeAllocator() = default;
+    template <typename U> THugeAllocator(const THugeAllocator<U>&) noexcept {}
+    T* allocate(std::size_t count) { return static_cast<T*>(AllocateHuge(count * sizeof(T))); }
+    void deallocate(T* room, std::size_t count) noexcept { FreeHuge(room, count * sizeof(T)); }
+    template <typename U> bool operator==(const THugeAllocator<U>&) const noexcept { return true; }
+};
+
+template <typename T> using THugeVector = std::vector<T, THugeAllocator<T>>;
+
+template <typename T> void ReserveHuge(THugeVector<T>& vector, std::size_t count) {
+    vector.reserve(count);
+}
+
 // Reserves room for count elements in vector, on huge pages where they help.
 // The advice comes before the elements move over, so that their copy is
 // written to huge pages too.
@@ -48,13 +76,11 @@ public:
     void append(std::string_view bytes);
     // Empties the text; its room stays.
     void clear() { Size = 0; }
-    // The rooms of huge texts that the heap does not count, in bytes.
-    static std::size_t MappedBytes();
 
 private:
     struct TRelease {
         std::size_t Capacity;
-        void operator()(char* bytes) const;
+        void operator()(char* bytes) const { FreeHuge(bytes, Capacity); }
     };
     std::unique_ptr<char[], TRelease> Bytes;
     std::size_t Size = 0;

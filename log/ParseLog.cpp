@@ -274,7 +274,7 @@ public:
     void ReserveFiles(std::size_t files) {
         if (files <= Table.FilesStore.capacity())
             return;
-        std::vector<TRCSFile> room;
+        THugeVector<TRCSFile> room;
         room.reserve(files);
         MakePages(room.data(), room.capacity() * sizeof(TRCSFile));
         std::move(Table.FilesStore.begin(), Table.FilesStore.end(), std::back_inserter(room));
@@ -330,6 +330,9 @@ public:
     }
 
     std::size_t BlockBytes() const { return BlockSize; }
+    // Reads a part of a large log: its texts go to rooms of a huge page from
+    // the first, not to small ones first, whose pages are small too.
+    void ReadsLargePart() { FirstTextRoom = TextBlockSize; }
 
 private:
     static constexpr std::uint32_t NoSymbolId = UINT32_MAX;
@@ -480,7 +483,7 @@ private:
         if (!TextBlock || TextBlock->capacity() - TextBlock->size() < text.size()) {
             // Small at first, for a short log; then a huge page each.
             const std::size_t room =
-                TextBlock ? std::min(2 * TextBlock->capacity(), TextBlockSize) : FirstTextBlockSize;
+                TextBlock ? std::min(2 * TextBlock->capacity(), TextBlockSize) : FirstTextRoom;
             TextBlock = &Table.TextBlocks.emplace_back(std::max(room, text.size()));
         }
         const char* const at = TextBlock->data() + TextBlock->size();
@@ -961,9 +964,10 @@ private:
     std::vector<TTextLine> CommentLines;     // of the message being read
     std::vector<TTextLine> DescriptionLines; // of the description being read
     std::vector<std::size_t> FirstRevision;  // per file: index of its first revision
-    std::vector<std::uint32_t> RevisionFile; // per revision: index of its file
+    THugeVector<std::uint32_t> RevisionFile; // per revision: index of its file
     // Of the texts copied out of the blocks of a log that streams in.
-    THugeText* TextBlock = nullptr;     // the last of the table's text blocks
+    THugeText* TextBlock = nullptr; // the last of the table's text blocks
+    std::size_t FirstTextRoom = FirstTextBlockSize;
     std::size_t KeptFiles = 0;          // the files and revisions before these
     std::size_t KeptRevisions = 0;      // use no text of the block being read
     std::unordered_set<TText> Interned; // authors and states
@@ -1111,12 +1115,14 @@ std::unique_ptr<TRCSFileTable> TLogReader::Finish(std::span<const std::string_vi
     std::vector<std::unique_ptr<TRCSFileTable>> partTables;
     std::vector<TLogParser*> parsers{Parser.get()};
     std::vector<std::unique_ptr<TLogParser>> partParsers;
-    for (std::size_t k = 1; k < count; ++k)
+    for (std::size_t k = 1; k < count; ++k) {
         parsers.push_back(partParsers
                               .emplace_back(std::make_unique<TLogParser>(
                                   *partTables.emplace_back(std::make_unique<TRCSFileTable>()),
                                   nullptr, std::min(Parser->BlockBytes(), PartBlockSize)))
                               .get());
+        parsers.back()->ReadsLargePart();
+    }
     TLogParser::ReadSideBySide(
         parsers, threads,
         [&](std::size_t k) {

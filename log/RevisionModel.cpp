@@ -48,16 +48,16 @@ constexpr std::size_t SortSideBySideFrom = 1 << 16;
 // from the lowest, each pass keeping the order of the one before: equal dates
 // stay in the order of revisions. None to sort is the other half of a small
 // table, sorted whole.
-std::vector<THistoryKey> SortedKeys(std::span<const TRevisionInfo> revisions) {
+THugeVector<THistoryKey> SortedKeys(std::span<const TRevisionInfo> revisions) {
     if (revisions.empty())
         return {};
     constexpr int DigitBits = 16;
     constexpr std::size_t Digits = std::size_t(1) << DigitBits;
-    std::vector<THistoryKey> keys;
+    THugeVector<THistoryKey> keys;
     ReserveHuge(keys, revisions.size());
     for (const auto& revision : revisions)
         keys.push_back({~SortableBits(revision.Date), &revision});
-    std::vector<THistoryKey> sorted;
+    THugeVector<THistoryKey> sorted;
     ReserveHuge(sorted, keys.size());
     sorted.resize(keys.size());
     std::vector<std::size_t> starts(Digits);
@@ -103,8 +103,8 @@ std::vector<const TRevisionInfo*> HistoryOrder(const TRCSFileTable& table) {
             : revisions.size();
     auto later = std::async(half < revisions.size() ? std::launch::async : std::launch::deferred,
                             [&] { return SortedKeys(revisions.subspan(half)); });
-    const std::vector<THistoryKey> first = SortedKeys(revisions.first(half));
-    const std::vector<THistoryKey> second = later.get();
+    const THugeVector<THistoryKey> first = SortedKeys(revisions.first(half));
+    const THugeVector<THistoryKey> second = later.get();
     std::vector<const TRevisionInfo*> order;
     ReserveHuge(order, revisions.size());
     std::size_t i = 0;

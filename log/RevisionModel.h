@@ -120,8 +120,8 @@ private:
     std::deque<THugeText> TextBlocks;
     std::list<std::vector<TText>> SymbolNameLists;
     std::list<std::string> ExtraTexts;        // texts not found verbatim in the log
-    std::vector<TRCSFile> FilesStore;         // log order
-    std::vector<TRevisionInfo> RevisionStore; // log order; files own slices of it
+    THugeVector<TRCSFile> FilesStore;         // log order
+    THugeVector<TRevisionInfo> RevisionStore; // log order; files own slices of it
     std::vector<TNameEntry> NameStore;
     int BadDateCount = 0;
 };
