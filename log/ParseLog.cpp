@@ -6,6 +6,7 @@
 #include "TextUtil.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <exception>
 #include <latch>
@@ -443,12 +444,8 @@ private:
             keep(r.Comment);
             keep(r.CommitId);
             for (TText* text : {&r.Author, &r.State})
-                if (text->data() >= begin && text->data() <= end) {
-                    auto found = Interned.find(*text);
-                    if (found == Interned.end())
-                        found = Interned.insert(CopyText(*text)).first;
-                    *text = *found;
-                }
+                if (text->data() >= begin && text->data() <= end)
+                    *text = Intern(*text);
         };
         auto& files = Table.FilesStore;
         for (std::size_t i = KeptFiles; i < files.size(); ++i) {
@@ -475,6 +472,21 @@ private:
             CurrentRevisionIndex < 0 ? 0 : static_cast<std::size_t>(CurrentRevisionIndex);
     }
 
+    // The table's one copy of an author or a state. The few there are repeat
+    // all through a log: a text is first compared with the last one interned
+    // in its slot of RecentInterned, which its length and first letter pick.
+    TText Intern(TText text) {
+        TText& recent = RecentInterned[(text.size() * 31 +
+                                        (text.empty() ? 0 : static_cast<unsigned char>(text[0]))) %
+                                       RecentInterned.size()];
+        if (recent.data() && recent == text)
+            return recent;
+        auto found = Interned.find(text);
+        if (found == Interned.end())
+            found = Interned.insert(CopyText(text)).first;
+        return recent = *found;
+    }
+
     // A copy of text in the table's own text blocks; never a null view.
     TText CopyText(TText text) {
         static constexpr char Empty[] = "";
@@ -494,10 +506,19 @@ private:
     // Packs the lines of the symbol block of a log that streams in as they
     // come: a line becomes the index of its name in the table's list and its
     // number. The names and numbers are those ForEachNameLine reads from the
-    // block; seen is the name's entry when the table notes name, as it does
-    // for all but odd lines.
-    void PackLine(std::string_view line, std::size_t colon, TText name, TNameSeen* seen) {
-        TText packedName, number;
+    // block; name and number are the line's as the table notes them, and seen
+    // the name's entry when it does, as for all but odd lines.
+    void PackLine(std::string_view line, std::size_t colon, TText name, TText number,
+                  TNameSeen* seen) {
+        // The usual line, a tab, the name, its colon, a blank and the number,
+        // is split alike both ways.
+        if (seen && line[0] == '\t' && name.data() == line.data() + 1 && line[colon + 1] == ' ' &&
+            number.data() == line.data() + colon + 2) {
+            if (seen->SymbolId == NoSymbolId)
+                seen->SymbolId = SymbolId(name);
+            return Pack(seen->SymbolId, number);
+        }
+        TText packedName;
         if (!SplitNameLine(line, colon, packedName, number))
             return;
         std::uint32_t id = 0;
@@ -707,7 +728,7 @@ private:
         const TText number = Trim(line.substr(colon + 1));
         TNameSeen* seen = name.empty() || number.empty() ? nullptr : NoteName(name, number);
         if (Block)
-            PackLine(line, colon, name, seen);
+            PackLine(line, colon, name, number, seen);
     }
 
     TNameSeen* NoteName(TText name, TText number) {
@@ -968,9 +989,10 @@ private:
     // Of the texts copied out of the blocks of a log that streams in.
     THugeText* TextBlock = nullptr; // the last of the table's text blocks
     std::size_t FirstTextRoom = FirstTextBlockSize;
-    std::size_t KeptFiles = 0;          // the files and revisions before these
-    std::size_t KeptRevisions = 0;      // use no text of the block being read
-    std::unordered_set<TText> Interned; // authors and states
+    std::size_t KeptFiles = 0;              // the files and revisions before these
+    std::size_t KeptRevisions = 0;          // use no text of the block being read
+    std::unordered_set<TText> Interned;     // authors and states
+    std::array<TText, 64> RecentInterned{}; // of Interned, or null views
     // The symbol block of the current file, packed so far.
     std::unordered_map<TText, std::uint32_t> SymbolIds; // in PackedNames()
     std::unique_ptr<char[]> Packed;

@@ -76,7 +76,11 @@ char* PackNameLine(char* out, std::size_t nameIndex, TText number, TText before)
         *out++ = static_cast<char>(value);
     };
     put(nameIndex);
-    if (number == before) {
+    // A number is a few bytes: compared here, not by a call.
+    bool repeated = number.size() == before.size();
+    for (std::size_t i = 0; repeated && i < number.size(); ++i)
+        repeated = number[i] == before[i];
+    if (repeated) {
         put(0);
         return out;
     }
