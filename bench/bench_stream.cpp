@@ -17,7 +17,9 @@
 // - +cache: the same with the cache on, the log compressed into a new entry as
 //   it comes (the goals are judged on stream).
 // Times are wall-clock; parse and the unthrottled measures give the fastest of
-// three runs, with the highest peak of the three. Beside them, the processor
+// three runs, with the highest peak of the three. The measures take turns, a
+// run of each at a time: the machine's speed drifts over minutes, and a ratio
+// of two measures taken minutes apart would show the drift. Beside them, the processor
 // time the measure took, and that of the client: on this machine's cores, the
 // two together take at least their sum over the cores in wall-clock time. A
 // timer on the GUI thread ticks every 5 ms during the opens; the longest gap
@@ -349,20 +351,22 @@ TMeasure InChild(const TSetup& setup, void (*measure)(const TSetup&, TMeasure&))
     return m;
 }
 
-// The fastest of runs runs of measure, each in a child process of its own,
-// with the highest peak of them all: other work on the machine makes single
-// runs vary.
-TMeasure Best(const TSetup& setup, void (*measure)(const TSetup&, TMeasure&), int runs) {
-    TMeasure best = InChild(setup, measure);
-    for (int run = 1; run < runs && best.Ok; ++run) {
+// The fastest of the runs of a measure, with the highest peak of them all:
+// other work on the machine makes single runs vary. A run that fails stands.
+struct TBest {
+    TMeasure Measure;
+    bool Taken = false;
+    void Run(const TSetup& setup, void (*measure)(const TSetup&, TMeasure&)) {
+        if (Taken && !Measure.Ok)
+            return;
         const TMeasure next = InChild(setup, measure);
-        const double peak = std::max(best.PeakMB, next.PeakMB);
-        if (!next.Ok || next.Ms < best.Ms)
-            best = next;
-        best.PeakMB = peak;
+        const double peak = std::max(Measure.PeakMB, next.PeakMB);
+        if (!Taken || !next.Ok || next.Ms < Measure.Ms)
+            Measure = next;
+        Measure.PeakMB = peak;
+        Taken = true;
     }
-    return best;
-}
+};
 
 bool WriteClient(const QString& folder, const char* self, const std::string& log, double rate) {
     QFile script(QDir(folder).filePath(QStringLiteral("cvs")));
@@ -416,30 +420,43 @@ int main(int argc, char** argv) {
             "after: the client run to its end, then parse + check (the load before the\n"
             "parse was streamed); stream: the load controller's open, parsing as the\n"
             "client writes. Ratios over the longer of pipe and parse. Parse and the\n"
-            "unthrottled measures: the fastest of %d runs, the highest peak. cpu: the\n"
+            "unthrottled measures: the fastest of %d runs, the highest peak; they take\n"
+            "turns, so that a spell of a slower machine meets them alike. cpu: the\n"
             "processor ms of the measure; cl. cpu: of the client; least: the two over\n"
             "the %u cores, the least wall-clock time they can take.\n",
             revisions, static_cast<double>(setup.LogBytes) / BytesPerMB, Seed, FastRuns,
             std::max(std::thread::hardware_concurrency(), 1u));
-        const TMeasure parse = Best(setup, MeasureParse, FastRuns);
         const TMeasure pieces = InChild(setup, MeasurePieces);
         const double logPerRevision =
             static_cast<double>(setup.LogBytes) / static_cast<double>(setup.Revisions);
-        std::printf("parse alone %.0f ms (cpu %.0f ms, peak %.0f MB); in 64 KiB pieces %.0f ms "
-                    "(peak %.0f MB, table %.1f bytes per revision in all, the log %.1f)\n",
-                    parse.Ms, parse.CpuMs, parse.PeakMB, pieces.Ms, pieces.PeakMB,
-                    pieces.BytesPerRevision, logPerRevision);
-        failed = failed || !parse.Ok || !pieces.Ok;
+        TBest bestParse;
         for (const double rate : {0.0, ThrottledBytesPerSecond}) {
             if (!WriteClient(setup.ClientFolder, self.c_str(), setup.LogPath, rate)) {
                 std::printf("cannot write the fake client\n");
                 return 1;
             }
-            const int runs = rate > 0 ? 1 : FastRuns;
-            const TMeasure pipe = Best(setup, MeasurePipe, runs);
-            const TMeasure after = Best(setup, MeasureAfter, runs);
-            const TMeasure stream = Best(setup, MeasureStream, runs);
-            const TMeasure cached = Best(setup, MeasureStreamCached, runs);
+            TBest bestPipe, bestAfter, bestStream, bestCached;
+            for (int run = 0; run < (rate > 0 ? 1 : FastRuns); ++run) {
+                if (rate == 0)
+                    bestParse.Run(setup, MeasureParse);
+                bestStream.Run(setup, MeasureStream);
+                bestPipe.Run(setup, MeasurePipe);
+                bestAfter.Run(setup, MeasureAfter);
+                bestCached.Run(setup, MeasureStreamCached);
+            }
+            const TMeasure& parse = bestParse.Measure;
+            if (rate == 0) {
+                std::printf("parse alone %.0f ms (cpu %.0f ms, peak %.0f MB); in 64 KiB pieces "
+                            "%.0f ms (peak %.0f MB, table %.1f bytes per revision in all, the log "
+                            "%.1f)\n",
+                            parse.Ms, parse.CpuMs, parse.PeakMB, pieces.Ms, pieces.PeakMB,
+                            pieces.BytesPerRevision, logPerRevision);
+                failed = failed || !parse.Ok || !pieces.Ok;
+            }
+            const TMeasure& pipe = bestPipe.Measure;
+            const TMeasure& after = bestAfter.Measure;
+            const TMeasure& stream = bestStream.Measure;
+            const TMeasure& cached = bestCached.Measure;
             const double floor = std::max(pipe.Ms, parse.Ms);
             const double cores = std::max(std::thread::hardware_concurrency(), 1u);
             std::printf("\nclient %s: pipe %.0f ms (cpu: reader %.0f ms, client %.0f ms)\n",
