@@ -512,14 +512,10 @@ private:
                   TNameSeen* seen) {
         // The usual line, a tab, the name, its colon, a blank and the number,
         // is split alike both ways.
-        if (seen && line[0] == '\t' && name.data() == line.data() + 1 && line[colon + 1] == ' ' &&
-            number.data() == line.data() + colon + 2) {
-            if (seen->SymbolId == NoSymbolId)
-                seen->SymbolId = SymbolId(name);
-            return Pack(seen->SymbolId, number);
-        }
-        TText packedName;
-        if (!SplitNameLine(line, colon, packedName, number))
+        const bool usual = seen && line[0] == '\t' && name.data() == line.data() + 1 &&
+                           line[colon + 1] == ' ' && number.data() == line.data() + colon + 2;
+        TText packedName = name;
+        if (!usual && !SplitNameLine(line, colon, packedName, number))
             return;
         std::uint32_t id = 0;
         if (seen && packedName.data() == name.data()) {
