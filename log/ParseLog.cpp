@@ -1057,8 +1057,10 @@ std::vector<std::string_view> CutAtFileHeaders(std::string_view log, unsigned pa
 // Where the log made of pieces is cut to be read on threads threads: all but
 // its last 1/FineShare into one part for each thread, and that last share into
 // FinePartsPerThread small parts for each, which the threads that end their
-// first part early take, so that the threads end close together. A cut is made
-// before the header of a file that reads alone within its piece.
+// first part early take, so that the threads end close together. Each small
+// part takes FineTaken of the share still left, so that they shrink and the
+// last ones, on which the threads end, are the shortest. A cut is made before
+// the header of a file that reads alone within its piece.
 struct TCut {
     std::size_t Piece;
     std::size_t Offset;
@@ -1066,6 +1068,7 @@ struct TCut {
 
 constexpr std::size_t FineShare = 4;
 constexpr unsigned FinePartsPerThread = 4;
+constexpr double FineTaken = 0.4;
 
 std::vector<TCut> CutPiecesAtFileHeaders(std::span<const std::string_view> pieces,
                                          unsigned threads) {
@@ -1079,8 +1082,11 @@ std::vector<TCut> CutPiecesAtFileHeaders(std::span<const std::string_view> piece
         for (unsigned k = 1; k <= threads; ++k)
             targets.push_back((total - fine) / threads * k);
         const unsigned fineParts = threads * FinePartsPerThread;
-        for (unsigned k = 1; k < fineParts; ++k)
-            targets.push_back(total - fine + fine / fineParts * k);
+        double left = static_cast<double>(fine);
+        for (unsigned k = 1; k < fineParts; ++k) {
+            left *= 1 - FineTaken;
+            targets.push_back(total - static_cast<std::size_t>(left));
+        }
     }
     std::vector<TCut> cuts;
     std::size_t piece = 0;
