@@ -178,7 +178,8 @@ TSteps GroupingOrder(std::span<const TRevisionInfo* const> historyOrder,
 
 } // namespace
 
-TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* const> historyOrder) {
+TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* const> historyOrder,
+                   const std::function<void()>& alongside) {
     const auto revisions = table.Revisions();
     FirstRevision = revisions.data();
     // The grouping's buffers are on huge pages: a streamed parse frees the
@@ -194,6 +195,10 @@ TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* co
     const TSteps steps = GroupingOrder(historyOrder, FirstRevision);
     GatherKeys(table, split, revisions.size(), keys.get());
     gathered.get();
+    // From here on the grouping takes one core but at its very end.
+    std::future<void> beside;
+    if (alongside)
+        beside = std::async(std::launch::async, alongside);
     const THugeVector<std::uint32_t>& order = steps.Revisions;
     ReserveHuge(RevisionCommits, revisions.size());
     RevisionCommits.assign(revisions.size(), None);
@@ -311,6 +316,8 @@ TCommits::TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* co
     for (std::size_t i = 0; i < built.size(); ++i)
         CommitStore[position[i]] = {dateOf(i), &firstOf(std::uint32_t(i)), built[i].Count};
     told.get();
+    if (beside.valid())
+        beside.get();
 }
 
 int TCommitList::RowOf(std::uint32_t commitPosition) const {

@@ -7,6 +7,7 @@
 #include "RevisionModel.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -27,8 +28,11 @@ struct TCommit {
 class TCommits {
 public:
     TCommits() = default;
-    // historyOrder is HistoryOrder(table).
-    TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* const> historyOrder);
+    // historyOrder is HistoryOrder(table). alongside, when given, runs on a
+    // thread of its own while the revisions are grouped one at a time, which
+    // leaves the other cores free; it has ended, or thrown here, by the end.
+    TCommits(const TRCSFileTable& table, std::span<const TRevisionInfo* const> historyOrder,
+             const std::function<void()>& alongside = {});
 
     std::span<const TCommit> Commits() const { return CommitStore; }
     // The position in Commits() of the commit that holds revision, one of the

@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <regex>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace quillon;
@@ -135,6 +139,21 @@ TEST(Commits, TimeGroupingAndOddInput) {
     });
     EXPECT_EQ(odd, (std::vector<std::string>{"anna: a.c 1.3 b.c 1.2", "bob: a.c 1.1 b.c 1.1",
                                              "anna: a.c 1.2 c.c 1.1"}));
+}
+
+TEST(Commits, WhatRunsAlongsideHasEndedOrThrownByTheEnd) {
+    const auto table = ParseLog(MakeLog({{"a.c", "1.1", "2024-01-01 10:00:00", "anna", "One."},
+                                         {"b.c", "1.1", "2024-01-01 10:00:10", "anna", "One."}}));
+    const auto history = HistoryOrder(*table);
+    std::atomic<bool> ended = false;
+    const TCommits commits(*table, history, [&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ended = true;
+    });
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(commits.Commits().size(), 1u);
+    EXPECT_THROW(TCommits(*table, history, [] { throw std::runtime_error("alongside"); }),
+                 std::runtime_error);
 }
 
 TEST(Commits, ListCountsTheListedRevisionsOnly) {
