@@ -1,11 +1,33 @@
 #include "CheckLog.h"
 
+#include <future>
+#include <thread>
+
 namespace quillon {
 
-void ClearEmptyMessages(TRCSFileTable& table) {
-    for (TRevisionInfo& r : table.Revisions())
+namespace {
+
+// From this many revisions on, the comments are looked at on two threads:
+// each look reads far from the last, and most of the time is the wait.
+constexpr std::size_t ClearSideBySideFrom = 1 << 16;
+
+void ClearEmptyMessages(std::span<TRevisionInfo> revisions) {
+    for (TRevisionInfo& r : revisions)
         if (r.Comment.starts_with(EmptyLogMessage))
             r.Comment = {};
+}
+
+} // namespace
+
+void ClearEmptyMessages(TRCSFileTable& table) {
+    const std::span<TRevisionInfo> revisions = table.Revisions();
+    if (revisions.size() < ClearSideBySideFrom || std::thread::hardware_concurrency() < 2)
+        return ClearEmptyMessages(revisions);
+    const std::size_t half = revisions.size() / 2;
+    auto later =
+        std::async(std::launch::async, [&] { ClearEmptyMessages(revisions.subspan(half)); });
+    ClearEmptyMessages(revisions.first(half));
+    later.get();
 }
 
 std::vector<TFileCounters> CountFiles(const TRCSFileTable& table, std::int32_t linesLimit) {

@@ -110,6 +110,22 @@ TEST(CheckLog, EmptyLogMessageCountsOnlyAtTheStart) {
     EXPECT_TRUE(f.LastNoComment);
 }
 
+TEST(CheckLog, EmptyLogMessagesAreClearedAllThroughALargeTable) {
+    // Enough revisions for the comments to be looked at on two threads.
+    constexpr int Count = 70000;
+    std::vector<Rev> revisions(Count, {"anna", "+1 -1", {"Kept."}});
+    for (const int at : {0, Count / 2 - 1, Count / 2, Count / 2 + 1, Count - 1})
+        revisions[at].message = {"*** empty log message ***"};
+    auto table = ParseLog(FileLog("a.c", revisions));
+    ClearEmptyMessages(*table);
+    int cleared = 0;
+    for (const TRevisionInfo& r : table->Revisions()) {
+        EXPECT_TRUE(r.Comment.empty() || r.Comment == "Kept.");
+        cleared += r.Comment.empty() ? 1 : 0;
+    }
+    EXPECT_EQ(cleared, 5);
+}
+
 TEST(CheckLog, LastRevisionFlagsComeFromTheNewestRevision) {
     auto table = ParseLog(FileLog("a.c", {{"carol", "+100 -0", {"big"}}, {"dave", "+1 -0", {}}}));
     const auto counters = Check(*table, 5);
