@@ -5,8 +5,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <unordered_set>
 #include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace quillon::bench {
 
@@ -603,6 +608,21 @@ bool ParseSizes(int argc, char** argv, std::vector<std::size_t>& sizes,
     if (sizes.empty())
         sizes = defaults;
     return true;
+}
+
+void WarmFreeMemory() {
+#if defined(__linux__)
+    constexpr std::size_t Bytes = std::size_t(1) << 30;
+    void* const room =
+        mmap(nullptr, Bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (room == MAP_FAILED)
+        return;
+#ifdef MADV_HUGEPAGE
+    madvise(room, Bytes, MADV_HUGEPAGE);
+#endif
+    std::memset(room, 1, Bytes);
+    munmap(room, Bytes);
+#endif
 }
 
 } // namespace quillon::bench

@@ -10,7 +10,8 @@
 // filled. The longest
 // stall of the GUI thread meanwhile is given too. Beside it, the same folder
 // opened as today without the cache, through a fake client that writes the
-// log; its time to loadFinished is the figure the cache saves. Wall-clock.
+// log; its time to loadFinished is the figure the cache saves. Wall-clock;
+// each measure starts after WarmFreeMemory.
 #include "GuiBench.h"
 #include "LogCache.h"
 
@@ -121,6 +122,7 @@ TResult Measure(std::size_t revisions) {
     }
     result.EntryBytes = QFileInfo(cache.EntryPath(place)).size();
     {
+        WarmFreeMemory();
         const auto start = std::chrono::steady_clock::now();
         QString error;
         const std::optional<TCachedLog> read = cache.Read(place, error);
@@ -137,6 +139,7 @@ TResult Measure(std::size_t revisions) {
         window.Settings.KeepCache = true;
         window.show();
         RunEventsFor(SettleMs);
+        WarmFreeMemory();
         result.UsableMs = TimeOpen(window, work, QStringLiteral("Cached "), &result.StallMs);
         window.Load().Abort();
         RunEventsFor(SettleMs);
@@ -147,6 +150,7 @@ TResult Measure(std::size_t revisions) {
         window.Settings.KeepCache = false;
         window.show();
         RunEventsFor(SettleMs);
+        WarmFreeMemory();
         result.FreshMs = TimeOpen(window, work, QString(), nullptr);
     }
     return result;

@@ -25,13 +25,9 @@
 // timer on the GUI thread ticks every 5 ms during the opens; the longest gap
 // between its ticks is the longest stall.
 //
-// Before each child starts, 1 GB of memory is written and given back, so that
-// the measure's first writes to fresh memory meet pages the system has just
-// had, as on a machine of its own. On a virtual machine whose host takes back
-// the memory its guest leaves free (free page reporting), a first write to a
-// page taken back costs the host a fault too: here about 2 ms a MB against
-// 0.1 ms for a page just freed, and how many of a measure's pages that hits
-// varied from run to run, the parse alone's by up to 2x.
+// Before each child starts, memory is written and given back (see
+// WarmFreeMemory): without it, the parse alone varied by up to 2x from run to
+// run on this virtual machine.
 #include "CheckLog.h"
 #include "CvsRunner.h"
 #include "HugePages.h"
@@ -52,7 +48,6 @@
 #include <QTimer>
 
 #include <malloc.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -326,21 +321,6 @@ void MeasureStreamCached(const TSetup& setup, TMeasure& m) {
     MeasureOpen(setup, m, true);
 }
 
-// Memory written and given back before each measure (see the top).
-constexpr std::size_t WarmBytes = std::size_t(1) << 30;
-
-void WarmFreeMemory() {
-    void* const room =
-        mmap(nullptr, WarmBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (room == MAP_FAILED)
-        return;
-#ifdef MADV_HUGEPAGE
-    madvise(room, WarmBytes, MADV_HUGEPAGE);
-#endif
-    std::memset(room, 1, WarmBytes);
-    munmap(room, WarmBytes);
-}
-
 // Runs measure in a child process with a Qt application of its own.
 TMeasure InChild(const TSetup& setup, void (*measure)(const TSetup&, TMeasure&)) {
     TMeasure m;
@@ -349,7 +329,7 @@ TMeasure InChild(const TSetup& setup, void (*measure)(const TSetup&, TMeasure&))
         Fail(m, "cannot create a pipe");
         return m;
     }
-    WarmFreeMemory();
+    bench::WarmFreeMemory();
     const pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
