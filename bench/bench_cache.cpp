@@ -7,11 +7,10 @@
 // client that never ends, and the time from OpenFolder to the status "Cached
 // ...; refreshing..." with the history shown is the time until the history is
 // usable: the entry has been read, decompressed, parsed, checked and the views
-// filled. The longest
-// stall of the GUI thread meanwhile is given too. Beside it, the same folder
-// opened as today without the cache, through a fake client that writes the
-// log; its time to loadFinished is the figure the cache saves. Wall-clock;
-// each measure starts after WarmFreeMemory.
+// filled. The longest stall of the GUI thread meanwhile is given too. Beside
+// it, the same folder opened as today without the cache, through a fake client
+// that writes the log; its time to loadFinished is the figure the cache saves.
+// Wall-clock; each measure starts after WarmFreeMemory.
 #include "GuiBench.h"
 #include "LogCache.h"
 

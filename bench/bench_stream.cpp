@@ -19,11 +19,11 @@
 // Times are wall-clock; parse and the unthrottled measures give the fastest of
 // three runs, with the highest peak of the three. The measures take turns, a
 // run of each at a time: the machine's speed drifts over minutes, and a ratio
-// of two measures taken minutes apart would show the drift. Beside them, the processor
-// time the measure took, and that of the client: on this machine's cores, the
-// two together take at least their sum over the cores in wall-clock time. A
-// timer on the GUI thread ticks every 5 ms during the opens; the longest gap
-// between its ticks is the longest stall.
+// of two measures taken minutes apart would show the drift. Beside them, the
+// processor time the measure took, and that of the client: on this machine's
+// cores, the two together take at least their sum over the cores in
+// wall-clock time. A timer on the GUI thread ticks every 5 ms during the
+// opens; the longest gap between its ticks is the longest stall.
 //
 // Before each child starts, memory is written and given back (see
 // WarmFreeMemory): without it, the parse alone varied by up to 2x from run to
